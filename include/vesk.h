@@ -1,0 +1,382 @@
+// vesk.h - the public interface of the vesk script engine (libveskdll).
+// A host builds a global store (variables), constructs an interpreter over it, registers
+// functions and runs scripts; values travel as fixed-size `variable` records. This header
+// compiles on its own as C++17 and later and is all a host or an extension library needs.
+#ifndef VESK_H
+#define VESK_H
+
+#include <cstdio>
+
+#if defined(_WIN32)
+#if defined(VESK_BUILDING_LIBRARY)
+#define VESK_API __declspec(dllexport)
+#else
+#define VESK_API __declspec(dllimport)
+#endif
+#else
+#define VESK_API __attribute__((visibility("default")))
+#endif
+
+class linearallocater;
+
+namespace vesk {
+
+class variable;
+class variables;
+class parameters;
+class stack;
+class interpreter;
+class symbolizer;
+struct ctrlitem;
+struct family;
+struct token;
+
+// Log levels: the first argument of every log function.
+constexpr int logtrace = 0;   // one "script(line)" line per caller after a called script failed
+constexpr int logerror = 1;   // every message of the interpreter; errors reported by functions
+constexpr int logwarning = 2; // warnings reported by functions
+constexpr int logoutput = 3;  // plain output lines of built-in functions (print, dump)
+
+// Receives one complete diagnostic or output line. It must return; it may be called from the
+// two threads of a parallel block, though never from both at the same moment.
+typedef void (*logfunc)(int level, char const* text);
+
+// A function callable from scripts. It reads its arguments from `params` and marks each one it
+// consumes with processed(true); it leaves its result (if any) on top of `opstack`, reports
+// problems through `log` and returns true on success, false on failure. A function runs while
+// its interpreter family is locked: it may read and write `globals` without further locking,
+// and it must not call back into an interpreter of the same family.
+typedef bool (*scriptfunc)(stack* opstack, parameters* params, variables* globals, logfunc log);
+
+// The type tag of a value; the numbers are part of the interface and never change.
+enum vartype {
+  undefinedtype = 0,
+  numbertype = 1,
+  stringtype = 2,
+  listtype = 3,
+  namedlisttype = 4,
+  binarytype = 5
+};
+
+// Where lists and name indexes take the storage that a value record does not hold inline.
+// alloc returns at least `size` bytes or null; `tag` names the purpose ("objlist::block",
+// "avltreenode", "avltreenode::name", "avltreenode::obj", "list", "namedlist") and may be
+// ignored. A null allocater* anywhere means the plain heap.
+class VESK_API allocater {
+public:
+  allocater() = default;
+  allocater(allocater const&) = default;
+  allocater& operator=(allocater const&) = default;
+  virtual void* alloc(unsigned size, char const* tag) = 0;
+  virtual void free(void* pointer) = 0;
+
+protected:
+  ~allocater() = default;
+};
+
+// The one value record of the engine: a number, a text of at most 127 characters, a list, a
+// named list or a binary blob (pointer and length, never owned). The record has a fixed size
+// and is copied byte for byte; a copy of a list is a second handle on the same storage. A record
+// never releases anything by itself: reset() gives back the storage of a list, and nothing else
+// does. Wrong-type access is not an error: it yields 0.0, "", null, 0 or false.
+class VESK_API variable {
+public:
+  variable();                                  // undefinedtype
+  variable(double number);                     // numbertype
+  variable(char const* text);                  // stringtype, first 127 characters; not null
+  variable(void const* data, int length);      // binarytype, pointer and length kept as given
+  variable(variable const* source, allocater* unused); // byte copy, then flags and user data 0
+  variable(vartype type, allocater* alloc);    // empty value of that type (lists use alloc)
+
+  vartype type() const;
+  bool isof(vartype const& type) const;
+  bool isnumber() const;
+  bool isstring() const;
+  bool islist() const;
+  bool isnamedlist() const;
+  bool isbinary() const;
+
+  double number() const;      // 0.0 unless numbertype
+  char const* string() const; // "" unless stringtype, never null
+  void* binary() const;       // null unless binarytype
+  int count();                // elements of a list or named list, bytes of a binary, else 0
+
+  long getuserdata() const;
+  void setuserdata(long data);
+
+  void processed(bool on);
+  void setdisabled(bool on);
+  void seterror(bool on);
+  void setinvalid(bool on);
+  void setchanged(bool on);
+  bool isprocessed() const;
+  bool isconstant() const;
+  bool isdisabled() const;
+  bool haserror() const;
+  bool isinvalid() const;
+  bool ischanged() const;
+
+  // Gives back the storage of a list or named list and leaves it empty and usable (true);
+  // numbers and texts stay as they are (true); other types are left alone (false).
+  bool reset();
+
+  // Iteration with one cursor per list; on a record that is no list they return null.
+  variable* first();
+  variable* next();
+  variable* first(vartype type);
+  variable* next(vartype type);
+  variable* first(char** name); // named lists only; *name points into the element
+  variable* next(char** name);
+  variable* first(char** name, vartype type);
+  variable* next(char** name, vartype type);
+
+  variable* index(int i);          // element i (0-based) or null
+  variable* find(char const* path); // named lists: overlay first, then a dotted path
+  bool remove(char const* name);   // named lists: resets the value, unindexes the name
+
+  // Appending to a list; each returns the new element, or null when the record is no list
+  // or no storage could be had (the list is then unchanged).
+  variable* add(variable* value); // byte copy, flags and user data included
+  variable* add(variable& value);
+  variable* add(double number);
+  variable* add(char const* text);
+  variable* add(void* data, int length);
+  variable* add(vartype type); // empty value built with this list's allocater
+
+  // Appending to a named list under a name (the first 63 characters are kept).
+  variable* add(variable* value, char const* name);
+  variable* add(variable& value, char const* name);
+  variable* add(double number, char const* name);
+  variable* add(char const* text, char const* name);
+  variable* add(void* data, int length, char const* name);
+  variable* add(vartype type, char const* name);
+
+  variable& operator=(variable const& other) = default; // byte copy of the whole record
+
+protected:
+  void setoverlaypointer(variable* overlay);
+
+private:
+  struct binarypair {
+    void* data;
+    int length;
+  };
+  // The payload's largest member, the text, fixes the record's size. Lists keep their element
+  // list header (and for named lists the name index header and the overlay) in `list`.
+  union payload {
+    double number;
+    char text[128];
+    binarypair binary;
+    alignas(8) unsigned char list[128];
+  };
+
+  vartype tag;
+  unsigned short flags;
+  long userdata;
+  payload value;
+};
+
+// The global variable store: a named list that scripts assign into and hosts read from.
+class VESK_API variables : public variable {
+public:
+  variables();
+  explicit variables(allocater* alloc);
+  // Makes `overlay` (null or a named list) the list that find() searches first.
+  void setoverlay(parameters* overlay);
+};
+
+// The parameter list of one call: a named list, one element per argument in call order,
+// positional arguments under the empty name.
+class VESK_API parameters : public variable {
+public:
+  parameters();
+  explicit parameters(allocater* alloc);
+  void setoverlay(parameters* overlay);
+};
+
+// The operand and result stack: 128 value slots counted from the top (position 0 is the value
+// pushed last) and an arena from which temporary lists of one statement are taken. A push on a
+// full stack returns null and changes nothing.
+class VESK_API stack {
+public:
+  explicit stack(int arenasize = 65536);
+  ~stack();
+  stack(stack const&) = delete;
+  // Copies all fields: both objects then share slots and arena, and only one may be destroyed.
+  stack& operator=(stack const& other);
+
+  void reset(); // empties the stack and rewinds the arena
+  variable* push(double number);
+  variable* push(char const* text);
+  variable* push(vartype type); // lists pushed this way take their blocks from the plain heap
+  variable* push(variable* value);
+  variable* top(int i) const;
+  char* string(int i) const; // null unless the value at position i is a text
+  double number(int i) const;
+  vartype type(int i) const;
+  bool isof(vartype const& type, int i) const;
+  bool isnumber(int i) const;
+  bool isstring(int i) const;
+  bool islist(int i) const;
+  bool isnamedlist(int i) const;
+  void pop(int n);
+  void negate(); // negates a number on top; anything else stays
+  int numelements() const;
+
+private:
+  friend class interpreter;
+  friend struct stackaccess;
+  int count;
+  int capacity;
+  variable* elements;
+  void* arena;
+  interpreter* owner;
+  linearallocater* arenaallocater;
+};
+
+// The script engine. One interpreter is used by one thread at a time; nested interpreters for
+// script calls and parallel blocks share its global store, function registry and log function.
+class interpreter {
+public:
+  VESK_API explicit interpreter(vesk::logfunc log = nullptr);
+  VESK_API interpreter(variables* globals, vesk::logfunc log);
+  VESK_API ~interpreter();
+  interpreter(interpreter const&) = delete;
+  // Copies every member; both objects then share the operand stack, and only one may be
+  // destroyed.
+  VESK_API interpreter& operator=(interpreter const& other);
+
+  VESK_API void setlogfunc(vesk::logfunc log); // null: diagnostics are dropped
+  VESK_API void setglobals(variables* globals);
+  VESK_API void setscriptpath(char const* path1, char const* path2);
+  VESK_API variables* store();
+  VESK_API int cmdsindex(); // 0-based index of the current (or last) line of the run
+
+  // Runs an array of lines; true when the end was reached with every block closed.
+  VESK_API bool execute(char const** lines, int count, char const* scriptname);
+  // Runs a registered function, or else the script file `name`.vk, with the given parameters.
+  VESK_API bool execute(char const* name, parameters* params);
+  // Runs one command line: an expression statement or an assignment.
+  VESK_API bool execute(char const* line, char const* scriptname);
+  // Evaluates an expression; the value lives in the operand stack until the next evaluation
+  // or statement. Null on failure or when the expression left no value.
+  VESK_API variable* evaluate(char const* text);
+
+  VESK_API bool add(scriptfunc func, char const* name); // false when the name is taken
+  VESK_API bool add(char const* libraryname);           // loads an extension library
+  // Registers the built-in functions, except those for which filter(name) returns true.
+  VESK_API void addinternalfuncs(bool (*filter)(char const* name));
+
+private:
+  friend struct interpreteraccess;
+
+  interpreter(void* funcs, variables* globals, vesk::logfunc log);
+
+  bool execute(FILE* file, parameters* params, char const* scriptpath);
+  FILE* findscript(char const* name);
+  variable* find(char const* name);
+
+  void error(char const* text);
+  void warning(char const* text);
+  void error(char const* format, double value);
+  void error(char const* format, char const* text);
+  void error(char const* format, char const* text1, char const* text2);
+  void warning(char const* format, double value);
+  void warning(char const* format, char const* text);
+
+  bool execute(symbolizer* tokenizer);
+  int execute_assign(int index, variable* target);
+  int execute_if(int index);
+  int execute_else(int index);
+  int execute_end(int index);
+  int execute_for(int index);
+  int execute_next(int index);
+  int execute_try(int index);
+  int execute_catch(int index);
+  int execute_repeat(int index);
+  int execute_until(int index);
+  int execute_do(int index);
+  int execute_while(int index);
+  int execute_parallel(int index);
+
+  int find_end(int start);
+  int find_else(int start);
+  int find_catch(int start);
+  int find_thread(int start);
+  int find_next(int start);
+
+  scriptfunc findfunc(char const* name);
+  bool external(scriptfunc func, FILE* script, char const* name);
+
+  variable* evaluate(symbolizer* tokenizer);
+  bool boolterm();
+  bool comparison();
+  bool factor();
+  bool term();
+  bool atom();
+  variable* deref(bool create);
+
+  // Internal helpers of the statement loop, the evaluator and calls.
+  int statement(int index);
+  bool recover();
+  bool endofrun();
+  int dispatch(char const* keyword, int index);
+  bool assign(variable* target, variable* value, bool owned);
+  bool ownedbystore(char const* name);
+  bool readlines(FILE* file, char** text, char const*** lines, int* count);
+  bool runscript(FILE* file, parameters* params, char const* scriptpath, bool outer);
+  void beginrun();
+  bool pushvalue(variable* value);
+  bool pushnumber(double number);
+  bool pushstring(char const* text);
+  variable* newlist(vartype type);
+  bool operand(token& first);
+  bool listliteral();
+  bool name(char const* text);
+  bool combine(bool add);
+  bool concatenate(bool named);
+  bool merge(variable* target, variable* source, int depth);
+  bool copyinto(variable* target, variable* source);
+  bool selectors(variable* current, char const* firstname, bool onstack, variable** result);
+  bool selectmember(variable** current, char* lastname);
+  bool selectindex(variable** current);
+  bool readarguments(parameters* params, bool parenthesised);
+  bool callfunction(scriptfunc func, parameters* params, char const* name, int depth);
+  void reportunused(parameters* params, char const* name);
+
+  symbolizer* cursymbolizer;
+  stack opstack;
+  vesk::logfunc logfunc;
+  int cmdindex;
+  variables* globals;
+  void* funcs;
+  char scriptpath1[512];
+  char scriptpath2[512];
+  char const** cmds;
+  int numcmds;
+  char scriptname[128];
+  char foundpath[128];
+  ctrlitem* ctrlstack;
+  int ctrltop;
+  int ctrlsize;
+
+  // Beyond the core members: the parameters this interpreter's script was called with (laid
+  // over the global store while it runs), the depth of script calls that led to it, and the
+  // state it shares with the interpreters nested in it.
+  parameters* callparams;
+  int calldepth;
+  family* shared;  // state shared with nested interpreters
+  bool ownsshared; // this interpreter created `shared` and releases it
+  bool outermost;  // no statement of another interpreter is in progress around this one
+  bool targetowned;  // the last target read by deref belongs to the store, not to parameters
+  bool targetfailed; // deref reported an error (as opposed to finding no target)
+};
+
+// The library's version, "1.2.8"; the second form also stores its three numbers. Both return
+// one static buffer of the library.
+VESK_API char const* version();
+VESK_API char const* version(int& major, int& minor, int& patch);
+
+} // namespace vesk
+
+#endif

@@ -1,0 +1,71 @@
+// files.cpp - listing folders and deleting, moving and creating files and folders.
+// Paths are passed to the system exactly as the caller gives them; relative ones are taken
+// relative to the process's current directory.
+#include "platform.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace vesk::platform {
+namespace {
+
+bool isdot(char const* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The directory entry's type when the file system reports it; otherwise (DT_UNKNOWN) and for a
+// symbolic link, what the entry leads to. A link to a folder is a folder; a dangling one is not.
+bool isfolderentry(DIR* folder, dirent const* entry) {
+  if (entry->d_type == DT_DIR) return true;
+  if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) return false;
+  struct stat status {};
+  return fstatat(dirfd(folder), entry->d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+}
+
+} // namespace
+
+bool listfolder(char const* folder, entryvisitor visit, void* context) {
+  if (folder == nullptr || visit == nullptr) return false;
+  DIR* opened = opendir(folder);
+  if (opened == nullptr) return false;
+  bool complete = true;
+  for (;;) {
+    errno = 0;
+    dirent* entry = readdir(opened);
+    if (entry == nullptr) {
+      complete = errno == 0; // null with errno set: the folder could not be read to its end
+      break;
+    }
+    if (isdot(entry->d_name)) continue;
+    visit(context, entry->d_name, isfolderentry(opened, entry));
+  }
+  closedir(opened);
+  return complete;
+}
+
+bool deletefile(char const* path) {
+  return path != nullptr && unlink(path) == 0;
+}
+
+bool removefolder(char const* path) {
+  return path != nullptr && rmdir(path) == 0;
+}
+
+bool movefile(char const* from, char const* to) {
+  return from != nullptr && to != nullptr && std::rename(from, to) == 0;
+}
+
+bool createfolder(char const* path) {
+  return path != nullptr && mkdir(path, 0777) == 0;
+}
+
+bool changetorootfolder() {
+  return chdir("/") == 0;
+}
+
+} // namespace vesk::platform

@@ -1,0 +1,53 @@
+// platform.h - the operating-system services the engine uses, behind one small interface:
+// extension libraries, the worker thread of parallel blocks, the local clock and sleeping,
+// folders and files, and the well-known folders. Only src/platform includes system headers.
+#pragma once
+
+namespace vesk::platform {
+
+// Separator used when the engine composes a path from a folder and a name.
+constexpr char pathseparator = '/';
+
+// Extension libraries: loaded once and kept until the process ends. A path without '/' is
+// searched the dynamic loader's way; every symbol is bound at load time and kept private.
+void* openlibrary(char const* path);               // null when it cannot be loaded
+void* findsymbol(void* library, char const* name); // null when not exported, or no library
+
+// A worker thread running fn(arg); its result is handed back by jointhread.
+struct thread;
+typedef int (*threadmain)(void* arg);
+thread* startthread(threadmain fn, void* arg); // null when no thread can be started
+// Waits without limit and releases worker; call it exactly once per worker, never from the
+// worker itself (that returns 0 and leaves the record to the running worker).
+int jointhread(thread* worker);
+
+// The local wall-clock time in the time zone of TZ (or the system's), read once per call:
+// month 1-12, day 1-31, hour 0-23, minute 0-59, second 0-60. Reading cannot fail.
+struct localtime {
+  int year, month, day, hour, minute, second;
+};
+void getlocaltime(localtime& now);
+// Blocks the calling thread for at least that long, resuming after interrupting signals.
+void sleepmilliseconds(unsigned milliseconds);
+
+// Folders and files; every path is taken as the caller gives it.
+typedef void (*entryvisitor)(void* context, char const* name, bool isfolder);
+// Calls visit for each entry of the folder except "." and "..", hidden ones included, in the
+// order the file system gives them; a symbolic link counts as what it leads to (a dangling one
+// as a file). False when the folder cannot be opened or read to its end.
+bool listfolder(char const* folder, entryvisitor visit, void* context);
+bool deletefile(char const* path);   // a file (or link); fails on a folder
+bool removefolder(char const* path); // an empty folder only
+// A file or folder to a new path on the same file system. Unlike the Windows MoveFile, an
+// existing file at `to` is replaced.
+bool movefile(char const* from, char const* to);
+bool createfolder(char const* path); // one level, no missing parents
+bool changetorootfolder();           // "/" becomes the process's current directory
+
+// Well-known folders by their shell number (CSIDL), mapped as docs/folders.md shows. Writes the
+// path, NUL-terminated, into buffer of size bytes (NUL included), whether or not the folder
+// exists. False, with buffer "" when size > 0, for an unknown number, a path that cannot be
+// determined (no home folder) or one that does not fit.
+bool specialfolderpath(int csidl, char* buffer, int size);
+
+} // namespace vesk::platform
