@@ -151,6 +151,7 @@ public:
   variable* add(void* data, int length, char const* name);
   variable* add(vartype type, char const* name);
 
+  variable(variable const& other) = default;            // byte copy of the whole record
   variable& operator=(variable const& other) = default; // byte copy of the whole record
 
 protected:
@@ -343,6 +344,17 @@ private:
   bool readarguments(parameters* params, bool parenthesised);
   bool callfunction(scriptfunc func, parameters* params, char const* name, int depth);
   void reportunused(parameters* params, char const* name);
+  void releaseregistry();
+  bool addfromlibrary(scriptfunc func, char const* name, char const* base);
+  bool opening(char const* keyword);
+  ctrlitem* pushblock(int kind, int target);
+  bool closing(char const* keyword, char const* unopened);
+  bool numeric(char const* invalid, char const* notnumeric, char const* name, double* result);
+  bool condition(char const* invalid, char const* notnumeric, bool* result);
+  bool setloopvariable(char const* name, variable* value);
+  bool loopname(token& t, char const* what);
+  int startforto(int index, char const* name);
+  int startforeach(int index);
 
   symbolizer* cursymbolizer;
   stack opstack;
@@ -368,6 +380,7 @@ private:
   family* shared;  // state shared with nested interpreters
   bool ownsshared; // this interpreter created `shared` and releases it
   bool outermost;  // no statement of another interpreter is in progress around this one
+  bool ownsfuncs;    // this interpreter created the registry and releases it
   bool targetowned;  // the last target read by deref belongs to the store, not to parameters
   bool targetfailed; // deref reported an error (as opposed to finding no target)
 };

@@ -1,0 +1,83 @@
+// options.cpp - parsing and explaining the command line of vesk.
+#include "options.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace cli {
+
+namespace {
+
+constexpr std::size_t maxdirectories = 2;
+
+bool usage(char const* text, char const* detail = "") {
+  fprintf(stderr, "vesk: %s%s (try 'vesk --help')\n", text, detail);
+  return false;
+}
+
+// The argument after option `name`, or a usage error.
+bool value(int argc, char** argv, int& i, char const*& out, char const* name) {
+  if (i + 1 >= argc) return usage("missing argument after ", name);
+  out = argv[++i];
+  return true;
+}
+
+} // namespace
+
+bool parse(int argc, char** argv, options& out) {
+  int i = 1;
+  for (; i < argc && out.target == nullptr; ++i) {
+    char const* arg = argv[i];
+    if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
+      out.what = mode::help;
+      return true;
+    } else if (strcmp(arg, "--version") == 0) {
+      out.what = mode::version;
+      return true;
+    } else if (strcmp(arg, "--globals") == 0) {
+      out.globals = true;
+    } else if (strcmp(arg, "--no-builtins") == 0) {
+      out.builtins = false;
+    } else if (strcmp(arg, "-I") == 0) {
+      char const* directory = nullptr;
+      if (!value(argc, argv, i, directory, "-I")) return false;
+      if (out.directories.size() == maxdirectories) return usage("at most two -I directories");
+      out.directories.push_back(directory);
+    } else if (strcmp(arg, "-e") == 0 || strcmp(arg, "-c") == 0) {
+      out.what = arg[1] == 'e' ? mode::expression : mode::line;
+      if (!value(argc, argv, i, out.target, arg)) return false;
+    } else if (arg[0] == '-' && arg[1] != '\0') {
+      return usage("unknown option ", arg);
+    } else {
+      out.what = mode::script;
+      out.target = arg;
+    }
+  }
+  if (out.target == nullptr) return usage("no script given");
+  for (; i < argc; ++i) {
+    if (out.what != mode::script) return usage("unexpected argument ", argv[i]);
+    char const* equals = strchr(argv[i], '=');
+    if (equals == nullptr || equals == argv[i]) return usage("expected NAME=VALUE, got ", argv[i]);
+    out.assignments.push_back(argv[i]);
+  }
+  return true;
+}
+
+void printhelp() {
+  fputs("usage: vesk [options] SCRIPT [NAME=VALUE ...]   run a script file (with or without .vk);\n"
+        "                                               NAME=VALUE pairs are its parameters\n"
+        "       vesk [options] -e EXPRESSION           evaluate an expression and print its value\n"
+        "       vesk [options] -c LINE                 run one command line\n"
+        "options:\n"
+        "  -I DIR          a script directory (at most two)\n"
+        "  --globals       after the run, print the global variables\n"
+        "  --no-builtins   run without the built-in functions\n"
+        "  --version       print the library's version\n"
+        "  -h, --help      print this text\n"
+        "Output of print and dump goes to standard output, diagnostics to standard error.\n"
+        "Exit status: 0 success, 1 the script, line or expression failed, 2 usage error or\n"
+        "script not found.\n",
+        stdout);
+}
+
+} // namespace cli

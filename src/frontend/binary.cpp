@@ -1,0 +1,163 @@
+// binary.cpp - the four binary levels of the expression evaluator, weakest first:
+// boolterm (&& ||), comparison (== <> != > >= < <=), factor (+ -), term (* / %). Each parses
+// its left operand, then applies its operators left to right on the operand stack: the right
+// operand at position 0, the left at position 1, replaced by the result. No short-circuit.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "frontend/symbolizer.h"
+#include "interpreter/internal.h"
+
+namespace vesk {
+
+namespace {
+
+bool comparisontoken(tokentype type) { return type >= eqtoken && type <= letoken; }
+
+// Whether the relation `op` holds between two numbers (a NaN only ever differs).
+bool holds(tokentype op, double left, double right) {
+  switch (op) {
+  case eqtoken: return left == right;
+  case netoken: return left != right;
+  case gttoken: return left > right;
+  case getoken: return left >= right;
+  case lttoken: return left < right;
+  default: return left <= right;
+  }
+}
+
+} // namespace
+
+// boolterm -> comparison { ("&&" | "||") comparison }
+bool interpreter::boolterm() {
+  if (!comparison()) return false;
+  token op;
+  for (;;) {
+    tokentype type = cursymbolizer->nexttoken(op);
+    if (type != andtoken && type != ortoken) {
+      cursymbolizer->pushback(op);
+      return true;
+    }
+    if (!comparison()) return false;
+    if (!opstack.isnumber(0) || !opstack.isnumber(1)) {
+      error("Beide Operanden einer Verknuepfung muessen Zahlen sein");
+      return false;
+    }
+    bool right = opstack.number(0) != 0, left = opstack.number(1) != 0;
+    opstack.pop(2);
+    if (!pushnumber(type == andtoken ? (left && right) : (left || right))) return false;
+  }
+}
+
+// comparison -> factor { compareop factor }; numbers as doubles, texts byte by byte.
+bool interpreter::comparison() {
+  if (!factor()) return false;
+  token op;
+  for (;;) {
+    tokentype type = cursymbolizer->nexttoken(op);
+    if (!comparisontoken(type)) {
+      cursymbolizer->pushback(op);
+      return true;
+    }
+    if (!factor()) return false;
+    bool result;
+    if (opstack.isnumber(0) && opstack.isnumber(1)) {
+      result = holds(type, opstack.number(1), opstack.number(0));
+    } else if (opstack.isstring(0) && opstack.isstring(1)) {
+      result = holds(type, strcmp(opstack.string(1), opstack.string(0)), 0);
+    } else {
+      error("Beide Operanden einer Verknuepfung muessen Zahlen oder Strings sein");
+      return false;
+    }
+    opstack.pop(2);
+    if (!pushnumber(result)) return false;
+  }
+}
+
+// factor -> term { ("+" | "-") term }
+bool interpreter::factor() {
+  if (!term()) return false;
+  token op;
+  for (;;) {
+    tokentype type = cursymbolizer->nexttoken(op);
+    if (type != plustoken && type != minustoken) {
+      cursymbolizer->pushback(op);
+      return true;
+    }
+    if (!term()) return false;
+    if (!combine(type == plustoken)) return false;
+  }
+}
+
+// Applies "+" (add) or "-" to the two operands on top of the stack, by their types.
+bool interpreter::combine(bool add) {
+  variable* right = opstack.top(0);
+  variable* left = opstack.top(1);
+  if (left == nullptr || right == nullptr) {
+    error("Ungueltige Operanden fuer Addition/Subtraktion");
+    return false;
+  }
+  if (left->isnumber() && right->isnumber()) {
+    double sum = add ? left->number() + right->number() : left->number() - right->number();
+    opstack.pop(2);
+    return pushnumber(sum);
+  }
+  char text[2 * messagesize];
+  if (left->isstring() && right->isnumber())
+    snprintf(text, sizeof text, "%s%.0f", left->string(), right->number());
+  else if (left->isnumber() && right->isstring())
+    snprintf(text, sizeof text, "%.0f%s", left->number(), right->string());
+  else if (left->isstring() && right->isstring())
+    snprintf(text, sizeof text, "%s%s", left->string(), right->string());
+  else if ((left->islist() && right->islist()) || (left->isnamedlist() && right->isnamedlist()))
+    return concatenate(left->isnamedlist());
+  else {
+    error("Ungueltige Operanden fuer Addition/Subtraktion");
+    return false;
+  }
+  if (!add) return false; // "-" is not defined for texts; it fails without a message
+  opstack.pop(2);
+  return pushstring(text);
+}
+
+// term -> atom { ("*" | "/" | "%") atom }
+bool interpreter::term() {
+  if (!atom()) return false;
+  token op;
+  for (;;) {
+    tokentype type = cursymbolizer->nexttoken(op);
+    if (type != multoken && type != divtoken && type != modtoken) {
+      cursymbolizer->pushback(op);
+      return true;
+    }
+    if (!atom()) return false;
+    if (!opstack.isnumber(0) || !opstack.isnumber(1)) {
+      error("Beide Operanden der Multiplikation bzw. Division m\xfcssen Zahlen sein");
+      return false;
+    }
+    double left = opstack.number(1), right = opstack.number(0), result;
+    if (type == multoken) {
+      result = left * right;
+    } else if (type == divtoken) {
+      if (right == 0) {
+        error("Division durch 0 aufgetreten");
+        return false;
+      }
+      result = left / right;
+    } else {
+      // Remainder of the operands truncated toward zero; its sign is that of the left one.
+      // fmod gives the exact integer remainder for every truncated value, in range or not.
+      double divisor = std::trunc(right);
+      if (divisor == 0) {
+        error("Division durch 0 aufgetreten");
+        return false;
+      }
+      result = std::fmod(std::trunc(left), divisor) + 0.0; // + 0.0: no negative zero
+    }
+    opstack.pop(2);
+    if (!pushnumber(result)) return false;
+  }
+}
+
+} // namespace vesk

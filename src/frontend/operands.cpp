@@ -1,0 +1,42 @@
+// operands.cpp - putting operands on the interpreter's operand stack and taking temporary
+// lists from its arena. A full stack or an exhausted arena fails the expression with a
+// message instead of computing with lost operands.
+#include <new>
+
+#include "interpreter/internal.h"
+#include "values/stackaccess.h"
+
+namespace vesk {
+
+bool interpreter::pushvalue(variable* value) {
+  if (opstack.push(value) != nullptr) return true;
+  error(msg_stackfull);
+  return false;
+}
+
+bool interpreter::pushnumber(double number) {
+  if (opstack.push(number) != nullptr) return true;
+  error(msg_stackfull);
+  return false;
+}
+
+bool interpreter::pushstring(char const* text) {
+  if (opstack.push(text) != nullptr) return true;
+  error(msg_stackfull);
+  return false;
+}
+
+// A new empty list or named list whose record, blocks and index come from the arena; it
+// lives until the stack is next reset. Null (after a message) when the arena is exhausted.
+variable* interpreter::newlist(vartype type) {
+  linearallocater* arena = stackaccess::arena(opstack);
+  void* memory = arena ? arena->alloc(sizeof(variable), type == listtype ? "list" : "namedlist")
+                       : nullptr;
+  if (memory == nullptr) {
+    error(msg_arenafull);
+    return nullptr;
+  }
+  return new (memory) variable(type, arena);
+}
+
+} // namespace vesk

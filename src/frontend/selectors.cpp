@@ -1,0 +1,145 @@
+// selectors.cpp - element access: chains of "." member and "[..]" index selectors after a
+// name, read as an operand (each selected value pushed on the operand stack) or as the target
+// of an assignment (deref: the element itself, changed in place). Selectors never create.
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "frontend/symbolizer.h"
+#include "interpreter/internal.h"
+
+namespace vesk {
+
+namespace {
+
+bool ischar(token const& t, char c) {
+  return t.type == chartoken && t.text[0] == c && t.text[1] == '\0';
+}
+
+// Truncates toward zero into 32 bits; NaN and values out of range give INT_MIN, which no
+// index accepts.
+int truncate32(double value) {
+  if (!(value > INT_MIN - 1.0 && value < INT_MAX + 1.0)) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+} // namespace
+
+// "." member: the current value (a named list, or a text naming one) and a member name.
+bool interpreter::selectmember(variable** current, char* lastname) {
+  variable* value = *current;
+  if (value != nullptr && value->isstring()) value = find(value->string());
+  if (value == nullptr) {
+    error("element '%s' (before '.') unknown", lastname);
+    return false;
+  }
+  if (!value->isnamedlist()) {
+    error("'.' can be used after named lists only");
+    return false;
+  }
+  token member;
+  tokentype type = cursymbolizer->nexttoken(member);
+  if (type != nametoken && type != stringtoken) {
+    error("string oder name erwartet (nach '.')");
+    return false;
+  }
+  *current = value->find(member.text);
+  if (*current == nullptr) {
+    error("unbekanntes element (nach '.')");
+    return false;
+  }
+  copytext(lastname, member.text, maxtokentext);
+  return true;
+}
+
+// "[" index "]": the current value (a list or named list, or a text naming one) and a position.
+bool interpreter::selectindex(variable** current) {
+  variable* value = *current;
+  if (value != nullptr && value->isstring()) value = find(value->string());
+  if (value == nullptr) {
+    error("element before '[' unknown");
+    return false;
+  }
+  if (!value->islist() && !value->isnamedlist()) {
+    error("'[' can be used after lists only");
+    return false;
+  }
+  if (!factor()) return false;
+  if (!opstack.isof(numbertype, 0)) {
+    error("numerical expression in [..] expected");
+    return false;
+  }
+  int i = truncate32(opstack.number(0));
+  opstack.pop(1);
+  if (i < 0 || i >= value->count()) {
+    char text[messagesize];
+    snprintf(text, sizeof text, "numerical expression in [..] is %d; valid range is 0..%d", i,
+             value->count() - 1);
+    error(text);
+    return false;
+  }
+  *current = value->index(i);
+  token close;
+  cursymbolizer->nexttoken(close);
+  if (ischar(close, ']')) return true;
+  error("']' missing");
+  return false;
+}
+
+// Applies selectors while "." or "[" follows. On the stack (operands), each selected value is
+// pushed and the next step starts from that copy; otherwise the elements themselves are used.
+bool interpreter::selectors(variable* current, char const* firstname, bool onstack,
+                            variable** result) {
+  char lastname[maxtokentext + 1];
+  copytext(lastname, firstname, maxtokentext);
+  token t;
+  for (;;) {
+    cursymbolizer->nexttoken(t);
+    bool member = ischar(t, '.');
+    if (!member && !ischar(t, '[')) break;
+    if (!(member ? selectmember(&current, lastname) : selectindex(&current))) return false;
+    if (onstack) {
+      if (!pushvalue(current)) return false;
+      current = opstack.top(0);
+    }
+  }
+  cursymbolizer->pushback(t);
+  *result = current;
+  return true;
+}
+
+// deref -> (name | string | quoted) selectors; the assignment target, or null. A first name
+// that the store lacks is created only when "=" follows, so that a statement that is not an
+// assignment leaves the store as it found it.
+variable* interpreter::deref(bool create) {
+  targetfailed = false;
+  targetowned = false;
+  token first;
+  tokentype type = cursymbolizer->nexttoken(first);
+  if (type != nametoken && type != stringtoken && type != quotedtoken) return nullptr;
+  variable* found = find(first.text);
+  if (found == nullptr) {
+    if (!create || globals == nullptr) return nullptr;
+    token next;
+    cursymbolizer->nexttoken(next);
+    cursymbolizer->pushback(next);
+    if (next.type != assigntoken) return nullptr;
+    found = globals->add(undefinedtype, first.text);
+    if (found == nullptr) {
+      error(msg_memory);
+      targetfailed = true;
+      return nullptr;
+    }
+    targetowned = true;
+    return found;
+  }
+  targetowned = ownedbystore(first.text);
+  variable* result = nullptr;
+  if (!selectors(found, first.text, false, &result)) {
+    targetfailed = true;
+    return nullptr;
+  }
+  return result;
+}
+
+} // namespace vesk

@@ -1,0 +1,89 @@
+// interpreter.cpp - construction of the interpreter object and its small public accessors.
+// An interpreter owns its operand stack; the store, the log function, the registry and the
+// lines of a run belong to others and are never released here.
+#include <cstring>
+
+#include "family.h"
+#include "internal.h"
+
+namespace vesk {
+
+namespace {
+void droplog(int, char const*) {}
+} // namespace
+
+void copytext(char* target, char const* text, int limit) {
+  if (text == nullptr) text = "";
+  int n = static_cast<int>(strnlen(text, static_cast<size_t>(limit)));
+  memcpy(target, text, static_cast<size_t>(n));
+  target[n] = '\0';
+}
+
+interpreter::interpreter(vesk::logfunc log) : interpreter(nullptr, nullptr, log) {}
+
+interpreter::interpreter(variables* store, vesk::logfunc log)
+    : interpreter(nullptr, store, log) {}
+
+interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
+    : cursymbolizer(nullptr), opstack(defaultarenasize), logfunc(log ? log : droplog), cmdindex(0),
+      globals(store), funcs(registry), cmds(nullptr), numcmds(0), ctrlstack(nullptr),
+      ctrltop(0), ctrlsize(0), callparams(nullptr), calldepth(0), shared(nullptr),
+      ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false) {
+  scriptpath1[0] = '\0';
+  scriptpath2[0] = '\0';
+  scriptname[0] = '\0';
+  foundpath[0] = '\0';
+}
+
+interpreter::~interpreter() {
+  if (ownsshared) deletefamily(shared);
+  releaseregistry();
+}
+
+interpreter& interpreter::operator=(interpreter const& other) {
+  if (this == &other) return *this;
+  cursymbolizer = other.cursymbolizer;
+  opstack = other.opstack;
+  logfunc = other.logfunc;
+  cmdindex = other.cmdindex;
+  globals = other.globals;
+  funcs = other.funcs;
+  memcpy(scriptpath1, other.scriptpath1, sizeof scriptpath1);
+  memcpy(scriptpath2, other.scriptpath2, sizeof scriptpath2);
+  cmds = other.cmds;
+  numcmds = other.numcmds;
+  memcpy(scriptname, other.scriptname, sizeof scriptname);
+  memcpy(foundpath, other.foundpath, sizeof foundpath);
+  ctrlstack = other.ctrlstack;
+  ctrltop = other.ctrltop;
+  ctrlsize = other.ctrlsize;
+  callparams = other.callparams;
+  calldepth = other.calldepth;
+  shared = other.shared;
+  ownsshared = other.ownsshared;
+  outermost = other.outermost;
+  ownsfuncs = other.ownsfuncs;
+  return *this;
+}
+
+void interpreter::setlogfunc(vesk::logfunc log) { logfunc = log ? log : droplog; }
+
+void interpreter::setglobals(variables* store) { globals = store; }
+
+void interpreter::setscriptpath(char const* path1, char const* path2) {
+  copytext(scriptpath1, path1, maxdirlen);
+  copytext(scriptpath2, path2, maxdirlen);
+}
+
+variables* interpreter::store() { return globals; }
+
+int interpreter::cmdsindex() {
+  if (cmdindex >= 0 && cmdindex < numcmds) return cmdindex;
+  return numcmds - 1;
+}
+
+variable* interpreter::find(char const* name) {
+  return globals ? globals->find(name) : nullptr;
+}
+
+} // namespace vesk

@@ -1,0 +1,84 @@
+// libraries.cpp - extension libraries: a shared library exporting `run` (one function, named
+// after the library's file) or `modules`/`modulename` (up to 1000 functions with their own
+// names) is loaded once, kept until the process ends, and its functions are registered.
+#include <cstring>
+
+#include "internal.h"
+#include "platform/platform.h"
+
+namespace vesk {
+
+namespace {
+
+constexpr int maxmodules = 1000;
+
+typedef scriptfunc (*modulesentry)(int index);
+typedef char const* (*modulenameentry)(scriptfunc func);
+
+// Entry points by their decorated names first, then by the C names of vesk.h's export macros.
+constexpr char const* runnames[] = {
+    "?run@@YA_NPAVstack@vesk@@PAVparameters@2@PAVvariables@2@P6AXHPBD@Z@Z", "vesk_run"};
+constexpr char const* modulesnames[] = {
+    "?modules@@YAP6A_NPAVstack@vesk@@PAVparameters@2@PAVvariables@2@P6AXHPBD@Z@ZH@Z",
+    "vesk_modules"};
+constexpr char const* modulenamenames[] = {
+    "?modulename@@YAPBDP6A_NPAVstack@vesk@@PAVparameters@2@PAVvariables@2@P6AXHPBD@Z@Z@Z",
+    "vesk_modulename"};
+
+void* entry(void* library, char const* const (&names)[2]) {
+  for (char const* name : names)
+    if (void* symbol = platform::findsymbol(library, name)) return symbol;
+  return nullptr;
+}
+
+char const* basename(char const* path) {
+  char const* base = path;
+  for (char const* p = path; *p; ++p)
+    if (*p == '/' || *p == '\\') base = p + 1;
+  return base;
+}
+
+} // namespace
+
+// Registers one function of a library, reporting why it could not be registered.
+bool interpreter::addfromlibrary(scriptfunc func, char const* name, char const* base) {
+  if (strlen(name) > maxfuncnamelen) {
+    error("'%s/%s' name longer than 31 characters", name, base);
+    return false;
+  }
+  if (add(func, name)) return true;
+  error("'%s/%s' already defined", name, base);
+  return false;
+}
+
+bool interpreter::add(char const* libraryname) {
+  if (libraryname == nullptr) return false;
+  char const* base = basename(libraryname);
+  void* library = platform::openlibrary(libraryname);
+  if (library == nullptr) {
+    error("'%s' not a valid DLL", base);
+    return false;
+  }
+  if (auto run = reinterpret_cast<scriptfunc>(entry(library, runnames))) {
+    char name[messagesize];
+    copytext(name, base, messagesize - 1);
+    if (char* dot = strrchr(name, '.')) *dot = '\0';
+    return addfromlibrary(run, name, base);
+  }
+  auto modules = reinterpret_cast<modulesentry>(entry(library, modulesnames));
+  auto modulename = reinterpret_cast<modulenameentry>(entry(library, modulenamenames));
+  if (modules == nullptr || modulename == nullptr) {
+    error("'%s' contains no functions", base);
+    return false;
+  }
+  bool all = true;
+  for (int i = 0; i < maxmodules; ++i) {
+    scriptfunc func = modules(i);
+    if (func == nullptr) break;
+    char const* name = modulename(func);
+    if (!addfromlibrary(func, name ? name : "", base)) all = false;
+  }
+  return all;
+}
+
+} // namespace vesk

@@ -1,0 +1,242 @@
+// run.cpp - the main loop: runs an array of lines one statement per line, dispatches block
+// keywords to their handlers, executes assignments and expression statements, turns a failed
+// statement into a jump to the nearest try block, and checks that every block was closed.
+#include <cstdlib>
+#include <cstring>
+
+#include "family.h"
+#include "frontend/symbolizer.h"
+#include "internal.h"
+
+namespace vesk {
+
+namespace {
+
+constexpr int notakeyword = -3;
+constexpr int recoverable = -2; // a failed statement that a try block may intercept
+
+// The message for a block left open at the end of a run, by kind of block.
+char const* notterminated(int kind) {
+  switch (kind) {
+  case ifblock: return "'if' not terminated with 'end'";
+  case fortoblock: return "'for .. to' not terminated with 'next'";
+  case foreachblock: return "'for each' not terminated with 'next'";
+  case tryblock: return "'try' not terminated with 'end'";
+  case repeatblock: return "'repeat' not terminated with 'until'";
+  case doblock: return "'do' not terminated with 'while'";
+  default: return "block not terminated";
+  }
+}
+
+} // namespace
+
+// Creates the state shared with nested interpreters when this is the first run.
+void interpreter::beginrun() {
+  if (shared != nullptr) return;
+  shared = newfamily();
+  ownsshared = shared != nullptr;
+}
+
+int interpreter::dispatch(char const* keyword, int index) {
+  struct handler {
+    char const* keyword;
+    int (interpreter::*run)(int);
+  };
+  static constexpr handler handlers[] = {
+      {"if", &interpreter::execute_if},         {"else", &interpreter::execute_else},
+      {"end", &interpreter::execute_end},       {"for", &interpreter::execute_for},
+      {"next", &interpreter::execute_next},     {"try", &interpreter::execute_try},
+      {"catch", &interpreter::execute_catch},   {"repeat", &interpreter::execute_repeat},
+      {"until", &interpreter::execute_until},   {"do", &interpreter::execute_do},
+      {"while", &interpreter::execute_while},   {"parallel", &interpreter::execute_parallel},
+  };
+  for (handler const& h : handlers)
+    if (strcmp(h.keyword, keyword) == 0) return (this->*h.run)(index);
+  return notakeyword;
+}
+
+bool interpreter::execute(char const** lines, int count, char const* name) {
+  copytext(scriptname, name, maxpathlen);
+  ctrltop = 0;
+  ctrlsize = ctrlstacksize;
+  ctrlstack = static_cast<ctrlitem*>(malloc(sizeof(ctrlitem) * ctrlstacksize));
+  if (ctrlstack == nullptr) {
+    ctrlsize = 0;
+    error("memory exhausted");
+    return false;
+  }
+  bool ok = false;
+  if (lines != nullptr && count >= 0) {
+    beginrun();
+    vesk::logfunc hostlog = logfunc;
+    cmds = lines;
+    numcmds = count;
+    cmdindex = 0;
+    ok = endofrun();
+    // Whatever try body the run ended in, the next run starts with the caller's log function.
+    logfunc = hostlog;
+  }
+  free(ctrlstack);
+  ctrlstack = nullptr;
+  cursymbolizer = nullptr;
+  return ok;
+}
+
+// Runs the lines from cmdindex to the end, then makes the end-of-run checks.
+bool interpreter::endofrun() {
+  while (cmdindex < numcmds) {
+    if (outermost) releaseburied(shared);
+    symbolizer tokens(cmds[cmdindex], standardoptions);
+    cursymbolizer = &tokens;
+    opstack.reset();
+    token first;
+    tokentype type = tokens.nexttoken(first);
+    int next = notakeyword;
+    if (type == nametoken) next = dispatch(first.text, cmdindex);
+    if (next == notakeyword) {
+      if (type == endtoken) {
+        next = cmdindex + 1;
+      } else {
+        tokens.pushback(first);
+        next = statement(cmdindex);
+      }
+    }
+    cursymbolizer = nullptr;
+    if (next == recoverable) {
+      if (!recover()) return false;
+      continue;
+    }
+    cmdindex = next;
+    if (cmdindex < 0) return false;
+  }
+  if (ctrltop == 0) return true;
+  cmdindex = numcmds;
+  error(notterminated(ctrlstack[ctrltop - 1].kind));
+  return false;
+}
+
+// An assignment or expression statement; returns the next line, recoverable, or -1.
+int interpreter::statement(int index) {
+  variable* target = deref(true);
+  token next;
+  if (target != nullptr) {
+    if (cursymbolizer->nexttoken(next) == assigntoken) {
+      int result = execute_assign(index, target);
+      return result < 0 ? recoverable : result;
+    }
+  } else if (targetfailed) {
+    return recoverable; // deref has reported why; evaluating the line again would repeat it
+  }
+  symbolizer fresh(cmds[index], standardoptions);
+  cursymbolizer = &fresh;
+  opstack.reset();
+  if (!boolterm()) return recoverable;
+  if (fresh.nexttoken(next) != endtoken) {
+    error("trailing something after expression");
+    return -1;
+  }
+  return index + 1;
+}
+
+// Continues in the nearest try block whose catch part is not already running: at its catch
+// line, or after its end when it has none. False when there is no such block.
+bool interpreter::recover() {
+  for (int i = ctrltop - 1; i >= 0; --i) {
+    ctrlitem& item = ctrlstack[i];
+    if (item.kind != tryblock || item.catching) continue;
+    logfunc = item.savedlog;
+    if (item.catchtarget > 0) {
+      item.catching = true;
+      ctrltop = i + 1;
+      cmdindex = item.catchtarget;
+    } else {
+      ctrltop = i;
+      cmdindex = item.target;
+    }
+    return true;
+  }
+  return false;
+}
+
+int interpreter::execute_assign(int index, variable* target) {
+  if (!boolterm()) {
+    error("invalid expression following '='");
+    return -1;
+  }
+  token next;
+  if (cursymbolizer->nexttoken(next) != endtoken) {
+    error("trailing something after expression");
+    return -1;
+  }
+  if (opstack.numelements() == 0) {
+    error("nothing to store (expression did not produce a result)");
+    return -1;
+  }
+  if (!assign(target, opstack.top(0), targetowned)) return -1;
+  *target = variable(target, nullptr); // a new value starts without flags and user data
+  opstack.pop(1);
+  return index + 1;
+}
+
+bool interpreter::execute(symbolizer* tokens) {
+  if (tokens == nullptr) return false;
+  cursymbolizer = tokens;
+  opstack.reset();
+  token first, second;
+  tokentype type = tokens->nexttoken(first);
+  bool assignment = false;
+  if (type == nametoken || type == stringtoken || type == quotedtoken) {
+    if (tokens->nexttoken(second) == assigntoken) {
+      if (globals == nullptr) {
+        error("Variablenzuweisung nicht erlaubt (keine globalen Variablen gesetzt)");
+        return false;
+      }
+      assignment = true;
+    } else {
+      tokens->pushback(second);
+      tokens->pushback(first);
+    }
+  } else {
+    tokens->pushback(first);
+  }
+  if (!boolterm()) return false;
+  token rest;
+  if (tokens->nexttoken(rest) != endtoken) {
+    error("Unbekannte Argumente oder Operatoren nach Kommando");
+    return false;
+  }
+  if (!assignment) return true;
+  if (opstack.numelements() == 0) {
+    error("nothing to store (expression did not produce a result)");
+    return false;
+  }
+  bool owned = ownedbystore(first.text);
+  variable* target = find(first.text);
+  if (target == nullptr) {
+    target = globals->add(vesk::undefinedtype, first.text);
+    if (target == nullptr) {
+      error("memory exhausted");
+      return false;
+    }
+  }
+  if (!assign(target, opstack.top(0), owned)) return false;
+  opstack.pop(1);
+  return true;
+}
+
+bool interpreter::execute(char const* line, char const* name) {
+  cmdindex = 0;
+  if (line == nullptr) return false;
+  ctrlstack = nullptr;
+  ctrltop = 0;
+  ctrlsize = 0;
+  copytext(scriptname, name, maxpathlen);
+  beginrun();
+  if (outermost) releaseburied(shared);
+  symbolizer tokens(line, standardoptions);
+  bool ok = execute(&tokens);
+  cursymbolizer = nullptr;
+  return ok;
+}
+
+} // namespace vesk

@@ -1,0 +1,158 @@
+// scriptfiles.cpp - finding script files by name, reading them whole into a line table, and
+// running them on a nested interpreter with the call's parameters laid over the global store.
+// The line table grows as needed; a file with any bytes is cut into lines without overrun.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "internal.h"
+#include "platform/platform.h"
+
+namespace vesk {
+
+namespace {
+
+constexpr char scriptextension[] = ".vk";
+constexpr long maxscriptbytes = 0x7fffff00; // the text and its line table are indexed by int
+
+// Builds "<directory><separator><name>.vk" into target (maxpathlen characters at most);
+// false when the path would not fit.
+bool composepath(char* target, char const* directory, char const* name) {
+  char const* separator = *directory ? "/" : "";
+  int n = snprintf(target, maxpathlen + 1, "%s%s%s%s", directory, separator, name,
+                   scriptextension);
+  return n >= 0 && n <= maxpathlen;
+}
+
+FILE* openpath(char* target, char const* directory, char const* name) {
+  if (!composepath(target, directory, name)) return nullptr;
+  return fopen(target, "r");
+}
+
+// Reads the rest of the file into a fresh buffer; null when memory cannot be had.
+char* readwhole(FILE* file, long* length) {
+  long capacity = 10240, used = 0;
+  char* text = static_cast<char*>(malloc(static_cast<size_t>(capacity) + 1));
+  while (text != nullptr) {
+    used += static_cast<long>(fread(text + used, 1, static_cast<size_t>(capacity - used), file));
+    if (used < capacity) break;
+    if (capacity >= maxscriptbytes) {
+      free(text);
+      return nullptr;
+    }
+    capacity = capacity * 2 > maxscriptbytes ? maxscriptbytes : capacity * 2;
+    char* grown = static_cast<char*>(realloc(text, static_cast<size_t>(capacity) + 1));
+    if (grown == nullptr) free(text);
+    text = grown;
+  }
+  if (text != nullptr) text[used] = '\0';
+  *length = used;
+  return text;
+}
+
+// Cuts the text into lines in place: each LF (and a CR before it) becomes the line's end.
+// A last line without LF is used whole; an empty text has no lines.
+bool cutlines(char* text, long length, char const*** lines, int* count) {
+  int capacity = 64, n = 0;
+  char const** table = static_cast<char const**>(malloc(sizeof(char*) * capacity));
+  char* start = text;
+  char* end = text + length;
+  while (table != nullptr && start < end) {
+    char* newline = static_cast<char*>(memchr(start, '\n', static_cast<size_t>(end - start)));
+    char* stop = newline ? newline : end;
+    if (stop > start && stop[-1] == '\r') stop[-1] = '\0';
+    *stop = '\0';
+    if (n == capacity) {
+      capacity *= 2;
+      auto grown = static_cast<char const**>(realloc(table, sizeof(char*) * capacity));
+      if (grown == nullptr) free(table);
+      table = grown;
+      if (table == nullptr) break;
+    }
+    table[n++] = start;
+    start = stop + 1;
+  }
+  *lines = table;
+  *count = n;
+  return table != nullptr;
+}
+
+} // namespace
+
+FILE* interpreter::findscript(char const* name) {
+  char directory[maxpathlen + 1];
+  copytext(directory, scriptname, maxpathlen);
+  char* cut = nullptr;
+  for (char* p = directory; *p; ++p)
+    if (*p == '/' || *p == '\\') cut = p;
+  if (cut != nullptr)
+    *cut = '\0';
+  else
+    directory[0] = '\0';
+  FILE* file = openpath(foundpath, directory, name);
+  if (file == nullptr && scriptpath1[0]) file = openpath(foundpath, scriptpath1, name);
+  if (file == nullptr && scriptpath2[0]) file = openpath(foundpath, scriptpath2, name);
+  return file;
+}
+
+bool interpreter::readlines(FILE* file, char** text, char const*** lines, int* count) {
+  long length = 0;
+  *text = readwhole(file, &length);
+  if (*text == nullptr || !cutlines(*text, length, lines, count)) {
+    free(*text);
+    *text = nullptr;
+    error("memory exhausted");
+    return false;
+  }
+  return true;
+}
+
+bool interpreter::execute(FILE* file, parameters* params, char const* scriptpath) {
+  return runscript(file, params, scriptpath, false);
+}
+
+// Runs the script on a nested interpreter. `outer` tells that no statement is in progress
+// around the call (the host called by name), so the nested run may release storage at once.
+bool interpreter::runscript(FILE* file, parameters* params, char const* scriptpath, bool outer) {
+  char* text = nullptr;
+  char const** lines = nullptr;
+  int count = 0;
+  bool ok = readlines(file, &text, &lines, &count);
+  fclose(file);
+  if (!ok) return false;
+  beginrun();
+  interpreter* nested = new (std::nothrow) interpreter(funcs, globals, logfunc);
+  if (nested == nullptr) {
+    error("memory exhausted");
+    ok = false;
+  } else {
+    memcpy(nested->scriptpath1, scriptpath1, sizeof scriptpath1);
+    memcpy(nested->scriptpath2, scriptpath2, sizeof scriptpath2);
+    nested->callparams = params;
+    nested->calldepth = calldepth + 1;
+    nested->shared = shared;
+    nested->outermost = outer;
+    if (globals) globals->setoverlay(params);
+    ok = nested->execute(lines, count, scriptpath);
+    // The caller sees its own parameters again, not none.
+    if (globals) globals->setoverlay(callparams);
+    delete nested;
+  }
+  free(lines);
+  free(text);
+  return ok;
+}
+
+bool interpreter::execute(char const* name, parameters* params) {
+  if (name == nullptr) return false;
+  if (scriptfunc func = findfunc(name)) return func(&opstack, params, globals, logfunc);
+  FILE* file = findscript(name);
+  if (file == nullptr) return false;
+  char saved[maxpathlen + 1];
+  memcpy(saved, scriptname, sizeof saved);
+  bool ok = runscript(file, params, foundpath, outermost);
+  memcpy(scriptname, saved, sizeof saved);
+  return ok;
+}
+
+} // namespace vesk

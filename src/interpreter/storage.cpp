@@ -1,0 +1,79 @@
+// storage.cpp - values that outlive a statement: deep copies of lists into the plain heap for
+// the global store (detachcopy), assignment over a stored value, and giving back the storage
+// a stored value owns. Copies are bounded in nesting so that no value can exhaust the stack.
+#include "family.h"
+#include "internal.h"
+
+namespace vesk {
+
+namespace {
+
+// Deep copy of `value` into `out`; false when memory runs out or lists nest too deeply.
+bool detachcopy(variable* value, variable* out, int depth);
+
+bool copyelements(variable* source, variable* copy, int depth) {
+  variable walker = *source; // iterate a copy of the header: the source's cursor stays put
+  char* name = nullptr;
+  bool named = source->isnamedlist();
+  variable* element = named ? walker.first(&name) : walker.first();
+  while (element != nullptr) {
+    variable detached;
+    if (!detachcopy(element, &detached, depth + 1)) return false;
+    variable* added = named ? copy->add(&detached, name ? name : "") : copy->add(&detached);
+    if (added == nullptr) {
+      releasevalue(&detached);
+      return false;
+    }
+    element = named ? walker.next(&name) : walker.next();
+  }
+  return true;
+}
+
+bool detachcopy(variable* value, variable* out, int depth) {
+  if (!value->islist() && !value->isnamedlist()) {
+    *out = *value;
+    return true;
+  }
+  if (depth >= maxdatadepth) return false;
+  variable copy(value->type(), nullptr);
+  if (!copyelements(value, &copy, depth)) {
+    releasevalue(&copy);
+    return false;
+  }
+  *out = copy;
+  return true;
+}
+
+void release(variable* value, int depth) {
+  if (!value->islist() && !value->isnamedlist()) return;
+  if (depth < maxdatadepth) {
+    int n = value->count();
+    for (int i = 0; i < n; ++i) release(value->index(i), depth + 1);
+  }
+  value->reset();
+}
+
+} // namespace
+
+void releasevalue(variable* value) { release(value, 0); }
+
+// Stores a deep copy of `value` in `target`, giving back what the target held before when the
+// store owns it. The record stays at its address; flags and user data start cleared.
+bool interpreter::assign(variable* target, variable* value, bool owned) {
+  variable detached;
+  if (!detachcopy(value, &detached, 0)) {
+    error("memory exhausted or lists nested too deeply");
+    return false;
+  }
+  if (owned) giveback(shared, target, outermost);
+  *target = variable(&detached, nullptr);
+  return true;
+}
+
+// A variable found through the parameters of this interpreter's call belongs to the caller:
+// its lists may share storage with the caller's values and are never given back here.
+bool interpreter::ownedbystore(char const* name) {
+  return callparams == nullptr || callparams->find(name) == nullptr;
+}
+
+} // namespace vesk

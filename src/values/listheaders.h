@@ -1,0 +1,32 @@
+// listheaders.h - what a list record keeps in its payload bytes: a list holds an objlist of
+// value records; a named list holds an objlist of named elements (name field, then the value),
+// its name index and the overlay pointer. Both are trivially copyable, so a byte copy of the
+// record is a second handle on the same blocks and nodes.
+#pragma once
+
+#include "avltree.h"
+#include "valuelimits.h"
+#include "objlist.h"
+
+#include <type_traits>
+
+namespace vesk {
+
+constexpr int payloadsize = 128; // bytes of variable's payload union
+
+struct namedlistheader {
+  objlist elements;
+  avltree index;
+  variable* overlay; // null, or a named list that find() searches first
+};
+
+static_assert(sizeof(namedlistheader) <= payloadsize && alignof(namedlistheader) <= 8,
+              "the named-list headers must fit the record's 8-aligned payload");
+static_assert(std::is_trivially_copyable_v<namedlistheader> &&
+                  std::is_trivially_destructible_v<namedlistheader>,
+              "list headers are copied with their record byte for byte and never destroyed");
+
+// Bytes of one named element: the name field, then the value record.
+constexpr int namedelementsize = namefieldlength + static_cast<int>(sizeof(variable));
+
+} // namespace vesk

@@ -1,0 +1,209 @@
+// lists.cpp - the list operations of the value record: cursor iteration (plain, by type, with
+// names), indexing, dotted-path lookup through the overlay, removal by name and the add forms.
+// Every operation checks the record's type first and is a no-op (null, false) on another type.
+#include "listheaders.h"
+
+#include <cstring>
+
+namespace vesk {
+
+namespace {
+
+// How many named lists find() consults, the record itself and its overlays. A chain that leads
+// back to a list already in it ends there, so a loop of overlays cannot recurse without end.
+constexpr int maxoverlaychain = 16;
+
+objlist* elementsof(unsigned char* payload) { return reinterpret_cast<objlist*>(payload); }
+namedlistheader* headerof(unsigned char* payload) {
+  return reinterpret_cast<namedlistheader*>(payload);
+}
+
+// The value inside an element (after its name field, if any), or null for no element.
+variable* valueof(void* element, int nameoffset) {
+  return element != nullptr ? reinterpret_cast<variable*>(static_cast<char*>(element) + nameoffset)
+                            : nullptr;
+}
+
+// For the name-returning forms: the element's name field, or null when there is no element.
+variable* withname(void* element, char** name) {
+  if (name != nullptr) *name = static_cast<char*>(element);
+  return valueof(element, namefieldlength);
+}
+
+} // namespace
+
+variable* variable::first() {
+  if (tag != listtype && tag != namedlisttype) return nullptr;
+  objlist* list = elementsof(value.list);
+  return valueof(list->first(), list->nameoffset());
+}
+
+variable* variable::next() {
+  if (tag != listtype && tag != namedlisttype) return nullptr;
+  objlist* list = elementsof(value.list);
+  return valueof(list->next(), list->nameoffset());
+}
+
+variable* variable::first(vartype type) {
+  variable* element = first();
+  while (element != nullptr && element->tag != type) element = next();
+  return element;
+}
+
+variable* variable::next(vartype type) {
+  variable* element = next();
+  while (element != nullptr && element->tag != type) element = next();
+  return element;
+}
+
+variable* variable::first(char** name) {
+  if (tag != namedlisttype) return nullptr;
+  return withname(elementsof(value.list)->first(), name);
+}
+
+variable* variable::next(char** name) {
+  if (tag != namedlisttype) return nullptr;
+  return withname(elementsof(value.list)->next(), name);
+}
+
+variable* variable::first(char** name, vartype type) {
+  if (tag != namedlisttype) return nullptr;
+  objlist* list = elementsof(value.list);
+  void* element = list->first();
+  while (element != nullptr && valueof(element, namefieldlength)->tag != type)
+    element = list->next();
+  return withname(element, name);
+}
+
+variable* variable::next(char** name, vartype type) {
+  if (tag != namedlisttype) return nullptr;
+  objlist* list = elementsof(value.list);
+  void* element = list->next();
+  while (element != nullptr && valueof(element, namefieldlength)->tag != type)
+    element = list->next();
+  return withname(element, name);
+}
+
+variable* variable::index(int i) {
+  if (tag != listtype && tag != namedlisttype) return nullptr;
+  objlist* list = elementsof(value.list);
+  return valueof(list->index(i), list->nameoffset());
+}
+
+// Overlays first (the deepest one first), then this list. Within one list a path "a.b.c" is
+// looked up segment by segment, each segment but the last in the name index of the named list
+// found for the one before it (whose own overlay is not consulted). A segment followed by '.'
+// is cut to maxsegmentlen characters, and every key to the index's capacity - 1, exactly as
+// names are cut when they are added.
+variable* variable::find(char const* path) {
+  if (tag != namedlisttype || path == nullptr) return nullptr;
+
+  auto lookuppath = [](variable* list, char const* rest) -> variable* {
+    avltree const* index = &headerof(list->value.list)->index;
+    for (;;) {
+      char const* dot = std::strchr(rest, '.');
+      if (dot == nullptr) return static_cast<variable*>(index->lookup(rest));
+      char segment[maxsegmentlen + 1];
+      size_t length = static_cast<size_t>(dot - rest);
+      if (length > maxsegmentlen) length = maxsegmentlen;
+      std::memcpy(segment, rest, length);
+      segment[length] = '\0';
+      auto* found = static_cast<variable*>(index->lookup(segment));
+      if (found == nullptr || found->tag != namedlisttype) return nullptr;
+      index = &headerof(found->value.list)->index;
+      rest = dot + 1;
+    }
+  };
+
+  variable* chain[maxoverlaychain];
+  int length = 0;
+  for (variable* list = this; list != nullptr && list->tag == namedlisttype &&
+                              length < maxoverlaychain;
+       list = headerof(list->value.list)->overlay) {
+    bool seen = false;
+    for (int k = 0; k < length; ++k) seen = seen || chain[k] == list;
+    if (seen) break;
+    chain[length++] = list;
+  }
+  while (length > 0) {
+    variable* found = lookuppath(chain[--length], path);
+    if (found != nullptr) return found;
+  }
+  return nullptr;
+}
+
+bool variable::remove(char const* name) {
+  if (tag != namedlisttype || name == nullptr) return false;
+  namedlistheader* header = headerof(value.list);
+  auto* found = static_cast<variable*>(header->index.lookup(name));
+  if (found == nullptr) return false;
+  found->reset();
+  *found = variable();
+  header->index.erase(name);
+  return true;
+}
+
+variable* variable::add(variable* item) {
+  if (tag != listtype || item == nullptr) return nullptr;
+  return static_cast<variable*>(elementsof(value.list)->append(item));
+}
+
+variable* variable::add(variable& item) { return add(&item); }
+
+variable* variable::add(double number) {
+  variable item(number);
+  return add(&item);
+}
+
+variable* variable::add(char const* text) {
+  if (text == nullptr) return nullptr;
+  variable item(text);
+  return add(&item);
+}
+
+variable* variable::add(void* data, int length) {
+  variable item(data, length);
+  return add(&item);
+}
+
+variable* variable::add(vartype type) {
+  if (tag != listtype) return nullptr;
+  variable item(type, elementsof(value.list)->allocator());
+  return add(&item);
+}
+
+// A name that the index cannot take (present already, or no storage for it) still gets its
+// element: iteration and index() reach it, find() answers with the earlier element or null.
+variable* variable::add(variable* item, char const* name) {
+  if (tag != namedlisttype || item == nullptr || name == nullptr) return nullptr;
+  namedlistheader* header = headerof(value.list);
+  auto* added = static_cast<variable*>(header->elements.appendnamed(item, name));
+  if (added != nullptr) header->index.insert(name, added);
+  return added;
+}
+
+variable* variable::add(variable& item, char const* name) { return add(&item, name); }
+
+variable* variable::add(double number, char const* name) {
+  variable item(number);
+  return add(&item, name);
+}
+
+variable* variable::add(char const* text, char const* name) {
+  if (text == nullptr) return nullptr;
+  variable item(text);
+  return add(&item, name);
+}
+
+variable* variable::add(void* data, int length, char const* name) {
+  variable item(data, length);
+  return add(&item, name);
+}
+
+variable* variable::add(vartype type, char const* name) {
+  if (tag != namedlisttype) return nullptr;
+  variable item(type, elementsof(value.list)->allocator());
+  return add(&item, name);
+}
+
+} // namespace vesk

@@ -1,0 +1,122 @@
+// objlist.cpp - the block chain: append without moving, cursor iteration, indexing, clearing.
+#include "objlist.h"
+
+#include "valuelimits.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace vesk {
+
+namespace {
+char const blocktag[] = "objlist::block";
+}
+
+objlist::objlist(int elementbytes, allocater* allocator, int namebytes)
+    : elementsize(elementbytes), perblock(blocksize), count(0), firstblock(nullptr),
+      lastblock(nullptr), cursorpos(0), cursorblock(nullptr), alloc(allocator),
+      namelength(namebytes) {}
+
+void** objlist::linkof(void* block) const {
+  return reinterpret_cast<void**>(static_cast<char*>(block) + blocksize * elementsize);
+}
+
+// Finds or obtains the slot of the next element without changing the header, so that a failed
+// block allocation leaves everything as it was. *fresh receives a new block, if one was taken.
+void* objlist::newslot(void** fresh) {
+  int slot = count % blocksize;
+  *fresh = nullptr;
+  if (firstblock != nullptr && slot != 0)
+    return static_cast<char*>(lastblock) + slot * elementsize;
+  unsigned bytes = static_cast<unsigned>(blocksize * elementsize) + sizeof(void*);
+  void* block = alloc != nullptr ? alloc->alloc(bytes, blocktag) : std::malloc(bytes);
+  if (block == nullptr) return nullptr;
+  *linkof(block) = nullptr;
+  *fresh = block;
+  return block;
+}
+
+void objlist::commit(void* fresh) {
+  if (fresh != nullptr) {
+    if (firstblock == nullptr)
+      firstblock = fresh;
+    else
+      *linkof(lastblock) = fresh;
+    lastblock = fresh;
+  }
+  ++count;
+}
+
+void* objlist::append(void const* image) {
+  void* fresh;
+  void* slot = newslot(&fresh);
+  if (slot == nullptr) return nullptr;
+  std::memcpy(slot, image, static_cast<size_t>(elementsize));
+  commit(fresh);
+  return slot;
+}
+
+void* objlist::appendnamed(void const* value, char const* name) {
+  void* fresh;
+  char* slot = static_cast<char*>(newslot(&fresh));
+  if (slot == nullptr) return nullptr;
+  int length = 0;
+  while (length < namelength - 1 && name[length] != '\0') ++length;
+  std::memcpy(slot, name, static_cast<size_t>(length));
+  std::memset(slot + length, 0, static_cast<size_t>(namelength - length));
+  std::memcpy(slot + namelength, value, static_cast<size_t>(elementsize - namelength));
+  commit(fresh);
+  return slot + namelength;
+}
+
+void* objlist::blockat(int position) const {
+  void* block = firstblock;
+  for (int skip = position / blocksize; skip > 0 && block != nullptr; --skip)
+    block = *linkof(block);
+  return block;
+}
+
+void* objlist::first() {
+  cursorpos = 0;
+  cursorblock = firstblock;
+  return next();
+}
+
+void* objlist::next() {
+  if (cursorpos >= count) return nullptr;
+  // The cursor block is null when the cursor walked off a block that was the last one at the
+  // time (elements were appended since) or after clear(); then it is looked up again.
+  if (cursorblock == nullptr) cursorblock = blockat(cursorpos);
+  int slot = cursorpos % blocksize;
+  void* element = static_cast<char*>(cursorblock) + slot * elementsize;
+  ++cursorpos;
+  if (slot == blocksize - 1) cursorblock = *linkof(cursorblock);
+  return element;
+}
+
+void* objlist::index(int i) const {
+  if (i < 0 || i >= count) return nullptr;
+  // Elements of the last block are reached directly; the others one link step per block.
+  int lastfirst = (count - 1) / blocksize * blocksize;
+  void* block = i >= lastfirst ? lastblock : blockat(i);
+  return static_cast<char*>(block) + (i % blocksize) * elementsize;
+}
+
+void objlist::clear() {
+  void* block = firstblock;
+  while (block != nullptr) {
+    void* link = *linkof(block);
+    if (alloc != nullptr)
+      alloc->free(block);
+    else
+      std::free(block);
+    block = link;
+  }
+  firstblock = nullptr;
+  lastblock = nullptr;
+  count = 0;
+  cursorpos = 0;
+  cursorblock = nullptr;
+}
+
+} // namespace vesk

@@ -1,0 +1,62 @@
+// objlist.h - the element list behind lists and named lists: fixed-size elements in a chain of
+// blocks of `blocksize` slots, so that an element never moves once appended. The header lives
+// inside a value record's payload and is copied with it byte for byte: it is trivially
+// copyable, owns its blocks only through clear(), and a copy is a second handle on them.
+#pragma once
+
+#include "vesk.h"
+
+#include <type_traits>
+
+namespace vesk {
+
+// A block is `blocksize` element slots followed by the link to the next block (null in the
+// last), taken with the tag "objlist::block" from the allocater, or from malloc when there is
+// none. Every element pointer handed out stays valid until clear().
+class objlist {
+public:
+  // An empty list without blocks. `namelength` is the distance from the start of a named
+  // element to its value (0 for lists whose elements have no name field).
+  objlist(int elementsize, allocater* alloc, int namelength);
+
+  // Copies one element image (`elementsize` bytes) to the end and returns its slot; null when
+  // no block could be had, and the list is then exactly as it was. The image may lie anywhere,
+  // even inside this header: it is read before the header changes.
+  void* append(void const* image);
+  // Appends a named element built from `name` (its first namelength - 1 characters,
+  // zero-padded) and a copy of `value` (elementsize - namelength bytes); returns the value
+  // inside the new element, or null as append does.
+  void* appendnamed(void const* value, char const* name);
+
+  void* first(); // cursor to the first element; that element or null
+  void* next();  // the element at the cursor, which then moves on; null after the last
+  void* index(int i) const; // element i (0-based) or null when i is outside 0..count-1
+  void clear(); // gives every block back; count 0, no blocks
+
+  int size() const { return count; }
+  int elementsperblock() const { return perblock; }
+  int nameoffset() const { return namelength; }
+  allocater* allocator() const { return alloc; }
+
+private:
+  void* newslot(void** fresh);        // the slot for the next element, perhaps in a new block
+  void commit(void* fresh);           // counts the element in and links a new block
+  void* blockat(int position) const;  // the block holding element `position`
+  void** linkof(void* block) const;
+
+  // Field order is the record's layout.
+  int elementsize;
+  int perblock;
+  int count;
+  void* firstblock;
+  void* lastblock;
+  int cursorpos;     // the element that next() returns next
+  void* cursorblock; // the block holding it; null when it has still to be looked up
+  allocater* alloc;
+  int namelength;
+};
+
+static_assert(std::is_trivially_copyable_v<objlist> && std::is_trivially_destructible_v<objlist>,
+              "objlist lives in a value record's payload and is copied with it");
+
+} // namespace vesk

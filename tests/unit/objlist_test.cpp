@@ -1,0 +1,170 @@
+// Tests of the element list: blocks of eight, slots that never move, the cursor, indexing,
+// named elements and a failed block allocation that leaves the header as it was.
+#include "testallocaters.h"
+#include "values/valuelimits.h"
+#include "values/objlist.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vesk::objlist;
+using vesktest::recordingallocater;
+
+constexpr unsigned blockbytes(int elementsize) {
+  return static_cast<unsigned>(vesk::blocksize * elementsize) + sizeof(void*);
+}
+
+int valueat(void* element) {
+  int v;
+  std::memcpy(&v, element, sizeof v);
+  return v;
+}
+
+TEST(objlist, EighthAppendFillsTheFirstBlockNinthTakesANewOne) {
+  recordingallocater blocks;
+  objlist list(sizeof(int), &blocks, 0);
+  EXPECT_EQ(list.elementsperblock(), 8);
+  for (int i = 0; i < 8; ++i) ASSERT_NE(list.append(&i), nullptr);
+  EXPECT_EQ(blocks.count("objlist::block"), 1);
+  int nine = 8;
+  void* ninth = list.append(&nine);
+  EXPECT_EQ(blocks.count("objlist::block"), 2);
+  EXPECT_EQ(blocks.total(), 2);
+  EXPECT_EQ(list.index(8), ninth);
+  EXPECT_EQ(valueat(list.index(8)), 8);
+  EXPECT_EQ(blocks.sizes["objlist::block"], std::set<unsigned>{blockbytes(sizeof(int))});
+  list.clear();
+  EXPECT_EQ(blocks.outstanding(), 0);
+  EXPECT_EQ(blocks.strayfrees, 0);
+}
+
+TEST(objlist, IndexOutsideTheListIsNull) {
+  objlist list(sizeof(int), nullptr, 0);
+  EXPECT_EQ(list.index(0), nullptr);
+  for (int i = 0; i < 20; ++i) list.append(&i);
+  EXPECT_EQ(list.index(-1), nullptr);
+  EXPECT_EQ(list.index(20), nullptr);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(valueat(list.index(i)), i);
+  list.clear();
+}
+
+TEST(objlist, CursorWalksEveryElementThenStaysAtTheEnd) {
+  objlist list(sizeof(int), nullptr, 0);
+  EXPECT_EQ(list.first(), nullptr);
+  for (int i = 0; i < 19; ++i) list.append(&i);
+  int expected = 0;
+  for (void* e = list.first(); e != nullptr; e = list.next()) EXPECT_EQ(valueat(e), expected++);
+  EXPECT_EQ(expected, 19);
+  EXPECT_EQ(list.next(), nullptr);
+  EXPECT_EQ(list.next(), nullptr);
+  list.clear();
+}
+
+// The cursor may run off a block that was the last one; elements appended later are still
+// reached by next(), also right after clear().
+TEST(objlist, CursorContinuesIntoBlocksAppendedLater) {
+  objlist list(sizeof(int), nullptr, 0);
+  for (int i = 0; i < 8; ++i) list.append(&i);
+  for (void* e = list.first(); e != nullptr; e = list.next()) {
+  }
+  int more = 8;
+  list.append(&more);
+  void* e = list.next();
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(valueat(e), 8);
+  EXPECT_EQ(list.next(), nullptr);
+
+  list.clear();
+  EXPECT_EQ(list.next(), nullptr);
+  for (int i = 100; i < 103; ++i) list.append(&i);
+  e = list.next();
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(valueat(e), 100);
+  list.clear();
+}
+
+TEST(objlist, FailedBlockLeavesTheHeaderExactlyAsItWas) {
+  recordingallocater blocks;
+  objlist list(sizeof(int), &blocks, 0);
+  int v = 7;
+  blocks.failafter(0);
+  unsigned char before[sizeof(objlist)];
+  std::memcpy(before, &list, sizeof list);
+  EXPECT_EQ(list.append(&v), nullptr);
+  EXPECT_EQ(std::memcmp(before, &list, sizeof list), 0);
+
+  blocks.succeed();
+  for (int i = 0; i < 8; ++i) list.append(&i);
+  list.first();
+  list.next();
+  blocks.failafter(0);
+  std::memcpy(before, &list, sizeof list);
+  EXPECT_EQ(list.append(&v), nullptr);
+  EXPECT_EQ(list.appendnamed(&v, "x"), nullptr);
+  EXPECT_EQ(std::memcmp(before, &list, sizeof list), 0);
+  EXPECT_EQ(list.size(), 8);
+  EXPECT_EQ(blocks.outstanding(), 1);
+
+  blocks.succeed();
+  ASSERT_NE(list.append(&v), nullptr);
+  EXPECT_EQ(valueat(list.index(8)), 7);
+  list.clear();
+  EXPECT_EQ(blocks.outstanding(), 0);
+}
+
+TEST(objlist, ElementsNeverMove) {
+  objlist list(sizeof(int), nullptr, 0);
+  std::vector<void*> held;
+  for (int i = 0; i < 5000; ++i) held.push_back(list.append(&i));
+  for (int i = 0; i < 5000; ++i) {
+    ASSERT_EQ(list.index(i), held[static_cast<size_t>(i)]);
+    ASSERT_EQ(valueat(held[static_cast<size_t>(i)]), i);
+  }
+  list.clear();
+}
+
+TEST(objlist, NamedElementsKeepTheFirstCharactersZeroPadded) {
+  constexpr int namelength = 16;
+  objlist list(namelength + static_cast<int>(sizeof(double)), nullptr, namelength);
+  double value = 2.5;
+  std::string longname(40, 'n');
+  auto* stored = static_cast<char*>(list.appendnamed(&value, longname.c_str()));
+  ASSERT_NE(stored, nullptr);
+  char* element = static_cast<char*>(list.index(0));
+  EXPECT_EQ(stored, element + namelength);
+  EXPECT_EQ(std::string(element), std::string(namelength - 1, 'n'));
+  double back;
+  std::memcpy(&back, stored, sizeof back);
+  EXPECT_EQ(back, 2.5);
+
+  list.appendnamed(&value, "ab");
+  element = static_cast<char*>(list.index(1));
+  EXPECT_STREQ(element, "ab");
+  for (int i = 2; i < namelength; ++i) EXPECT_EQ(element[i], '\0') << i;
+  list.clear();
+}
+
+TEST(objlist, ClearGivesEveryBlockBackAndLeavesAUsableList) {
+  recordingallocater blocks;
+  objlist list(sizeof(int), &blocks, 0);
+  for (int i = 0; i < 100; ++i) list.append(&i);
+  EXPECT_EQ(blocks.outstanding(), 13);
+  list.clear();
+  EXPECT_EQ(blocks.outstanding(), 0);
+  EXPECT_EQ(blocks.frees["objlist::block"], 13);
+  EXPECT_EQ(list.size(), 0);
+  EXPECT_EQ(list.first(), nullptr);
+  int v = 42;
+  list.append(&v);
+  EXPECT_EQ(valueat(list.first()), 42);
+  list.clear();
+  EXPECT_EQ(blocks.outstanding(), 0);
+  EXPECT_EQ(blocks.strayfrees, 0);
+}
+
+} // namespace
