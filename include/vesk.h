@@ -158,6 +158,7 @@ protected:
   void setoverlaypointer(variable* overlay);
 
 private:
+  friend struct storeaccess;
   struct binarypair {
     void* data;
     int length;
@@ -326,6 +327,10 @@ private:
   bool ownedbystore(char const* name);
   bool readlines(FILE* file, char** text, char const*** lines, int* count);
   bool runscript(FILE* file, parameters* params, char const* scriptpath, bool outer);
+  bool run(char const** lines, int count, char const* name);
+  interpreter* nest(bool outer);
+  void restoreoverlay();
+  static int runpart(void* job);
   void beginrun();
   bool pushvalue(variable* value);
   bool pushnumber(double number);
@@ -372,10 +377,10 @@ private:
   int ctrltop;
   int ctrlsize;
 
-  // Beyond the core members: the parameters this interpreter's script was called with (laid
-  // over the global store while it runs), the depth of script calls that led to it, and the
+  // Beyond the core members: the parameters this interpreter's statements see laid over the
+  // global store (those of its script's call, or what the host laid there), the depth of script calls that led to it, and the
   // state it shares with the interpreters nested in it.
-  parameters* callparams;
+  variable* callparams;
   int calldepth;
   family* shared;  // state shared with nested interpreters
   bool ownsshared; // this interpreter created `shared` and releases it
@@ -391,5 +396,32 @@ VESK_API char const* version();
 VESK_API char const* version(int& major, int& minor, int& patch);
 
 } // namespace vesk
+
+// Extension libraries: a shared library that a host loads with interpreter::add(libraryname)
+// exports either one function, registered under the library's file name without extension:
+//     VESK_EXPORT_RUN(myfunction)
+// or a set of functions with names of their own, handed out by index until null:
+//     VESK_EXPORT_MODULES(functionatindex, nameoffunction)
+// where functionatindex is vesk::scriptfunc (int index) and nameoffunction is
+// char const* (vesk::scriptfunc func). Use each macro once, at namespace scope.
+#if defined(_WIN32)
+#define VESK_EXTENSION_EXPORT __declspec(dllexport)
+#else
+#define VESK_EXTENSION_EXPORT __attribute__((visibility("default")))
+#endif
+
+#define VESK_EXPORT_RUN(func)                                                                  \
+  extern "C" VESK_EXTENSION_EXPORT bool vesk_run(vesk::stack* opstack, vesk::parameters* params, \
+                                                 vesk::variables* globals, vesk::logfunc log) {  \
+    return func(opstack, params, globals, log);                                                \
+  }
+
+#define VESK_EXPORT_MODULES(modulesfunc, modulenamefunc)                                       \
+  extern "C" VESK_EXTENSION_EXPORT vesk::scriptfunc vesk_modules(int index) {                  \
+    return modulesfunc(index);                                                                 \
+  }                                                                                            \
+  extern "C" VESK_EXTENSION_EXPORT char const* vesk_modulename(vesk::scriptfunc func) {        \
+    return modulenamefunc(func);                                                               \
+  }
 
 #endif

@@ -3,6 +3,7 @@
 #include "interpreter/family.h"
 #include "frontend/symbolizer.h"
 #include "interpreter/internal.h"
+#include "values/storeaccess.h"
 
 namespace vesk {
 
@@ -14,7 +15,9 @@ variable* interpreter::evaluate(char const* text) {
   ctrltop = 0;
   ctrlsize = 0;
   beginrun();
+  statementlock hold(shared);
   if (outermost) releaseburied(shared);
+  callparams = globals ? storeaccess::overlay(*globals) : nullptr;
   symbolizer tokens(text, standardoptions);
   variable* result = evaluate(&tokens);
   cursymbolizer = nullptr;

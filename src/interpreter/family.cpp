@@ -1,5 +1,5 @@
-// family.cpp - shared state of an interpreter and its nested interpreters, and the deferred
-// release of storage that nested runs give back (see family.h for why it waits).
+// family.cpp - shared state of an interpreter and its nested interpreters: the statement lock
+// (see family.h) and the deferred release of storage that nested runs give back.
 #include "family.h"
 
 #include <cstdlib>
@@ -9,11 +9,11 @@
 
 namespace vesk {
 
-family* newfamily() {
-  family* shared = new (std::nothrow) family;
-  if (shared != nullptr) *shared = family{nullptr, 0, 0};
-  return shared;
-}
+namespace {
+thread_local family* heldfamily = nullptr; // the family whose lock this thread holds
+} // namespace
+
+family* newfamily() { return new (std::nothrow) family; }
 
 void deletefamily(family* shared) {
   if (shared == nullptr) return;
@@ -42,6 +42,32 @@ void releaseburied(family* shared) {
   if (shared == nullptr) return;
   for (int i = 0; i < shared->buried; ++i) releasevalue(&shared->graveyard[i]);
   shared->buried = 0;
+}
+
+statementlock::statementlock(family* shared)
+    : held(shared), outer(heldfamily), acquired(shared != nullptr && heldfamily != shared) {
+  if (!acquired) return;
+  shared->lock.lock();
+  heldfamily = shared;
+}
+
+statementlock::~statementlock() {
+  if (!acquired) return;
+  heldfamily = outer;
+  held->lock.unlock();
+}
+
+bool pause(family* shared) {
+  if (shared == nullptr || heldfamily != shared) return false;
+  heldfamily = nullptr;
+  shared->lock.unlock();
+  return true;
+}
+
+void resume(family* shared, bool washeld) {
+  if (!washeld) return;
+  shared->lock.lock();
+  heldfamily = shared;
 }
 
 } // namespace vesk

@@ -1,17 +1,23 @@
 // family.h - the state that an interpreter shares with the interpreters nested in it (script
-// calls, parallel parts): storage given back by nested runs, which is released only when the
-// outermost interpreter starts its next statement, since statements of callers still in
-// progress may hold references into it.
+// calls, parallel parts): the statement lock, and storage given back by nested runs, which is
+// released only when the outermost interpreter starts its next statement, since statements of
+// callers still in progress may hold references into it.
 #pragma once
+
+#include <mutex>
 
 #include "vesk.h"
 
 namespace vesk {
 
+// The interpreters of one family execute one statement at a time: a thread holds the lock
+// while it executes a statement (with everything that statement calls) and gives it up between
+// statements, while it sleeps and while it waits for the parts of a parallel block.
 struct family {
-  variable* graveyard; // old values of overwritten variables, awaiting release
-  int buried;
-  int capacity;
+  std::mutex lock;
+  variable* graveyard = nullptr; // old values of overwritten variables, awaiting release
+  int buried = 0;
+  int capacity = 0;
 };
 
 family* newfamily();
@@ -21,5 +27,24 @@ void deletefamily(family* shared);
 void giveback(family* shared, variable* value, bool now);
 // Releases everything given back so far; called between statements of the outermost one.
 void releaseburied(family* shared);
+
+// Holds the family's lock for one statement unless this thread holds it already.
+class statementlock {
+public:
+  explicit statementlock(family* shared);
+  ~statementlock();
+  statementlock(statementlock const&) = delete;
+  statementlock& operator=(statementlock const&) = delete;
+
+private:
+  family* held;
+  family* outer;
+  bool acquired;
+};
+
+// Gives the lock up (when this thread holds it) until resume: around sleeping and waiting.
+// pause returns whether it was held, to be handed to resume.
+bool pause(family* shared);
+void resume(family* shared, bool washeld);
 
 } // namespace vesk

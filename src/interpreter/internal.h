@@ -53,6 +53,10 @@ struct ctrlitem {
 // Copies at most `limit` characters of `text` (null taken as "") and terminates the copy.
 void copytext(char* target, char const* text, int limit);
 
+// Sleeps without holding the statement lock of the interpreter that owns `opstack`, so that
+// the other part of a parallel block goes on meanwhile.
+void sleepunlocked(stack* opstack, unsigned milliseconds);
+
 // Gives back the storage of a stored value: a list or named list with every list inside it.
 void releasevalue(variable* value);
 

@@ -7,6 +7,7 @@
 #include "family.h"
 #include "frontend/symbolizer.h"
 #include "internal.h"
+#include "values/storeaccess.h"
 
 namespace vesk {
 
@@ -55,14 +56,20 @@ int interpreter::dispatch(char const* keyword, int index) {
   return notakeyword;
 }
 
+// A run given by the host: its statements see whatever the host laid over the store.
 bool interpreter::execute(char const** lines, int count, char const* name) {
+  callparams = globals ? storeaccess::overlay(*globals) : nullptr;
+  return run(lines, count, name);
+}
+
+bool interpreter::run(char const** lines, int count, char const* name) {
   copytext(scriptname, name, maxpathlen);
   ctrltop = 0;
   ctrlsize = ctrlstacksize;
   ctrlstack = static_cast<ctrlitem*>(malloc(sizeof(ctrlitem) * ctrlstacksize));
   if (ctrlstack == nullptr) {
     ctrlsize = 0;
-    error("memory exhausted");
+    error(msg_memory);
     return false;
   }
   bool ok = false;
@@ -82,10 +89,18 @@ bool interpreter::execute(char const** lines, int count, char const* name) {
   return ok;
 }
 
+// Lays this interpreter's parameters over the store again, after a call or another part of
+// a parallel block may have laid others there.
+void interpreter::restoreoverlay() {
+  if (globals != nullptr) storeaccess::setoverlay(*globals, callparams);
+}
+
 // Runs the lines from cmdindex to the end, then makes the end-of-run checks.
 bool interpreter::endofrun() {
   while (cmdindex < numcmds) {
+    statementlock hold(shared);
     if (outermost) releaseburied(shared);
+    restoreoverlay();
     symbolizer tokens(cmds[cmdindex], standardoptions);
     cursymbolizer = &tokens;
     opstack.reset();
@@ -110,6 +125,7 @@ bool interpreter::endofrun() {
     if (cmdindex < 0) return false;
   }
   if (ctrltop == 0) return true;
+  statementlock hold(shared);
   cmdindex = numcmds;
   error(notterminated(ctrlstack[ctrltop - 1].kind));
   return false;
@@ -232,7 +248,9 @@ bool interpreter::execute(char const* line, char const* name) {
   ctrlsize = 0;
   copytext(scriptname, name, maxpathlen);
   beginrun();
+  statementlock hold(shared);
   if (outermost) releaseburied(shared);
+  callparams = globals ? storeaccess::overlay(*globals) : nullptr;
   symbolizer tokens(line, standardoptions);
   bool ok = execute(&tokens);
   cursymbolizer = nullptr;

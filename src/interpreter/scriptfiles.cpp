@@ -6,6 +6,7 @@
 #include <new>
 
 #include "internal.h"
+#include "values/storeaccess.h"
 #include "platform/platform.h"
 
 namespace vesk {
@@ -107,6 +108,20 @@ bool interpreter::readlines(FILE* file, char** text, char const*** lines, int* c
   return true;
 }
 
+// A nested interpreter sharing store, registry, log function, script directories and family.
+interpreter* interpreter::nest(bool outer) {
+  beginrun();
+  interpreter* nested = new (std::nothrow) interpreter(funcs, globals, logfunc);
+  if (nested == nullptr) return nullptr;
+  memcpy(nested->scriptpath1, scriptpath1, sizeof scriptpath1);
+  memcpy(nested->scriptpath2, scriptpath2, sizeof scriptpath2);
+  nested->shared = shared;
+  nested->outermost = outer;
+  nested->callparams = callparams;
+  nested->calldepth = calldepth;
+  return nested;
+}
+
 bool interpreter::execute(FILE* file, parameters* params, char const* scriptpath) {
   return runscript(file, params, scriptpath, false);
 }
@@ -120,22 +135,16 @@ bool interpreter::runscript(FILE* file, parameters* params, char const* scriptpa
   bool ok = readlines(file, &text, &lines, &count);
   fclose(file);
   if (!ok) return false;
-  beginrun();
-  interpreter* nested = new (std::nothrow) interpreter(funcs, globals, logfunc);
+  interpreter* nested = nest(outer);
   if (nested == nullptr) {
-    error("memory exhausted");
+    error(msg_memory);
     ok = false;
   } else {
-    memcpy(nested->scriptpath1, scriptpath1, sizeof scriptpath1);
-    memcpy(nested->scriptpath2, scriptpath2, sizeof scriptpath2);
     nested->callparams = params;
     nested->calldepth = calldepth + 1;
-    nested->shared = shared;
-    nested->outermost = outer;
-    if (globals) globals->setoverlay(params);
-    ok = nested->execute(lines, count, scriptpath);
-    // The caller sees its own parameters again, not none.
-    if (globals) globals->setoverlay(callparams);
+    nested->restoreoverlay();
+    ok = nested->run(lines, count, scriptpath);
+    restoreoverlay(); // the caller sees its own parameters again, not none
     delete nested;
   }
   free(lines);
@@ -145,11 +154,15 @@ bool interpreter::runscript(FILE* file, parameters* params, char const* scriptpa
 
 bool interpreter::execute(char const* name, parameters* params) {
   if (name == nullptr) return false;
-  if (scriptfunc func = findfunc(name)) return func(&opstack, params, globals, logfunc);
+  if (scriptfunc func = findfunc(name)) {
+    opstack.owner = this;
+    return func(&opstack, params, globals, logfunc);
+  }
   FILE* file = findscript(name);
   if (file == nullptr) return false;
   char saved[maxpathlen + 1];
   memcpy(saved, scriptname, sizeof saved);
+  callparams = globals ? storeaccess::overlay(*globals) : nullptr;
   bool ok = runscript(file, params, foundpath, outermost);
   memcpy(scriptname, saved, sizeof saved);
   return ok;

@@ -34,11 +34,4 @@ int interpreter::execute_catch(int) {
   return item.target;
 }
 
-// Parallel blocks arrive with the engine's thread support.
-int interpreter::execute_parallel(int) {
-  if (!opening("parallel")) return -1;
-  error("'parallel' blocks are not supported by this build");
-  return -1;
-}
-
 } // namespace vesk
