@@ -87,7 +87,8 @@ void namedadd(benchmark::State& state) {
   for (int i = 0; i < namecount; ++i) names.push_back(nameof(i));
   for (auto _ : state) {
     vesk::variables store;
-    for (int i = 0; i < namecount; ++i) benchmark::DoNotOptimize(store.add(1.0 * i, names[i].c_str()));
+    for (int i = 0; i < namecount; ++i)
+      benchmark::DoNotOptimize(store.add(1.0 * i, names[i].c_str()));
     state.PauseTiming();
     store.reset();
     state.ResumeTiming();
@@ -166,7 +167,8 @@ void arenalist(benchmark::State& state) {
   linearallocater arena(memory.data(), static_cast<int>(memory.size()));
   for (auto _ : state) {
     arena.reset();
-    auto* list = new (arena.alloc(sizeof(vesk::variable), "list")) vesk::variable(vesk::listtype, &arena);
+    auto* list =
+        new (arena.alloc(sizeof(vesk::variable), "list")) vesk::variable(vesk::listtype, &arena);
     for (int i = 0; i < 16; ++i) list->add(1.0 * i);
     benchmark::DoNotOptimize(operands.push(list));
     operands.pop(1);

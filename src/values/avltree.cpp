@@ -57,7 +57,9 @@ int compare(char const* nodename, char const* name, int keylength) {
   return std::strncmp(nodename, name, static_cast<size_t>(keylength));
 }
 
-int sideof(int order) { return order < 0 ? greater : smaller; }
+int sideof(int order) {
+  return order < 0 ? greater : smaller;
+}
 
 // Rebalances the node in *slot, whose balance is +2 or -2; true when the subtree became lower.
 bool rebalance(avltreenode** slot) {
@@ -221,8 +223,7 @@ avltree::avltree(int capacity, allocater* allocator)
 
 bool avltree::insert(char const* name, void* object) {
   bool grew = false;
-  return insertat(&root, name, object, treestorage{namecapacity, alloc}, grew) ==
-         inserted::added;
+  return insertat(&root, name, object, treestorage{namecapacity, alloc}, grew) == inserted::added;
 }
 
 void* avltree::lookup(char const* name) const {
@@ -242,8 +243,7 @@ void* avltree::lookup(char const* name) const {
 void* avltree::erase(char const* name) {
   bool shrank = false;
   void* object = nullptr;
-  return eraseat(&root, name, treestorage{namecapacity, alloc}, shrank, object) ? object
-                                                                                 : nullptr;
+  return eraseat(&root, name, treestorage{namecapacity, alloc}, shrank, object) ? object : nullptr;
 }
 
 void avltree::destroy() {
@@ -251,7 +251,9 @@ void avltree::destroy() {
   root = nullptr;
 }
 
-int avltree::size() const { return countat(root); }
+int avltree::size() const {
+  return countat(root);
+}
 
 bool avltree::check() const {
   bool ok = true;

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "avltree.h"
-#include "valuelimits.h"
 #include "objlist.h"
+#include "valuelimits.h"
 
 #include <type_traits>
 

@@ -13,7 +13,9 @@ namespace {
 // back to a list already in it ends there, so a loop of overlays cannot recurse without end.
 constexpr int maxoverlaychain = 16;
 
-objlist* elementsof(unsigned char* payload) { return reinterpret_cast<objlist*>(payload); }
+objlist* elementsof(unsigned char* payload) {
+  return reinterpret_cast<objlist*>(payload);
+}
 namedlistheader* headerof(unsigned char* payload) {
   return reinterpret_cast<namedlistheader*>(payload);
 }
@@ -117,8 +119,8 @@ variable* variable::find(char const* path) {
 
   variable* chain[maxoverlaychain];
   int length = 0;
-  for (variable* list = this; list != nullptr && list->tag == namedlisttype &&
-                              length < maxoverlaychain;
+  for (variable* list = this;
+       list != nullptr && list->tag == namedlisttype && length < maxoverlaychain;
        list = headerof(list->value.list)->overlay) {
     bool seen = false;
     for (int k = 0; k < length; ++k) seen = seen || chain[k] == list;
@@ -148,7 +150,9 @@ variable* variable::add(variable* item) {
   return static_cast<variable*>(elementsof(value.list)->append(item));
 }
 
-variable* variable::add(variable& item) { return add(&item); }
+variable* variable::add(variable& item) {
+  return add(&item);
+}
 
 variable* variable::add(double number) {
   variable item(number);
@@ -182,7 +186,9 @@ variable* variable::add(variable* item, char const* name) {
   return added;
 }
 
-variable* variable::add(variable& item, char const* name) { return add(&item, name); }
+variable* variable::add(variable& item, char const* name) {
+  return add(&item, name);
+}
 
 variable* variable::add(double number, char const* name) {
   variable item(number);

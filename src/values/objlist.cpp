@@ -26,8 +26,7 @@ void** objlist::linkof(void* block) const {
 void* objlist::newslot(void** fresh) {
   int slot = count % blocksize;
   *fresh = nullptr;
-  if (firstblock != nullptr && slot != 0)
-    return static_cast<char*>(lastblock) + slot * elementsize;
+  if (firstblock != nullptr && slot != 0) return static_cast<char*>(lastblock) + slot * elementsize;
   unsigned bytes = static_cast<unsigned>(blocksize * elementsize) + sizeof(void*);
   void* block = alloc != nullptr ? alloc->alloc(bytes, blocktag) : std::malloc(bytes);
   if (block == nullptr) return nullptr;

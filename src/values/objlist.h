@@ -28,10 +28,10 @@ public:
   // inside the new element, or null as append does.
   void* appendnamed(void const* value, char const* name);
 
-  void* first(); // cursor to the first element; that element or null
-  void* next();  // the element at the cursor, which then moves on; null after the last
+  void* first();            // cursor to the first element; that element or null
+  void* next();             // the element at the cursor, which then moves on; null after the last
   void* index(int i) const; // element i (0-based) or null when i is outside 0..count-1
-  void clear(); // gives every block back; count 0, no blocks
+  void clear();             // gives every block back; count 0, no blocks
 
   int size() const { return count; }
   int elementsperblock() const { return perblock; }
@@ -39,9 +39,9 @@ public:
   allocater* allocator() const { return alloc; }
 
 private:
-  void* newslot(void** fresh);        // the slot for the next element, perhaps in a new block
-  void commit(void* fresh);           // counts the element in and links a new block
-  void* blockat(int position) const;  // the block holding element `position`
+  void* newslot(void** fresh);       // the slot for the next element, perhaps in a new block
+  void commit(void* fresh);          // counts the element in and links a new block
+  void* blockat(int position) const; // the block holding element `position`
   void** linkof(void* block) const;
 
   // Field order is the record's layout.

@@ -100,10 +100,18 @@ bool stack::isof(vartype const& type, int i) const {
   return value != nullptr && value->isof(type);
 }
 
-bool stack::isnumber(int i) const { return isof(numbertype, i); }
-bool stack::isstring(int i) const { return isof(stringtype, i); }
-bool stack::islist(int i) const { return isof(listtype, i); }
-bool stack::isnamedlist(int i) const { return isof(namedlisttype, i); }
+bool stack::isnumber(int i) const {
+  return isof(numbertype, i);
+}
+bool stack::isstring(int i) const {
+  return isof(stringtype, i);
+}
+bool stack::islist(int i) const {
+  return isof(listtype, i);
+}
+bool stack::isnamedlist(int i) const {
+  return isof(namedlisttype, i);
+}
 
 void stack::pop(int n) {
   if (n <= 0) return;
@@ -115,6 +123,8 @@ void stack::negate() {
   if (value != nullptr && value->isnumber()) *value = variable(-value->number());
 }
 
-int stack::numelements() const { return count; }
+int stack::numelements() const {
+  return count;
+}
 
 } // namespace vesk

@@ -13,10 +13,14 @@ void variable::setoverlaypointer(variable* overlay) {
 
 variables::variables() : variable(namedlisttype, nullptr) {}
 variables::variables(allocater* alloc) : variable(namedlisttype, alloc) {}
-void variables::setoverlay(parameters* overlay) { setoverlaypointer(overlay); }
+void variables::setoverlay(parameters* overlay) {
+  setoverlaypointer(overlay);
+}
 
 parameters::parameters() : variable(namedlisttype, nullptr) {}
 parameters::parameters(allocater* alloc) : variable(namedlisttype, alloc) {}
-void parameters::setoverlay(parameters* overlay) { setoverlaypointer(overlay); }
+void parameters::setoverlay(parameters* overlay) {
+  setoverlaypointer(overlay);
+}
 
 } // namespace vesk

@@ -73,17 +73,37 @@ variable::variable(vartype type, allocater* alloc) : tag(type), flags(0), userda
   }
 }
 
-vartype variable::type() const { return tag; }
-bool variable::isof(vartype const& type) const { return tag == type; }
-bool variable::isnumber() const { return tag == numbertype; }
-bool variable::isstring() const { return tag == stringtype; }
-bool variable::islist() const { return tag == listtype; }
-bool variable::isnamedlist() const { return tag == namedlisttype; }
-bool variable::isbinary() const { return tag == binarytype; }
+vartype variable::type() const {
+  return tag;
+}
+bool variable::isof(vartype const& type) const {
+  return tag == type;
+}
+bool variable::isnumber() const {
+  return tag == numbertype;
+}
+bool variable::isstring() const {
+  return tag == stringtype;
+}
+bool variable::islist() const {
+  return tag == listtype;
+}
+bool variable::isnamedlist() const {
+  return tag == namedlisttype;
+}
+bool variable::isbinary() const {
+  return tag == binarytype;
+}
 
-double variable::number() const { return tag == numbertype ? value.number : 0.0; }
-char const* variable::string() const { return tag == stringtype ? value.text : emptytext; }
-void* variable::binary() const { return tag == binarytype ? value.binary.data : nullptr; }
+double variable::number() const {
+  return tag == numbertype ? value.number : 0.0;
+}
+char const* variable::string() const {
+  return tag == stringtype ? value.text : emptytext;
+}
+void* variable::binary() const {
+  return tag == binarytype ? value.binary.data : nullptr;
+}
 
 int variable::count() {
   switch (tag) {
@@ -97,20 +117,46 @@ int variable::count() {
   }
 }
 
-long variable::getuserdata() const { return userdata; }
-void variable::setuserdata(long data) { userdata = data; }
+long variable::getuserdata() const {
+  return userdata;
+}
+void variable::setuserdata(long data) {
+  userdata = data;
+}
 
-void variable::processed(bool on) { flags = withflag(flags, processedflag, on); }
-void variable::setdisabled(bool on) { flags = withflag(flags, disabledflag, on); }
-void variable::seterror(bool on) { flags = withflag(flags, errorflag, on); }
-void variable::setinvalid(bool on) { flags = withflag(flags, invalidflag, on); }
-void variable::setchanged(bool on) { flags = withflag(flags, changedflag, on); }
-bool variable::isprocessed() const { return (flags & processedflag) != 0; }
-bool variable::isconstant() const { return (flags & constantflag) != 0; }
-bool variable::isdisabled() const { return (flags & disabledflag) != 0; }
-bool variable::haserror() const { return (flags & errorflag) != 0; }
-bool variable::isinvalid() const { return (flags & invalidflag) != 0; }
-bool variable::ischanged() const { return (flags & changedflag) != 0; }
+void variable::processed(bool on) {
+  flags = withflag(flags, processedflag, on);
+}
+void variable::setdisabled(bool on) {
+  flags = withflag(flags, disabledflag, on);
+}
+void variable::seterror(bool on) {
+  flags = withflag(flags, errorflag, on);
+}
+void variable::setinvalid(bool on) {
+  flags = withflag(flags, invalidflag, on);
+}
+void variable::setchanged(bool on) {
+  flags = withflag(flags, changedflag, on);
+}
+bool variable::isprocessed() const {
+  return (flags & processedflag) != 0;
+}
+bool variable::isconstant() const {
+  return (flags & constantflag) != 0;
+}
+bool variable::isdisabled() const {
+  return (flags & disabledflag) != 0;
+}
+bool variable::haserror() const {
+  return (flags & errorflag) != 0;
+}
+bool variable::isinvalid() const {
+  return (flags & invalidflag) != 0;
+}
+bool variable::ischanged() const {
+  return (flags & changedflag) != 0;
+}
 
 bool variable::reset() {
   switch (tag) {

@@ -16,7 +16,9 @@ namespace {
 using vesk::avltree;
 using vesktest::recordingallocater;
 
-void* object(std::uintptr_t id) { return reinterpret_cast<void*>(id); }
+void* object(std::uintptr_t id) {
+  return reinterpret_cast<void*>(id);
+}
 
 TEST(avltree, DuplicateKeepsTheFirstObject) {
   avltree index(64);
@@ -237,7 +239,11 @@ void randomized(int capacity, int operations, int namecount, unsigned seed) {
   EXPECT_EQ(storage.strayfrees, 0);
 }
 
-TEST(avltree, RandomizedAgainstStdMap) { randomized(64, 120000, 300, 20240601u); }
-TEST(avltree, RandomizedWithAShortCapacity) { randomized(4, 20000, 200, 7u); }
+TEST(avltree, RandomizedAgainstStdMap) {
+  randomized(64, 120000, 300, 20240601u);
+}
+TEST(avltree, RandomizedWithAShortCapacity) {
+  randomized(4, 20000, 200, 7u);
+}
 
 } // namespace

@@ -193,8 +193,7 @@ TEST_F(namedlist, DuplicateNamesFindTheFirstAndRemoveUnindexesIt) {
   EXPECT_EQ(named.find("x"), first);
   char* name = nullptr;
   int seen = 0;
-  for (variable* v = named.first(&name); v; v = named.next(&name), ++seen)
-    EXPECT_STREQ(name, "x");
+  for (variable* v = named.first(&name); v; v = named.next(&name), ++seen) EXPECT_STREQ(name, "x");
   EXPECT_EQ(seen, 2);
 
   EXPECT_TRUE(named.remove("x"));
@@ -245,9 +244,9 @@ TEST_F(namedlist, DottedPaths) {
   EXPECT_EQ(named.find("a"), a);
   a->add(5.0, "");
   EXPECT_EQ(named.find("a.")->number(), 5.0); // the empty name after the dot
+  c->reset(); // before its parent, whose block holds it
   a->reset();
   plain->reset();
-  c->reset();
 }
 
 TEST_F(namedlist, OverlayOfTheInnerListIsNotConsultedOnAPath) {
@@ -378,7 +377,8 @@ TEST(lists, StorageOfANamedListByTag) {
   recordingallocater storage;
   {
     variable named(vesk::namedlisttype, &storage);
-    for (int i = 0; i < 20; ++i) named.add(static_cast<double>(i), ("k" + std::to_string(i)).c_str());
+    for (int i = 0; i < 20; ++i)
+      named.add(static_cast<double>(i), ("k" + std::to_string(i)).c_str());
     variable* sub = named.add(vesk::listtype, "sub"); // built with the parent's allocater
     for (int i = 0; i < 9; ++i) sub->add(1.0);
     EXPECT_EQ(storage.count("objlist::block"), 3 + 2);

@@ -76,7 +76,8 @@ TEST(stores, StoresWithAnAllocaterTakeEverythingFromIt) {
   vesktest::recordingallocater storage;
   vesk::variables globals(&storage);
   vesk::parameters params(&storage);
-  for (int i = 0; i < 10; ++i) globals.add(static_cast<double>(i), ("g" + std::to_string(i)).c_str());
+  for (int i = 0; i < 10; ++i)
+    globals.add(static_cast<double>(i), ("g" + std::to_string(i)).c_str());
   params.add(1.0, "");
   EXPECT_EQ(storage.count("objlist::block"), 3);
   EXPECT_EQ(storage.count("avltreenode"), 11);

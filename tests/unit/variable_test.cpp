@@ -18,8 +18,8 @@ static_assert(std::is_trivially_copyable_v<variable>, "records are copied byte f
 constexpr size_t payloadbytes = 128;
 
 // Builds a record in memory filled with a pattern, so that bytes left unwritten show.
-template <typename... Args> variable* onpattern(unsigned char (&raw)[sizeof(variable)],
-                                                Args... args) {
+template <typename... Args>
+variable* onpattern(unsigned char (&raw)[sizeof(variable)], Args... args) {
   std::memset(raw, 0xAA, sizeof raw);
   return new (raw) variable(args...);
 }
@@ -50,8 +50,7 @@ TEST(variable, DefaultIsUndefinedWithAZeroPayload) {
   variable* v = onpattern(raw);
   EXPECT_EQ(v->type(), vesk::undefinedtype);
   EXPECT_TRUE(payloadzero(raw));
-  EXPECT_FALSE(v->isnumber() || v->isstring() || v->islist() || v->isnamedlist() ||
-               v->isbinary());
+  EXPECT_FALSE(v->isnumber() || v->isstring() || v->islist() || v->isnamedlist() || v->isbinary());
   EXPECT_EQ(v->count(), 0);
 }
 
@@ -63,8 +62,7 @@ TEST(variable, TypedEmptyValues) {
   EXPECT_EQ(binary->count(), 0);
   EXPECT_TRUE(payloadzero(raw));
 
-  variable* undefined =
-      onpattern(raw, vesk::undefinedtype, static_cast<vesk::allocater*>(nullptr));
+  variable* undefined = onpattern(raw, vesk::undefinedtype, static_cast<vesk::allocater*>(nullptr));
   EXPECT_EQ(undefined->type(), vesk::undefinedtype);
   EXPECT_TRUE(payloadzero(raw));
 
