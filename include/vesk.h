@@ -388,6 +388,7 @@ private:
   bool ownsfuncs;    // this interpreter created the registry and releases it
   bool targetowned;  // the last target read by deref belongs to the store, not to parameters
   bool targetfailed; // deref reported an error (as opposed to finding no target)
+  int nesting;       // operands being parsed in the current expression
 };
 
 // The library's version, "1.2.8"; the second form also stores its three numbers. Both return

@@ -1,21 +1,23 @@
 // atom.cpp - single operands: literals, parenthesised expressions, list literals, prefixes,
 // and names, which resolve as a registered function, then a script file, then a variable of
-// the global store. Nesting of operands is bounded per thread so that no expression can
-// exhaust the native stack.
+// the global store. Nesting of operands is bounded per expression, and the native stack left
+// is checked as well, so that no expression or chain of script calls can exhaust it.
 #include "frontend/symbolizer.h"
 #include "interpreter/internal.h"
+#include "platform/platform.h"
 
 namespace vesk {
 
 namespace {
 
-thread_local int nesting = 0; // operands being parsed on this thread, across interpreters
+constexpr unsigned long stackreserve = 256 * 1024; // native stack kept free for the rest
 
 // Counts one level of operand nesting for as long as it lives.
 struct nestinglevel {
-  nestinglevel() { ++nesting; }
+  explicit nestinglevel(int& depth) : nesting(++depth) {}
   ~nestinglevel() { --nesting; }
-  bool toodeep() const { return nesting > maxnesting; }
+  bool toodeep() const { return nesting > maxnesting || platform::stackroom() < stackreserve; }
+  int& nesting;
 };
 
 bool ischar(token const& t, char c) {
@@ -26,7 +28,7 @@ bool ischar(token const& t, char c) {
 
 // atom -> "{" list | [prefix] ( "(" boolterm ")" | number | string | name [selectors] )
 bool interpreter::atom() {
-  nestinglevel level;
+  nestinglevel level(nesting);
   if (level.toodeep()) {
     error("expression nested too deeply");
     return false;
@@ -72,8 +74,13 @@ bool interpreter::name(char const* text) {
   cursymbolizer->nexttoken(next);
   cursymbolizer->pushback(next);
   if (ischar(next, '.') || ischar(next, '[')) {
+    // Values selected on the way are dropped: the chain leaves one operand, its last value.
+    int below = opstack.numelements();
     variable* result = nullptr;
-    return selectors(find(text), text, true, &result);
+    if (!selectors(find(text), text, true, &result)) return false;
+    variable last = *result;
+    opstack.pop(opstack.numelements() - below);
+    return pushvalue(&last);
   }
   if (scriptfunc func = findfunc(text)) return external(func, nullptr, text);
   if (FILE* script = findscript(text)) return external(nullptr, script, foundpath);

@@ -15,7 +15,7 @@ constexpr int maxpathlen = 127;      // script name and found path
 constexpr int maxdirlen = 511;       // script directories
 constexpr int ctrlstacksize = 100;   // open blocks of one run
 constexpr int messagesize = 1024;    // one diagnostic line
-constexpr int maxnesting = 200;      // operand nesting (parentheses, literals, indexes) per thread
+constexpr int maxnesting = 200;      // operand nesting (parentheses, literals, indexes)
 constexpr int maxcalldepth = 200;    // script calls nested in one another
 constexpr int maxdatadepth = 200;    // lists nested in lists when a value is stored
 
@@ -56,6 +56,13 @@ void copytext(char* target, char const* text, int limit);
 // Sleeps without holding the statement lock of the interpreter that owns `opstack`, so that
 // the other part of a parallel block goes on meanwhile.
 void sleepunlocked(stack* opstack, unsigned milliseconds);
+
+// Hands the storage of `value` (a list or named list with every list inside it; the record
+// itself is left alone) to the family whose statement this thread is running: it is released
+// when the outermost interpreter starts its next statement, so that values of the running
+// statement that share it stay valid until then. False, and nothing done, when this thread
+// runs no statement (a host called a function directly): the caller then decides.
+bool releaseafterstatement(variable* value);
 
 // Gives back the storage of a stored value: a list or named list with every list inside it.
 void releasevalue(variable* value);

@@ -38,8 +38,8 @@ typedef void (*entryvisitor)(void* context, char const* name, bool isfolder);
 bool listfolder(char const* folder, entryvisitor visit, void* context);
 bool deletefile(char const* path);   // a file (or link); fails on a folder
 bool removefolder(char const* path); // an empty folder only
-// A file or folder to a new path on the same file system. Unlike the Windows MoveFile, an
-// existing file at `to` is replaced.
+// A file or folder to a new path on the same file system. Like the Windows MoveFile, it fails
+// when something (file, folder or link) already exists at `to`, which then stays as it was.
 bool movefile(char const* from, char const* to);
 bool createfolder(char const* path); // one level, no missing parents
 bool changetorootfolder();           // "/" becomes the process's current directory
@@ -49,5 +49,13 @@ bool changetorootfolder();           // "/" becomes the process's current direct
 // exists. False, with buffer "" when size > 0, for an unknown number, a path that cannot be
 // determined (no home folder) or one that does not fit.
 bool specialfolderpath(int csidl, char* buffer, int size);
+
+} // namespace vesk::platform
+
+namespace vesk::platform {
+
+// Bytes of the current thread's stack still free below the caller's frame (a large number when
+// the platform cannot tell). Recursive parsing checks it to fail cleanly instead of overflowing.
+unsigned long stackroom();
 
 } // namespace vesk::platform
