@@ -1,9 +1,13 @@
 // main.cpp - vesk, the command-line host of the engine: runs a script file with parameters,
 // one command line, or one expression, with output on standard output and diagnostics on
 // standard error. Exit status 0 success, 1 failure of the script, 2 usage or missing script.
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "frontend/symbolizer.h"
 #include "options.h"
@@ -94,10 +98,40 @@ int runscript(vesk::interpreter& engine, cli::options const& opts) {
   return status;
 }
 
+// Stops the engine's run when the time is up, unless the run ends first.
+class watchdog {
+public:
+  watchdog(vesk::interpreter& engine, double seconds) : engine(engine) {
+    if (seconds <= 0) return;
+    auto limit = std::chrono::duration<double>(seconds);
+    guard = std::thread([this, limit] {
+      std::unique_lock<std::mutex> hold(lock);
+      if (!finished.wait_for(hold, limit, [this] { return done; })) this->engine.stop();
+    });
+  }
+  ~watchdog() {
+    {
+      std::lock_guard<std::mutex> hold(lock);
+      done = true;
+    }
+    finished.notify_one();
+    if (guard.joinable()) guard.join();
+  }
+
+private:
+  vesk::interpreter& engine;
+  std::thread guard;
+  std::mutex lock;
+  std::condition_variable finished;
+  bool done = false;
+};
+
 int run(cli::options const& opts) {
   vesk::variables globals;
   vesk::interpreter engine(&globals, writelog);
   if (opts.builtins) engine.addinternalfuncs(nullptr);
+  engine.setstatementlimit(opts.maxstatements);
+  watchdog timer(engine, opts.timeout);
   char const* first = opts.directories.size() > 0 ? opts.directories[0] : "";
   char const* second = opts.directories.size() > 1 ? opts.directories[1] : "";
   engine.setscriptpath(first, second);

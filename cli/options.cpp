@@ -2,6 +2,7 @@
 #include "options.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace cli {
@@ -22,6 +23,16 @@ bool value(int argc, char** argv, int& i, char const*& out, char const* name) {
   return true;
 }
 
+// A positive number after option `name`, or a usage error.
+bool positive(int argc, char** argv, int& i, double& out, char const* name) {
+  char const* text = nullptr;
+  if (!value(argc, argv, i, text, name)) return false;
+  char* end = nullptr;
+  out = strtod(text, &end);
+  if (end == text || *end != '\0' || !(out > 0)) return usage("expected a positive number after ", name);
+  return true;
+}
+
 } // namespace
 
 bool parse(int argc, char** argv, options& out) {
@@ -38,6 +49,12 @@ bool parse(int argc, char** argv, options& out) {
       out.globals = true;
     } else if (strcmp(arg, "--no-builtins") == 0) {
       out.builtins = false;
+    } else if (strcmp(arg, "--max-statements") == 0) {
+      double count = 0;
+      if (!positive(argc, argv, i, count, arg)) return false;
+      out.maxstatements = count < 1e18 ? static_cast<long long>(count) : 1000000000000000000LL;
+    } else if (strcmp(arg, "--timeout") == 0) {
+      if (!positive(argc, argv, i, out.timeout, arg)) return false;
     } else if (strcmp(arg, "-I") == 0) {
       char const* directory = nullptr;
       if (!value(argc, argv, i, directory, "-I")) return false;
@@ -72,6 +89,8 @@ void printhelp() {
         "  -I DIR          a script directory (at most two)\n"
         "  --globals       after the run, print the global variables\n"
         "  --no-builtins   run without the built-in functions\n"
+        "  --max-statements N   stop the run after N statements\n"
+        "  --timeout SECONDS    stop the run after that many seconds\n"
         "  --version       print the library's version\n"
         "  -h, --help      print this text\n"
         "Output of print and dump goes to standard output, diagnostics to standard error.\n"

@@ -15,6 +15,8 @@ struct options {
   std::vector<char const*> assignments;   // NAME=VALUE after the script
   bool globals = false;                   // --globals
   bool builtins = true;                   // --no-builtins clears it
+  long long maxstatements = 0;            // --max-statements N; 0: no limit
+  double timeout = 0;                     // --timeout SECONDS; 0: none
 };
 
 // Parses argv; false (after a one-line message on standard error) for a usage error.

@@ -269,6 +269,15 @@ public:
   // Registers the built-in functions, except those for which filter(name) returns true.
   VESK_API void addinternalfuncs(bool (*filter)(char const* name));
 
+  // Host control of runaway scripts. A limit of executed statements for each later call of
+  // execute or evaluate (0, the default, means none), counted across every interpreter nested
+  // in this one; and a request, safe from any thread, to stop the script now running. Either
+  // fails the run at its next statement with a message that no try block intercepts; the
+  // store stays sound. A stop request is forgotten when the next call of execute or evaluate
+  // begins.
+  VESK_API void setstatementlimit(long long statements);
+  VESK_API void stop();
+
 private:
   friend struct interpreteraccess;
 
@@ -332,6 +341,7 @@ private:
   void restoreoverlay();
   static int runpart(void* job);
   void beginrun();
+  bool proceed();
   bool pushvalue(variable* value);
   bool pushnumber(double number);
   bool pushstring(char const* text);

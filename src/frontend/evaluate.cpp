@@ -16,6 +16,7 @@ variable* interpreter::evaluate(char const* text) {
   ctrlsize = 0;
   beginrun();
   statementlock hold(shared);
+  if (!proceed()) return nullptr;
   if (outermost) releaseburied(shared);
   callparams = globals ? storeaccess::overlay(*globals) : nullptr;
   symbolizer tokens(text, standardoptions);

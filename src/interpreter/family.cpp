@@ -70,4 +70,10 @@ void resume(family* shared, bool washeld) {
   heldfamily = shared;
 }
 
+bool releaseafterstatement(variable* value) {
+  if (heldfamily == nullptr) return false;
+  giveback(heldfamily, value, false);
+  return true;
+}
+
 } // namespace vesk

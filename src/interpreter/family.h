@@ -4,6 +4,7 @@
 // callers still in progress may hold references into it.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 
 #include "vesk.h"
@@ -15,6 +16,11 @@ namespace vesk {
 // statements, while it sleeps and while it waits for the parts of a parallel block.
 struct family {
   std::mutex lock;
+  std::atomic<bool> stoprequested{false}; // set by the host, from any thread
+  long long statementlimit = 0;            // 0: no limit
+  long long executed = 0;                  // statements since the host's call began
+  bool halted = false;                     // the run was stopped: no try may catch it
+  vesk::logfunc hostlog = nullptr;         // where the reason goes, even from a try body
   variable* graveyard = nullptr; // old values of overwritten variables, awaiting release
   int buried = 0;
   int capacity = 0;

@@ -19,10 +19,14 @@ void copytext(char* target, char const* text, int limit) {
   target[n] = '\0';
 }
 
-interpreter::interpreter(vesk::logfunc log) : interpreter(nullptr, nullptr, log) {}
+// An interpreter created by the host owns the state its nested interpreters will share.
+interpreter::interpreter(vesk::logfunc log) : interpreter(nullptr, log) {}
 
 interpreter::interpreter(variables* store, vesk::logfunc log)
-    : interpreter(nullptr, store, log) {}
+    : interpreter(nullptr, store, log) {
+  shared = newfamily();
+  ownsshared = shared != nullptr;
+}
 
 interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
     : cursymbolizer(nullptr), opstack(defaultarenasize), logfunc(log ? log : droplog), cmdindex(0),

@@ -21,10 +21,17 @@ struct threadjob {
 } // namespace
 
 struct interpreteraccess {
+  // Sleeps in short slices, so that a stop request from the host ends the pause early.
   static void sleep(interpreter* owner, unsigned milliseconds) {
-    bool held = pause(owner->shared);
-    platform::sleepmilliseconds(milliseconds);
-    resume(owner->shared, held);
+    constexpr unsigned slice = 10;
+    family* shared = owner->shared;
+    bool held = pause(shared);
+    while (milliseconds > 0 && (shared == nullptr || !shared->stoprequested)) {
+      unsigned now = milliseconds < slice ? milliseconds : slice;
+      platform::sleepmilliseconds(now);
+      milliseconds -= now;
+    }
+    resume(shared, held);
     owner->restoreoverlay();
   }
 };

@@ -1,6 +1,7 @@
 // run.cpp - the main loop: runs an array of lines one statement per line, dispatches block
 // keywords to their handlers, executes assignments and expression statements, turns a failed
 // statement into a jump to the nearest try block, and checks that every block was closed.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,11 +32,42 @@ char const* notterminated(int kind) {
 
 } // namespace
 
-// Creates the state shared with nested interpreters when this is the first run.
+// A call from the host begins: the count of statements starts again and an earlier stop
+// request is forgotten. Nested runs share the count of the host's call.
 void interpreter::beginrun() {
-  if (shared != nullptr) return;
-  shared = newfamily();
-  ownsshared = shared != nullptr;
+  if (!ownsshared) return;
+  shared->hostlog = logfunc;
+  shared->executed = 0;
+  shared->halted = false;
+  shared->stoprequested = false;
+}
+
+// Whether the next statement may run: false, after a message that no try block intercepts,
+// once the host has asked to stop or the statement limit is used up.
+bool interpreter::proceed() {
+  if (shared == nullptr) return true;
+  if (shared->halted) return false;
+  char text[messagesize];
+  if (shared->stoprequested)
+    snprintf(text, sizeof text, "%s(%d): error: run stopped by the host", scriptname,
+             cmdindex + 1);
+  else if (shared->statementlimit > 0 && ++shared->executed > shared->statementlimit)
+    snprintf(text, sizeof text, "%s(%d): error: statement limit of %lld reached", scriptname,
+             cmdindex + 1, shared->statementlimit);
+  else
+    return true;
+  shared->halted = true;
+  // The host learns why even when a try body collects the run's messages.
+  (shared->hostlog ? shared->hostlog : logfunc)(logerror, text);
+  return false;
+}
+
+void interpreter::setstatementlimit(long long statements) {
+  if (shared != nullptr) shared->statementlimit = statements > 0 ? statements : 0;
+}
+
+void interpreter::stop() {
+  if (shared != nullptr) shared->stoprequested = true;
 }
 
 int interpreter::dispatch(char const* keyword, int index) {
@@ -58,6 +90,7 @@ int interpreter::dispatch(char const* keyword, int index) {
 
 // A run given by the host: its statements see whatever the host laid over the store.
 bool interpreter::execute(char const** lines, int count, char const* name) {
+  beginrun();
   callparams = globals ? storeaccess::overlay(*globals) : nullptr;
   return run(lines, count, name);
 }
@@ -74,7 +107,6 @@ bool interpreter::run(char const** lines, int count, char const* name) {
   }
   bool ok = false;
   if (lines != nullptr && count >= 0) {
-    beginrun();
     vesk::logfunc hostlog = logfunc;
     cmds = lines;
     numcmds = count;
@@ -99,13 +131,14 @@ void interpreter::restoreoverlay() {
 bool interpreter::endofrun() {
   while (cmdindex < numcmds) {
     statementlock hold(shared);
-    if (outermost) releaseburied(shared);
-    restoreoverlay();
     symbolizer tokens(cmds[cmdindex], standardoptions);
-    cursymbolizer = &tokens;
-    opstack.reset();
     token first;
     tokentype type = tokens.nexttoken(first);
+    if (type != endtoken && !proceed()) return false;
+    if (outermost) releaseburied(shared);
+    restoreoverlay();
+    cursymbolizer = &tokens;
+    opstack.reset();
     int next = notakeyword;
     if (type == nametoken) next = dispatch(first.text, cmdindex);
     if (next == notakeyword) {
@@ -157,6 +190,7 @@ int interpreter::statement(int index) {
 // Continues in the nearest try block whose catch part is not already running: at its catch
 // line, or after its end when it has none. False when there is no such block.
 bool interpreter::recover() {
+  if (shared != nullptr && shared->halted) return false;
   for (int i = ctrltop - 1; i >= 0; --i) {
     ctrlitem& item = ctrlstack[i];
     if (item.kind != tryblock || item.catching) continue;
@@ -249,6 +283,7 @@ bool interpreter::execute(char const* line, char const* name) {
   copytext(scriptname, name, maxpathlen);
   beginrun();
   statementlock hold(shared);
+  if (!proceed()) return false;
   if (outermost) releaseburied(shared);
   callparams = globals ? storeaccess::overlay(*globals) : nullptr;
   symbolizer tokens(line, standardoptions);

@@ -110,7 +110,6 @@ bool interpreter::readlines(FILE* file, char** text, char const*** lines, int* c
 
 // A nested interpreter sharing store, registry, log function, script directories and family.
 interpreter* interpreter::nest(bool outer) {
-  beginrun();
   interpreter* nested = new (std::nothrow) interpreter(funcs, globals, logfunc);
   if (nested == nullptr) return nullptr;
   memcpy(nested->scriptpath1, scriptpath1, sizeof scriptpath1);
@@ -160,6 +159,7 @@ bool interpreter::execute(char const* name, parameters* params) {
   }
   FILE* file = findscript(name);
   if (file == nullptr) return false;
+  beginrun();
   char saved[maxpathlen + 1];
   memcpy(saved, scriptname, sizeof saved);
   callparams = globals ? storeaccess::overlay(*globals) : nullptr;
