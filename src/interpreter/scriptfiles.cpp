@@ -27,7 +27,7 @@ bool composepath(char* target, char const* directory, char const* name) {
 
 FILE* openpath(char* target, char const* directory, char const* name) {
   if (!composepath(target, directory, name)) return nullptr;
-  return fopen(target, "r");
+  return platform::openforreading(target);
 }
 
 // Reads the rest of the file into a fresh buffer; null when memory cannot be had.

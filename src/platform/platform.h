@@ -3,6 +3,8 @@
 // folders and files, and the well-known folders. Only src/platform includes system headers.
 #pragma once
 
+#include <cstdio>
+
 namespace vesk::platform {
 
 // Separator used when the engine composes a path from a folder and a name.
@@ -57,5 +59,13 @@ namespace vesk::platform {
 // Bytes of the current thread's stack still free below the caller's frame (a large number when
 // the platform cannot tell). Recursive parsing checks it to fail cleanly instead of overflowing.
 unsigned long stackroom();
+
+} // namespace vesk::platform
+
+namespace vesk::platform {
+
+// Opens a regular file for reading as a stream, or null. A name that does not exist costs one
+// system call and no heap allocation (script lookup tries many names that do not exist).
+FILE* openforreading(char const* path);
 
 } // namespace vesk::platform
