@@ -1,0 +1,61 @@
+# Runs one fuzz target for SECONDS seconds on WORKDIR/corpus (kept between runs, so that local
+# runs build on each other) and on seeds copied from the golden scripts, in an empty working
+# folder so that no name in a fuzzed text finds a script file. Any finding fails the test: the
+# report is shown and the input that caused it is left in WORKDIR/artifacts.
+# Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DWORKDIR=<folder> -DSECONDS=<n>
+#                  -P runfuzz.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(maxseedbytes 65536) # larger scripts (bad-input tests) would only slow the fuzzer down
+set(maxlen 8192)        # longest input the fuzzer makes
+set(unittimeout 10)     # seconds one input may take before it counts as a hang
+set(rsslimit 2048)      # megabytes the process may hold before it counts as out of memory
+
+foreach(folder corpus seeds artifacts run)
+  file(MAKE_DIRECTORY ${WORKDIR}/${folder})
+endforeach()
+
+file(GLOB_RECURSE scripts ${SEEDS}/*.vk)
+set(seeded 0)
+foreach(script ${scripts})
+  file(SIZE ${script} bytes)
+  if(bytes GREATER maxseedbytes)
+    continue()
+  endif()
+  file(RELATIVE_PATH relative ${SEEDS} ${script})
+  string(REPLACE "/" "_" flat ${relative})
+  file(COPY_FILE ${script} ${WORKDIR}/seeds/${flat} ONLY_IF_DIFFERENT)
+  math(EXPR seeded "${seeded} + 1")
+endforeach()
+message("seeds: ${seeded} golden scripts")
+
+# Standard output is closed (-close_fd_mask=1): dump and parallel blocks write there.
+execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}
+                        -timeout=${unittimeout} -rss_limit_mb=${rsslimit} -close_fd_mask=1
+                        -print_final_stats=1 -artifact_prefix=${WORKDIR}/artifacts/
+                        ${WORKDIR}/corpus ${WORKDIR}/seeds
+                WORKING_DIRECTORY ${WORKDIR}/run
+                RESULT_VARIABLE status
+                ERROR_VARIABLE report
+                OUTPUT_QUIET)
+file(WRITE ${WORKDIR}/fuzz.log "${report}")
+
+# The summary: the last status line (coverage, features, corpus, speed) and the final stats.
+string(REGEX MATCHALL "#[0-9]+\t[A-Z]+ +cov: [^\n]*" progress "${report}")
+list(POP_BACK progress last)
+string(REGEX MATCHALL "stat::[a-z_]+: +[0-9]+" stats "${report}")
+string(REPLACE ";" "\n" stats "${stats}")
+message("${last}\n${stats}")
+
+if(NOT status EQUAL 0)
+  # The finding's report is at the end; the progress lines before it can run long.
+  string(LENGTH "${report}" length)
+  set(from 0)
+  if(length GREATER 20000)
+    math(EXPR from "${length} - 20000")
+  endif()
+  string(SUBSTRING "${report}" ${from} -1 tail)
+  file(GLOB findings ${WORKDIR}/artifacts/*)
+  message("${tail}")
+  message(FATAL_ERROR "fuzzer ${FUZZER} found a failure (status ${status}): ${findings}")
+endif()
