@@ -1,7 +1,8 @@
 # Golden scripts: every tests/scripts/**/NAME.vk that has NAME.out beside it is a test. vesk
-# runs it in its own folder (arguments from NAME.args, one per line, else just NAME.vk); its
-# standard output must equal NAME.out, its standard error NAME.err (empty when absent) and its
-# exit status NAME.status (0 when absent). Scripts without .out are helpers called by others.
+# runs it in its own folder (arguments from NAME.args, one per line, where @FOLDER@ stands for
+# that folder's absolute path; else just NAME.vk); its standard output must equal NAME.out,
+# its standard error NAME.err (empty when absent) and its exit status NAME.status (0 when
+# absent). Scripts without .out are helpers called by others.
 file(GLOB_RECURSE GOLDEN_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/scripts/*.vk)
 foreach(script ${GOLDEN_SCRIPTS})
   get_filename_component(folder ${script} DIRECTORY)

@@ -1,8 +1,12 @@
 # Runs one golden script (see golden.cmake) and compares output, diagnostics and exit status.
 # Called as: cmake -DVESK=<vesk> -DFOLDER=<folder> -DNAME=<name> -P rungolden.cmake
+cmake_minimum_required(VERSION 3.25)
 set(base ${FOLDER}/${NAME})
 if(EXISTS ${base}.args)
   file(STRINGS ${base}.args arguments)
+  # @FOLDER@ stands for the script's folder as an absolute path (for file-system tests that
+  # need one, since deletefolder makes "/" the current directory).
+  string(REPLACE "@FOLDER@" "${FOLDER}" arguments "${arguments}")
 else()
   set(arguments ${NAME}.vk)
 endif()

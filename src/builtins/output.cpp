@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "arguments.h"
 #include "builtins.h"
 
 namespace vesk::builtins {
@@ -31,6 +32,10 @@ int indent(char* line, int pos, int level) {
 struct dumper {
   logfunc log;
   char line[dumplinesize];
+
+  void send() const {
+    if (log != nullptr) log(logoutput, line);
+  }
 };
 
 void dumpvalue(dumper& d, variable* value, int pos, int level);
@@ -62,18 +67,18 @@ void dumpvalue(dumper& d, variable* value, int pos, int level) {
     pos = append(d.line, dumplinesize, pos, "'");
     pos = append(d.line, dumplinesize, pos, value->string());
     append(d.line, dumplinesize, pos, "'");
-    d.log(logoutput, d.line);
+    d.send();
   } else if (value->isnumber()) {
     char number[numbersize];
     append(d.line, dumplinesize, pos, shortnumber(value->number(), number));
-    d.log(logoutput, d.line);
+    d.send();
   } else if (value->islist() || value->isnamedlist()) {
     append(d.line, dumplinesize, pos, level < maxdumpdepth ? "{" : "{..}");
-    d.log(logoutput, d.line);
+    d.send();
     if (level >= maxdumpdepth) return;
     dumpelements(d, value, level);
     append(d.line, dumplinesize, indent(d.line, 0, level), "}");
-    d.log(logoutput, d.line);
+    d.send();
   } else {
     for (int i = inlined ? 0 : level; i > 0; --i) fputs("  ", stdout);
     printf("? <%d>\n", static_cast<int>(value->type()));
@@ -98,8 +103,8 @@ char const* shortnumber(double number, char* text) {
 bool print(stack*, parameters* params, variables*, logfunc log) {
   char line[printlinesize] = "";
   int pos = 0;
-  variable walker = *params;
-  for (variable* p = walker.first(); p != nullptr; p = walker.next()) {
+  arguments args(params);
+  for (variable* p = args.first(); p != nullptr; p = args.next()) {
     p->processed(true);
     char number[numbersize];
     if (p->isnumber())
@@ -110,16 +115,16 @@ bool print(stack*, parameters* params, variables*, logfunc log) {
       pos = append(line, printlinesize, pos, "{..}");
     pos = append(line, printlinesize, pos, " ");
   }
-  log(logoutput, line);
+  if (log != nullptr) log(logoutput, line);
   return true;
 }
 
 bool dump(stack*, parameters* params, variables* globals, logfunc log) {
   dumper d{log, ""};
-  variable walker = *params;
-  for (variable* p = walker.first(); p != nullptr; p = walker.next()) {
+  arguments args(params);
+  for (variable* p = args.first(); p != nullptr; p = args.next()) {
     p->processed(true);
-    variable* named = p->isstring() && globals ? globals->find(p->string()) : nullptr;
+    variable* named = p->isstring() ? findvariable(globals, p->string()) : nullptr;
     dumpvalue(d, named ? named : p, 0, 0);
   }
   return true;

@@ -56,8 +56,18 @@ bool removefolder(char const* path) {
   return path != nullptr && rmdir(path) == 0;
 }
 
+// Never replaces an existing `to`, as the Windows MoveFile does not: renameat2 with
+// RENAME_NOREPLACE checks and renames in one step. Where the C library or the file system does
+// not offer it, an existence check before rename stands in (not atomic against other processes).
 bool movefile(char const* from, char const* to) {
-  return from != nullptr && to != nullptr && std::rename(from, to) == 0;
+  if (from == nullptr || to == nullptr) return false;
+#if defined(RENAME_NOREPLACE)
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+  if (errno != ENOSYS && errno != EINVAL && errno != ENOTSUP) return false;
+#endif
+  struct stat existing {};
+  if (lstat(to, &existing) == 0 || errno != ENOENT) return false;
+  return std::rename(from, to) == 0;
 }
 
 bool createfolder(char const* path) {

@@ -162,15 +162,35 @@ TEST_F(platformfiles, movefile) {
   EXPECT_EQ(text, "content");
 }
 
-TEST_F(platformfiles, movefilereplacesexistingfile) {
+// As the Windows MoveFile: an existing target is never replaced, and both stay as they were.
+TEST_F(platformfiles, movefiledoesnotreplaceexistingfile) {
   scratch.writefile("from", "new");
   scratch.writefile("to", "old");
-  EXPECT_TRUE(vp::movefile(scratch.path("from").c_str(), scratch.path("to").c_str()));
-  EXPECT_FALSE(scratch.exists("from"));
-  std::ifstream moved(scratch.path("to"));
+  EXPECT_FALSE(vp::movefile(scratch.path("from").c_str(), scratch.path("to").c_str()));
+  EXPECT_TRUE(scratch.exists("from"));
+  std::ifstream kept(scratch.path("to"));
   std::string text;
-  moved >> text;
-  EXPECT_EQ(text, "new");
+  kept >> text;
+  EXPECT_EQ(text, "old");
+}
+
+TEST_F(platformfiles, movefiledoesnotreplaceexistingfolder) {
+  ASSERT_TRUE(fs::create_directory(scratch.path("old")));
+  ASSERT_TRUE(fs::create_directory(scratch.path("empty")));
+  EXPECT_FALSE(vp::movefile(scratch.path("old").c_str(), scratch.path("empty").c_str()));
+  EXPECT_TRUE(scratch.isfolder("old"));
+  EXPECT_TRUE(scratch.isfolder("empty"));
+  scratch.writefile("file");
+  EXPECT_FALSE(vp::movefile(scratch.path("file").c_str(), scratch.path("empty").c_str()));
+  EXPECT_TRUE(scratch.exists("file"));
+}
+
+TEST_F(platformfiles, movefiledoesnotreplacedanglinglink) {
+  scratch.writefile("from");
+  ASSERT_EQ(symlink(scratch.path("nowhere").c_str(), scratch.path("link").c_str()), 0);
+  EXPECT_FALSE(vp::movefile(scratch.path("from").c_str(), scratch.path("link").c_str()));
+  EXPECT_TRUE(scratch.exists("from"));
+  EXPECT_TRUE(fs::is_symlink(scratch.path("link")));
 }
 
 TEST_F(platformfiles, movefolder) {
