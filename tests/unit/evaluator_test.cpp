@@ -1,0 +1,547 @@
+// evaluator_test.cpp - the interpreter's entry points as a host sees their results, for what
+// golden scripts cannot show: the value and type that evaluate hands back and how long it lives,
+// null results, cmdsindex, a null log function, runs of lines from null or empty arrays, and the
+// single-line entry point with and without a global store. Diagnostics are captured per test.
+#include "vesk.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using loglines = std::vector<std::pair<int, std::string>>;
+
+loglines& captured() {
+  static loglines lines;
+  return lines;
+}
+
+void capture(int level, char const* text) { captured().emplace_back(level, text); }
+
+// Gives back the storage of a value and of every list inside it.
+void release(vesk::variable& value) {
+  if (!value.islist() && !value.isnamedlist()) return;
+  for (int i = 0, n = value.count(); i < n; ++i) release(*value.index(i));
+  value.reset();
+}
+
+// A host function: pushes twice its first (numeric) parameter.
+bool twice(vesk::stack* opstack, vesk::parameters* params, vesk::variables*, vesk::logfunc) {
+  vesk::variable* first = params->first();
+  if (first == nullptr || !first->isnumber()) return false;
+  first->processed(true);
+  opstack->push(2 * first->number());
+  return true;
+}
+
+// A host function that reads its parameters and pushes nothing.
+bool noop(vesk::stack*, vesk::parameters* params, vesk::variables*, vesk::logfunc) {
+  for (vesk::variable* p = params->first(); p != nullptr; p = params->next()) p->processed(true);
+  return true;
+}
+
+// A host function that records the line its interpreter is running.
+vesk::interpreter* running = nullptr;
+int seenindex = -2;
+bool whereami(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  seenindex = running != nullptr ? running->cmdsindex() : -2;
+  return true;
+}
+
+// An interpreter over a global store, logging into the capture, with two host functions.
+class engine : public ::testing::Test {
+protected:
+  void SetUp() override {
+    captured().clear();
+    ASSERT_TRUE(interp.add(twice, "twice"));
+    ASSERT_TRUE(interp.add(noop, "noop"));
+  }
+  void TearDown() override { release(globals); }
+
+  bool run(std::vector<char const*> lines, char const* name = "t.vk") {
+    return interp.execute(lines.data(), static_cast<int>(lines.size()), name);
+  }
+  double number(char const* name) {
+    vesk::variable* v = globals.find(name);
+    return v != nullptr && v->isnumber() ? v->number() : -999;
+  }
+
+  vesk::variables globals;
+  vesk::interpreter interp{&globals, capture};
+};
+
+// A folder of scripts for one test, removed afterwards.
+class scriptfolder {
+public:
+  scriptfolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vesk-evalXXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    char* made = mkdtemp(buffer.data());
+    if (made != nullptr) path = made;
+  }
+  ~scriptfolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+  void write(char const* name, std::string const& text) const {
+    std::ofstream file(path + "/" + name, std::ios::binary);
+    file << text;
+  }
+  std::string path;
+};
+
+// --- evaluate: values and types -----------------------------------------------------------
+
+TEST_F(engine, EvaluateGivesANumber) {
+  vesk::variable* v = interp.evaluate("1 + 2 * 3");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->type(), vesk::numbertype);
+  EXPECT_TRUE(v->isnumber());
+  EXPECT_EQ(v->number(), 7.0);
+  EXPECT_TRUE(captured().empty());
+}
+
+TEST_F(engine, EvaluateGivesAText) {
+  vesk::variable* v = interp.evaluate("\"a\" + 1.6");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->type(), vesk::stringtype);
+  EXPECT_STREQ(v->string(), "a2");
+}
+
+TEST_F(engine, EvaluateGivesAList) {
+  vesk::variable* v = interp.evaluate("{1, \"x\", {2, 3}}");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->type(), vesk::listtype);
+  ASSERT_EQ(v->count(), 3);
+  EXPECT_EQ(v->index(0)->number(), 1.0);
+  EXPECT_STREQ(v->index(1)->string(), "x");
+  ASSERT_TRUE(v->index(2)->islist());
+  EXPECT_EQ(v->index(2)->index(1)->number(), 3.0);
+}
+
+TEST_F(engine, EvaluateGivesANamedList) {
+  vesk::variable* v = interp.evaluate("{a = 1, b = \"two\"} + {c = {}}");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->type(), vesk::namedlisttype);
+  EXPECT_EQ(v->count(), 3);
+  ASSERT_NE(v->find("b"), nullptr);
+  EXPECT_STREQ(v->find("b")->string(), "two");
+  ASSERT_NE(v->find("c"), nullptr);
+  EXPECT_TRUE(v->find("c")->islist());
+}
+
+TEST_F(engine, EvaluateGivesAnEmptyListForEmptyBraces) {
+  vesk::variable* v = interp.evaluate("{}");
+  ASSERT_NE(v, nullptr);
+  EXPECT_TRUE(v->islist());
+  EXPECT_EQ(v->count(), 0);
+}
+
+TEST_F(engine, ComparisonsAndLogicGiveTheNumbersOneAndZero) {
+  vesk::variable* v = interp.evaluate("\"abc\" < \"abd\"");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->type(), vesk::numbertype);
+  EXPECT_EQ(v->number(), 1.0);
+  v = interp.evaluate("1 || 0 && 0");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 0.0);
+  v = interp.evaluate("1 < 2 < 3");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 1.0);
+}
+
+TEST_F(engine, EvaluateReadsTheStore) {
+  ASSERT_TRUE(run({"x = 5", "n = {y = {5, 6}}"}));
+  vesk::variable* v = interp.evaluate("x * 2 + n.y[1]");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 16.0);
+}
+
+TEST_F(engine, EvaluateCallsHostFunctions) {
+  vesk::variable* v = interp.evaluate("twice(4) + 1");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 9.0);
+  // Without parentheses the argument list runs to the end of the text.
+  v = interp.evaluate("twice 4 + 1");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 10.0);
+}
+
+TEST_F(engine, EvaluateIgnoresATrailingComment) {
+  vesk::variable* v = interp.evaluate("1 + 2 ; a comment");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 3.0);
+  v = interp.evaluate("1 /* inside */ + 2 // after");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 3.0);
+  EXPECT_TRUE(captured().empty());
+}
+
+TEST_F(engine, EvaluateKeepsWideIntegers) {
+  vesk::variable* v = interp.evaluate("3000000000 + 12345678901");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 15345678901.0);
+}
+
+// --- evaluate: null results ------------------------------------------------------------------
+
+TEST_F(engine, ANullTextGivesNullSilently) {
+  EXPECT_EQ(interp.evaluate(static_cast<char const*>(nullptr)), nullptr);
+  EXPECT_TRUE(captured().empty());
+}
+
+TEST_F(engine, LeftoverTokensGiveNullWithoutAMessage) {
+  EXPECT_EQ(interp.evaluate("1 2"), nullptr);
+  EXPECT_EQ(interp.evaluate("(1) x"), nullptr);
+  EXPECT_TRUE(captured().empty());
+}
+
+TEST_F(engine, AFailingExpressionGivesNullAfterItsMessage) {
+  EXPECT_EQ(interp.evaluate("1 / 0"), nullptr);
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "(0): error: Division durch 0 aufgetreten"}}));
+}
+
+TEST_F(engine, AnEmptyTextIsNoExpression) {
+  EXPECT_EQ(interp.evaluate(""), nullptr);
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "(0): error: Ausdruck nicht korrekt"}}));
+}
+
+TEST_F(engine, AMissingClosingParenthesisIsReportedWithoutPrefix) {
+  EXPECT_EQ(interp.evaluate("(1 + 2"), nullptr);
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "closing ')' expected"}}));
+}
+
+TEST_F(engine, MessagesOfAnEvaluationCarryNoScriptName) {
+  ASSERT_FALSE(run({"x = 1", "y = x / 0"}, "named.vk"));
+  captured().clear();
+  EXPECT_EQ(interp.evaluate("nothere"), nullptr);
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "(0): error: unknown element 'nothere'"}}));
+}
+
+TEST_F(engine, AnUnknownNameIsNotAddedToTheStore) {
+  int before = globals.count();
+  EXPECT_EQ(interp.evaluate("nothere + 1"), nullptr);
+  EXPECT_EQ(globals.count(), before);
+  EXPECT_EQ(globals.find("nothere"), nullptr);
+}
+
+TEST_F(engine, AScriptCalledWithoutArgumentsLeavesNoValue) {
+  scriptfolder folder;
+  ASSERT_FALSE(folder.path.empty());
+  folder.write("setx.vk", "x = 42\n");
+  interp.setscriptpath(folder.path.c_str(), nullptr);
+  EXPECT_EQ(interp.evaluate("setx"), nullptr);
+  EXPECT_TRUE(captured().empty());
+  EXPECT_EQ(number("x"), 42.0);
+  // With an argument, the argument's value stands in the call's place.
+  vesk::variable* v = interp.evaluate("setx 7");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 7.0);
+}
+
+TEST_F(engine, TheInterpreterIsUsableAfterAFailure) {
+  EXPECT_EQ(interp.evaluate("{1, b = 2}"), nullptr);
+  vesk::variable* v = interp.evaluate("{1, 2}");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->count(), 2);
+}
+
+// --- evaluate: lifetime of the result --------------------------------------------------------
+
+TEST_F(engine, AResultLivesUntilTheNextEvaluation) {
+  vesk::variable* v = interp.evaluate("{1, {2, 3}}");
+  ASSERT_NE(v, nullptr);
+  // Calls that evaluate nothing leave it alone, and so does another interpreter's evaluation.
+  interp.store();
+  interp.cmdsindex();
+  interp.setlogfunc(capture);
+  vesk::interpreter other(&globals, capture);
+  vesk::variable* w = other.evaluate("{9, 9, 9, {9}}");
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(v->islist());
+  ASSERT_EQ(v->count(), 2);
+  EXPECT_EQ(v->index(0)->number(), 1.0);
+  EXPECT_EQ(v->index(1)->index(1)->number(), 3.0);
+  // The next evaluation on the same interpreter takes the stack over: the result is its top.
+  vesk::variable* next = interp.evaluate("5");
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(next, v);
+  EXPECT_EQ(v->number(), 5.0);
+}
+
+TEST_F(engine, AStoredValueDoesNotShareTheResultsStorage) {
+  ASSERT_TRUE(run({"keep = {1, {2}}"}));
+  vesk::variable* v = interp.evaluate("keep + {3}");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->count(), 3);
+  ASSERT_NE(interp.evaluate("{7, 7, 7, 7, 7, 7, 7, 7, 7}"), nullptr);
+  vesk::variable* keep = globals.find("keep");
+  ASSERT_NE(keep, nullptr);
+  ASSERT_EQ(keep->count(), 2);
+  EXPECT_EQ(keep->index(1)->index(0)->number(), 2.0);
+}
+
+// --- execute(lines, count, name) -------------------------------------------------------------
+
+TEST_F(engine, ANullArrayOfLinesFails) {
+  EXPECT_FALSE(interp.execute(static_cast<char const**>(nullptr), 3, "t.vk"));
+  EXPECT_FALSE(interp.execute(static_cast<char const**>(nullptr), 0, "t.vk"));
+  EXPECT_TRUE(captured().empty());
+}
+
+TEST_F(engine, AnEmptyArrayOfLinesSucceeds) {
+  char const* none[] = {"x = 1"};
+  EXPECT_TRUE(interp.execute(none, 0, "t.vk"));
+  EXPECT_EQ(globals.find("x"), nullptr);
+  EXPECT_TRUE(run({"", "   ", "; a comment", "/* another */"}));
+  EXPECT_TRUE(captured().empty());
+}
+
+TEST_F(engine, ANullScriptNameIsEmptyInMessages) {
+  char const* lines[] = {"x = 1", "x = 1 / 0"};
+  EXPECT_FALSE(interp.execute(lines, 2, nullptr));
+  ASSERT_FALSE(captured().empty());
+  EXPECT_EQ(captured()[0], std::make_pair(vesk::logerror,
+                                          std::string("(2): error: Division durch 0 aufgetreten")));
+}
+
+TEST_F(engine, ALongScriptNameIsCutTo127Characters) {
+  std::string name(300, 'n');
+  char const* lines[] = {"foo"};
+  EXPECT_FALSE(interp.execute(lines, 1, name.c_str()));
+  ASSERT_EQ(captured().size(), 1u);
+  EXPECT_EQ(captured()[0].second, std::string(127, 'n') + "(1): error: unknown element 'foo'");
+}
+
+TEST_F(engine, AssignedListsOutliveTheStatementThatBuiltThem) {
+  ASSERT_TRUE(run({"x = {1, {2, 3}, {a = \"t\"}}", "y = {4, 5, 6, 7, 8, 9, 10}", "z = y + y"}));
+  vesk::variable* x = globals.find("x");
+  ASSERT_NE(x, nullptr);
+  ASSERT_EQ(x->count(), 3);
+  EXPECT_EQ(x->index(1)->index(1)->number(), 3.0);
+  ASSERT_NE(x->index(2)->find("a"), nullptr);
+  EXPECT_STREQ(x->index(2)->find("a")->string(), "t");
+  EXPECT_EQ(globals.find("z")->count(), 14);
+}
+
+TEST_F(engine, StatementsThatAreNoAssignmentsLeaveTheStoreAlone) {
+  int before = globals.count();
+  EXPECT_TRUE(run({"noop 1, 2", "noop", "twice(2)"}));
+  EXPECT_EQ(globals.count(), before);
+  EXPECT_FALSE(run({"nothere"}));
+  EXPECT_FALSE(run({"missing.x = 1"}));
+  EXPECT_FALSE(run({"unknown == 1"}));
+  EXPECT_EQ(globals.count(), before);
+  EXPECT_EQ(globals.find("noop"), nullptr);
+  EXPECT_EQ(globals.find("missing"), nullptr);
+}
+
+TEST_F(engine, AFailingTargetChainIsReportedOnce) {
+  EXPECT_FALSE(run({"n = {x = 1}", "n.z = 1"}));
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "t.vk(2): error: unbekanntes element (nach '.')"}}));
+  captured().clear();
+  EXPECT_TRUE(run({"n = {x = 1}", "try", "n.z = 1", "catch", "ok = 1", "end"}));
+  EXPECT_TRUE(captured().empty());
+  EXPECT_EQ(number("ok"), 1.0);
+}
+
+TEST_F(engine, ATargetChainChangesTheStoredElement) {
+  ASSERT_TRUE(run({"n = {x = 1, y = {5, 6}}", "n.y[0] = 7", "s = \"n\"", "s.x = 2"}));
+  vesk::variable* n = globals.find("n");
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->find("y")->index(0)->number(), 7.0);
+  EXPECT_EQ(n->find("x")->number(), 2.0);
+}
+
+TEST_F(engine, ABlockLeftOpenInATryBodyIsCollectedNotLogged) {
+  interp.addinternalfuncs(nullptr);
+  // The for each over an empty list jumps past the end of the try, so the run ends in its body.
+  EXPECT_FALSE(run({"try", "l = {}", "for each e in l", "end", "next", "x = 1"}));
+  EXPECT_TRUE(captured().empty());
+  EXPECT_EQ(number("x"), 1.0);
+  ASSERT_TRUE(run({"m = getlasterror()", "foo"}) == false);
+  vesk::variable* m = globals.find("m");
+  ASSERT_NE(m, nullptr);
+  EXPECT_STREQ(m->string(), "t.vk(7): error: 'try' not terminated with 'end'");
+  // The next run logs to the host again.
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "t.vk(2): error: unknown element 'foo'"}}));
+}
+
+// --- cmdsindex -------------------------------------------------------------------------------
+
+TEST_F(engine, CmdsindexBeforeAnyRunIsMinusOne) { EXPECT_EQ(interp.cmdsindex(), -1); }
+
+TEST_F(engine, CmdsindexAfterACompleteRunIsTheLastLine) {
+  ASSERT_TRUE(run({"x = 1", "y = 2", "z = 3"}));
+  EXPECT_EQ(interp.cmdsindex(), 2);
+}
+
+TEST_F(engine, CmdsindexAfterAFailedStatementIsItsLine) {
+  EXPECT_FALSE(run({"x = 1", "x = 1 / 0", "y = 2", "z = 3"}));
+  EXPECT_EQ(interp.cmdsindex(), 1);
+}
+
+TEST_F(engine, CmdsindexAfterAFailedBlockStatementIsTheLastLine) {
+  EXPECT_FALSE(run({"x = 1", "else", "y = 2", "z = 3"}));
+  EXPECT_EQ(interp.cmdsindex(), 3);
+}
+
+TEST_F(engine, CmdsindexAfterABlockLeftOpenIsTheLastLine) {
+  EXPECT_FALSE(run({"repeat", "x = 1"}));
+  EXPECT_EQ(interp.cmdsindex(), 1);
+}
+
+TEST_F(engine, CmdsindexDuringARunIsTheCurrentLine) {
+  ASSERT_TRUE(interp.add(whereami, "whereami"));
+  running = &interp;
+  seenindex = -2;
+  EXPECT_TRUE(run({"x = 1", "", "whereami", "y = 2"}));
+  running = nullptr;
+  EXPECT_EQ(seenindex, 2);
+}
+
+// --- the single-line entry point -------------------------------------------------------------
+
+TEST_F(engine, ALineWithAStoreAssigns) {
+  EXPECT_TRUE(interp.execute("x = 5", "line"));
+  EXPECT_EQ(number("x"), 5.0);
+  EXPECT_TRUE(interp.execute("x = x + 1", "line"));
+  EXPECT_EQ(number("x"), 6.0);
+  EXPECT_TRUE(interp.execute("l = {1, {2}}", "line"));
+  EXPECT_TRUE(interp.execute("m = {3, 3, 3, 3, 3, 3, 3, 3, 3}", "line"));
+  vesk::variable* l = globals.find("l");
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->index(1)->index(0)->number(), 2.0);
+  EXPECT_TRUE(interp.execute("\"a b\" = 1", "line"));
+  EXPECT_TRUE(interp.execute("'c d' = 2", "line"));
+  EXPECT_EQ(number("a b"), 1.0);
+  EXPECT_EQ(number("c d"), 2.0);
+  EXPECT_TRUE(captured().empty());
+}
+
+TEST_F(engine, ALineWithoutAStoreCannotAssign) {
+  vesk::interpreter bare(capture);
+  EXPECT_FALSE(bare.execute("x = 5", "line"));
+  EXPECT_EQ(captured(),
+            (loglines{{vesk::logerror,
+                       "line(1): error: Variablenzuweisung nicht erlaubt (keine globalen Variablen "
+                       "gesetzt)"}}));
+}
+
+TEST_F(engine, ALineWithoutAStoreEvaluates) {
+  vesk::interpreter bare(capture);
+  ASSERT_TRUE(bare.add(twice, "twice"));
+  EXPECT_TRUE(bare.execute("twice(1 + 2)", "line"));
+  EXPECT_EQ(bare.store(), nullptr);
+  EXPECT_FALSE(bare.execute("x", "line"));
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "line(1): error: unknown element 'x'"}}));
+}
+
+TEST_F(engine, ANullLineFailsSilently) {
+  EXPECT_FALSE(interp.execute(static_cast<char const*>(nullptr), "line"));
+  EXPECT_TRUE(captured().empty());
+}
+
+TEST_F(engine, ALineWithTokensLeftOverFails) {
+  EXPECT_FALSE(interp.execute("1 2", "line"));
+  EXPECT_FALSE(interp.execute("x = 1 2", "line"));
+  EXPECT_EQ(captured(),
+            (loglines{{vesk::logerror, "line(1): error: Unbekannte Argumente oder Operatoren nach Kommando"},
+                      {vesk::logerror, "line(1): error: Unbekannte Argumente oder Operatoren nach Kommando"}}));
+  EXPECT_EQ(globals.find("x"), nullptr);
+}
+
+TEST_F(engine, ALineKnowsNoBlockKeywords) {
+  EXPECT_FALSE(interp.execute("if 1", "line"));
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "line(1): error: unknown element 'if'"}}));
+}
+
+TEST_F(engine, ALineThatStoresNothingFails) {
+  EXPECT_FALSE(interp.execute("x = noop(1)", "line"));
+  EXPECT_EQ(captured(),
+            (loglines{{vesk::logerror,
+                       "line(1): error: nothing to store (expression did not produce a result)"}}));
+  EXPECT_EQ(globals.find("x"), nullptr);
+}
+
+TEST_F(engine, ALineWithANullNameHasAnEmptyScriptName) {
+  EXPECT_FALSE(interp.execute("1 / 0", static_cast<char const*>(nullptr)));
+  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "(1): error: Division durch 0 aufgetreten"}}));
+}
+
+TEST_F(engine, ALineAfterARunStillWorks) {
+  ASSERT_TRUE(run({"x = 1", "repeat", "x = x + 1", "until x == 3"}));
+  EXPECT_TRUE(interp.execute("y = x * 2", "line"));
+  EXPECT_EQ(number("y"), 6.0);
+  EXPECT_TRUE(run({"z = y"}));
+  EXPECT_EQ(number("z"), 6.0);
+}
+
+// --- a null log function ---------------------------------------------------------------------
+
+TEST(nulllog, DiagnosticsVanishWithoutFailure) {
+  vesk::variables globals;
+  vesk::interpreter interp(&globals, nullptr);
+  EXPECT_EQ(interp.evaluate("1 / 0"), nullptr);
+  EXPECT_EQ(interp.evaluate("(1"), nullptr);
+  char const* lines[] = {"x = 1", "y = nothere", "z = 3"};
+  EXPECT_FALSE(interp.execute(lines, 3, "t.vk"));
+  char const* open[] = {"repeat"};
+  EXPECT_FALSE(interp.execute(open, 1, "t.vk"));
+  EXPECT_FALSE(interp.execute("1 2", "line"));
+  vesk::variable* x = globals.find("x");
+  ASSERT_NE(x, nullptr);
+  EXPECT_EQ(x->number(), 1.0);
+  release(globals);
+}
+
+TEST(nulllog, TheDefaultConstructorHasNoLogAndNoStore) {
+  vesk::interpreter interp;
+  EXPECT_EQ(interp.store(), nullptr);
+  EXPECT_FALSE(interp.execute("x = 1", "line"));
+  vesk::variable* v = interp.evaluate("2 * 21");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->number(), 42.0);
+}
+
+TEST(nulllog, SetlogfuncWithNullSilencesAnInterpreter) {
+  captured().clear();
+  vesk::variables globals;
+  vesk::interpreter interp(&globals, capture);
+  EXPECT_EQ(interp.evaluate("nothere"), nullptr);
+  EXPECT_EQ(captured().size(), 1u);
+  interp.setlogfunc(nullptr);
+  EXPECT_EQ(interp.evaluate("nothere"), nullptr);
+  char const* lines[] = {"try", "x = 1 / 0", "end", "else"};
+  EXPECT_FALSE(interp.execute(lines, 4, "t.vk"));
+  EXPECT_EQ(captured().size(), 1u);
+  interp.setlogfunc(capture);
+  EXPECT_EQ(interp.evaluate("nothere"), nullptr);
+  EXPECT_EQ(captured().size(), 2u);
+  release(globals);
+}
+
+TEST(nulllog, SetglobalsReplacesTheStore) {
+  vesk::variables first, second;
+  vesk::interpreter interp(&first, nullptr);
+  EXPECT_TRUE(interp.execute("x = 1", "line"));
+  interp.setglobals(&second);
+  EXPECT_EQ(interp.store(), &second);
+  EXPECT_TRUE(interp.execute("x = 2", "line"));
+  EXPECT_EQ(first.find("x")->number(), 1.0);
+  EXPECT_EQ(second.find("x")->number(), 2.0);
+  interp.setglobals(nullptr);
+  EXPECT_FALSE(interp.execute("x = 3", "line"));
+  release(first);
+  release(second);
+}
+
+} // namespace
