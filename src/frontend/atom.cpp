@@ -16,7 +16,10 @@ constexpr unsigned long stackreserve = 256 * 1024; // native stack kept free for
 struct nestinglevel {
   explicit nestinglevel(int& depth) : nesting(++depth) {}
   ~nestinglevel() { --nesting; }
-  bool toodeep() const { return nesting > maxnesting || platform::stackroom() < stackreserve; }
+  // maxnesting levels of parentheses, literals or indexes, and the innermost operand
+  bool toodeep() const {
+    return nesting > maxnesting + 1 || platform::stackroom() < stackreserve;
+  }
   int& nesting;
 };
 
