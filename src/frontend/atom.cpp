@@ -1,7 +1,7 @@
 // atom.cpp - single operands: literals, parenthesised expressions, list literals, prefixes,
 // and names, which resolve as a registered function, then a script file, then a variable of
-// the global store. Nesting of operands is bounded per expression, and the native stack left
-// is checked as well, so that no expression or chain of script calls can exhaust it.
+// the global store. Parentheses, list literals and indexes nest at most maxnesting deep, and
+// the native stack left is checked as well, so that no expression or chain of calls exhausts it.
 #include "frontend/symbolizer.h"
 #include "interpreter/internal.h"
 #include "platform/platform.h"
@@ -12,17 +12,6 @@ namespace {
 
 constexpr unsigned long stackreserve = 256 * 1024; // native stack kept free for the rest
 
-// Counts one level of operand nesting for as long as it lives.
-struct nestinglevel {
-  explicit nestinglevel(int& depth) : nesting(++depth) {}
-  ~nestinglevel() { --nesting; }
-  // maxnesting levels of parentheses, literals or indexes, and the innermost operand
-  bool toodeep() const {
-    return nesting > maxnesting + 1 || platform::stackroom() < stackreserve;
-  }
-  int& nesting;
-};
-
 bool ischar(token const& t, char c) {
   return t.type == chartoken && t.text[0] == c && t.text[1] == '\0';
 }
@@ -31,14 +20,21 @@ bool ischar(token const& t, char c) {
 
 // atom -> "{" list | [prefix] ( "(" boolterm ")" | number | string | name [selectors] )
 bool interpreter::atom() {
-  nestinglevel level(nesting);
-  if (level.toodeep()) {
-    error("expression nested too deeply");
+  // Every kind of recursion passes through here: keep room on the native stack.
+  if (platform::stackroom() < stackreserve) {
+    error(msg_toodeep);
     return false;
   }
   token t;
   tokentype type = cursymbolizer->nexttoken(t);
-  if (ischar(t, '{')) return listliteral();
+  if (ischar(t, '{')) {
+    nestinglevel level(nesting);
+    if (level.toodeep()) {
+      error(msg_toodeep);
+      return false;
+    }
+    return listliteral();
+  }
   bool minus = false;
   if (type == minustoken || type == plustoken || ischar(t, '!')) {
     minus = type == minustoken;
@@ -60,6 +56,11 @@ bool interpreter::operand(token& t) {
   default: break;
   }
   if (ischar(t, '(')) {
+    nestinglevel level(nesting);
+    if (level.toodeep()) {
+      error(msg_toodeep);
+      return false;
+    }
     if (!boolterm()) return false;
     cursymbolizer->nexttoken(t);
     if (ischar(t, ')')) return true;

@@ -64,6 +64,11 @@ bool interpreter::selectindex(variable** current) {
     error("'[' can be used after lists only");
     return false;
   }
+  nestinglevel level(nesting);
+  if (level.toodeep()) {
+    error(msg_toodeep);
+    return false;
+  }
   if (!factor()) return false;
   if (!opstack.isof(numbertype, 0)) {
     error("numerical expression in [..] expected");

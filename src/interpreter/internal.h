@@ -50,6 +50,18 @@ struct ctrlitem {
   bool catching;
 };
 
+// One level of operand nesting (a parenthesis, a list literal or an index) for as long as it
+// lives; more than maxnesting levels in one expression fail it.
+struct nestinglevel {
+  explicit nestinglevel(int& counter) : depth(++counter) {}
+  ~nestinglevel() { --depth; }
+  nestinglevel(nestinglevel const&) = delete;
+  nestinglevel& operator=(nestinglevel const&) = delete;
+  bool toodeep() const { return depth > maxnesting; }
+  int& depth;
+};
+constexpr char msg_toodeep[] = "expression nested too deeply";
+
 // Copies at most `limit` characters of `text` (null taken as "") and terminates the copy.
 void copytext(char* target, char const* text, int limit);
 
