@@ -120,8 +120,8 @@ bool deletefile(stack*, parameters* params, variables*, logfunc log) {
   return true;
 }
 
-// deletefolder: first makes "/" the process's current directory (for good, as the original
-// does, so that relative paths are taken from there), then removes each empty folder named by
+// deletefolder: first makes "/" the process's current directory (for good, for every thread:
+// relative paths are taken from there afterwards), then removes each empty folder named by
 // a string argument, trying ten times 100 ms apart.
 bool deletefolder(stack* opstack, parameters* params, variables*, logfunc log) {
   platform::changetorootfolder();
