@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "interpreter/scriptcache.h"
 #include "arguments.h"
 #include "builtins.h"
 #include "interpreter/internal.h"
@@ -112,6 +113,7 @@ bool enumfolders(stack* opstack, parameters* params, variables*, logfunc log) {
 
 // deletefile: each string argument a file, in call order; the first failure ends the call.
 bool deletefile(stack*, parameters* params, variables*, logfunc log) {
+  forgetscripts(); // the script files known so far may be about to go
   arguments args(params);
   for (variable* path = args.firststring(); path != nullptr; path = args.nextstring()) {
     path->processed(true);
@@ -125,6 +127,7 @@ bool deletefile(stack*, parameters* params, variables*, logfunc log) {
 // a string argument, trying ten times 100 ms apart.
 bool deletefolder(stack* opstack, parameters* params, variables*, logfunc log) {
   platform::changetorootfolder();
+  forgetscripts(); // relative script folders now mean other folders
   arguments args(params);
   for (variable* path = args.firststring(); path != nullptr; path = args.nextstring()) {
     path->processed(true);
@@ -139,6 +142,7 @@ bool renamefile(stack*, parameters* params, variables*, logfunc log) {
   if (from == nullptr) return false;
   variable* to = namedstring(params, "to", log, "to= missing or not a string value");
   if (to == nullptr) return false;
+  forgetscripts(); // a script file may appear or go under either name
   if (!platform::movefile(from->string(), to->string())) return fail(log, "failed to rename");
   return true;
 }

@@ -8,6 +8,7 @@
 #include "family.h"
 #include "frontend/symbolizer.h"
 #include "internal.h"
+#include "scriptcache.h"
 #include "values/storeaccess.h"
 
 namespace vesk {
@@ -35,6 +36,7 @@ char const* notterminated(int kind) {
 // A call from the host begins: the count of statements starts again and an earlier stop
 // request is forgotten. Nested runs share the count of the host's call.
 void interpreter::beginrun() {
+  refreshscripts(); // files the host has just written are seen
   if (!ownsshared) return;
   shared->hostlog = logfunc;
   shared->executed = 0;

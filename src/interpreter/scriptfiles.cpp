@@ -6,6 +6,7 @@
 #include <new>
 
 #include "internal.h"
+#include "scriptcache.h"
 #include "values/storeaccess.h"
 #include "platform/platform.h"
 
@@ -26,7 +27,7 @@ bool composepath(char* target, char const* directory, char const* name) {
 }
 
 FILE* openpath(char* target, char const* directory, char const* name) {
-  if (!composepath(target, directory, name)) return nullptr;
+  if (!composepath(target, directory, name) || !scriptmayexist(target)) return nullptr;
   return platform::openforreading(target);
 }
 
@@ -157,9 +158,9 @@ bool interpreter::execute(char const* name, parameters* params) {
     opstack.owner = this;
     return func(&opstack, params, globals, logfunc);
   }
+  beginrun();
   FILE* file = findscript(name);
   if (file == nullptr) return false;
-  beginrun();
   char saved[maxpathlen + 1];
   memcpy(saved, scriptname, sizeof saved);
   callparams = globals ? storeaccess::overlay(*globals) : nullptr;

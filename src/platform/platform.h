@@ -69,3 +69,20 @@ namespace vesk::platform {
 FILE* openforreading(char const* path);
 
 } // namespace vesk::platform
+
+namespace vesk::platform {
+
+// Change notifications for folders. A watch is a small number; polling reads what the system
+// has queued since the last poll, without waiting, and hands every watch whose folder may have
+// changed to `changed` (all of them when notifications were lost).
+int watchfolder(char const* folder); // -1 when the folder cannot be watched
+void unwatchfolder(int watch);
+typedef void (*watchvisitor)(void* context, int watch);
+void pollchanges(watchvisitor changed, void* context);
+
+// A cheap clock for deciding when to poll: microseconds from an arbitrary start.
+unsigned long long monotonicmicroseconds();
+// Identifies the process's current working folder (changes when it changes), 0 if unknown.
+unsigned long long workingfolderid();
+
+} // namespace vesk::platform

@@ -1,0 +1,19 @@
+// scriptcache.h - which script files exist, folder by folder, without asking the disk for
+// every name: a folder's "*.vk" entries are listed once and kept until a change notification,
+// a file-system built-in or a change of the working folder says they may be stale.
+#pragma once
+
+namespace vesk {
+
+// False only when the file `path` ("folder/name.vk", or "name.vk" in the working folder) is
+// known not to exist; true when it exists or nothing is known about its folder.
+bool scriptmayexist(char const* path);
+
+// Everything listed so far may be stale (the engine changed files or the working folder).
+void forgetscripts();
+
+// Takes in the change notifications queued so far; called when a host's call begins, so that
+// files a host has just written are seen.
+void refreshscripts();
+
+} // namespace vesk
