@@ -86,7 +86,7 @@ int interpreter::dispatch(char const* keyword, int index) {
       {"while", &interpreter::execute_while},   {"parallel", &interpreter::execute_parallel},
   };
   for (handler const& h : handlers)
-    if (strcmp(h.keyword, keyword) == 0) return (this->*h.run)(index);
+    if (h.keyword[0] == keyword[0] && strcmp(h.keyword, keyword) == 0) return (this->*h.run)(index);
   return notakeyword;
 }
 

@@ -17,13 +17,24 @@ namespace {
 constexpr char scriptextension[] = ".vk";
 constexpr long maxscriptbytes = 0x7fffff00; // the text and its line table are indexed by int
 
-// Builds "<directory><separator><name>.vk" into target (maxpathlen characters at most);
-// false when the path would not fit.
+// Appends `text` at `at` if it fits before `end`; the new end of the text, or null.
+char* appendpath(char* at, char* end, char const* text) {
+  size_t n = strlen(text);
+  if (at == nullptr || n > static_cast<size_t>(end - at)) return nullptr;
+  memcpy(at, text, n);
+  return at + n;
+}
+
+// Builds "<directory>/<name>.vk" (no separator for an empty directory) into target, at most
+// maxpathlen characters; false when the path would not fit.
 bool composepath(char* target, char const* directory, char const* name) {
-  char const* separator = *directory ? "/" : "";
-  int n = snprintf(target, maxpathlen + 1, "%s%s%s%s", directory, separator, name,
-                   scriptextension);
-  return n >= 0 && n <= maxpathlen;
+  char* end = target + maxpathlen;
+  char* at = appendpath(target, end, directory);
+  if (*directory) at = appendpath(at, end, "/");
+  at = appendpath(appendpath(at, end, name), end, scriptextension);
+  if (at == nullptr) return false;
+  *at = '\0';
+  return true;
 }
 
 FILE* openpath(char* target, char const* directory, char const* name) {

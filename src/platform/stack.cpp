@@ -22,12 +22,15 @@ std::uintptr_t stacklimit() {
   return status == 0 ? reinterpret_cast<std::uintptr_t>(lowest) : 0;
 }
 
-thread_local std::uintptr_t lowest = stacklimit();
+constexpr std::uintptr_t notlookedup = 1;
+// Constant-initialised, so that reading it costs no per-access initialisation check.
+thread_local std::uintptr_t lowest = notlookedup;
 
 } // namespace
 
 unsigned long stackroom() {
   auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+  if (lowest == notlookedup) lowest = stacklimit();
   if (lowest == 0 || here <= lowest) return lowest == 0 ? ULONG_MAX : 0;
   return static_cast<unsigned long>(here - lowest);
 }
