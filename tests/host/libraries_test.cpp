@@ -107,16 +107,18 @@ TEST(libraries, AtMostAThousandFunctionsAreTakenFromOneLibrary) {
 
 TEST(libraries, UnusableLibrariesAreReportedByTheirBaseName) {
   host h;
-  EXPECT_FALSE(h.engine.add(VESK_TEST_NOFUNCTIONS));
+  EXPECT_FALSE(h.engine.add(VESK_TEST_NOTHING));
+  EXPECT_FALSE(h.engine.add(VESK_TEST_NOFUNCTIONS)); // modules without modulename
   EXPECT_FALSE(h.engine.add(VESK_TEST_MISSING));
   EXPECT_FALSE(h.engine.add(__FILE__)); // a file that is no library at all
   std::vector<logline> log = takelog();
-  ASSERT_EQ(log.size(), 3u);
+  ASSERT_EQ(log.size(), 4u);
   EXPECT_TRUE(allerrors(log));
   std::vector<std::string> lines = texts(log);
-  EXPECT_TRUE(endswith(lines[0], ": error: 'nofunctions.so' contains no functions")) << lines[0];
-  EXPECT_TRUE(endswith(lines[1], ": error: 'missing.so' not a valid DLL")) << lines[1];
-  EXPECT_TRUE(endswith(lines[2], ": error: 'libraries_test.cpp' not a valid DLL")) << lines[2];
+  EXPECT_TRUE(endswith(lines[0], ": error: 'nothing.so' contains no functions")) << lines[0];
+  EXPECT_TRUE(endswith(lines[1], ": error: 'nofunctions.so' contains no functions")) << lines[1];
+  EXPECT_TRUE(endswith(lines[2], ": error: 'missing.so' not a valid DLL")) << lines[2];
+  EXPECT_TRUE(endswith(lines[3], ": error: 'libraries_test.cpp' not a valid DLL")) << lines[3];
 }
 
 TEST(example, TextFunctionsConvertAndMeasure) {
