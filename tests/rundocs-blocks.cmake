@@ -1,0 +1,98 @@
+# rundocs-blocks.cmake - reads the fenced code blocks of a markdown document, for docs.cmake
+# (configure time) and rundocs.cmake (test time). A fence is a line that starts with three
+# backquotes; blocks do not nest. docs_blocks(FILE PREFIX) sets PREFIX_count and, for each
+# block i counted from 0:
+#   PREFIX_<i>_info    the first word after the opening backquotes (vk, output, cpp, ...)
+#   PREFIX_<i>_body    the block's lines, each ending in a newline ("" for an empty block)
+#   PREFIX_<i>_line    the line number of the opening fence
+#   PREFIX_<i>_joined  TRUE when nothing but blank lines lies between the block before and
+#                      this one, that is when this block immediately follows the one before
+# The text is cut with string(FIND) and string(SUBSTRING) only, never split into a CMake
+# list, so semicolons, brackets and backslashes in examples come through unchanged.
+
+# The number of newlines in `text`.
+function(docs_countlines text out)
+  string(LENGTH "${text}" with)
+  string(REPLACE "\n" "" stripped "${text}")
+  string(LENGTH "${stripped}" without)
+  math(EXPR lines "${with} - ${without}")
+  set(${out} ${lines} PARENT_SCOPE)
+endfunction()
+
+function(docs_blocks file prefix)
+  file(READ "${file}" rest)
+  set(count 0)
+  set(line 1)
+  while(TRUE)
+    # The next fence at the start of a line; `rest` always starts at the start of a line.
+    string(FIND "\n${rest}" "\n```" at)
+    if(at EQUAL -1)
+      break()
+    endif()
+    string(SUBSTRING "${rest}" 0 ${at} gap)
+    docs_countlines("${gap}" skipped)
+    math(EXPR line "${line} + ${skipped}")
+    string(STRIP "${gap}" between)
+    if(count GREATER 0 AND "${between}" STREQUAL "")
+      set(joined TRUE)
+    else()
+      set(joined FALSE)
+    endif()
+    string(SUBSTRING "${rest}" ${at} -1 rest)
+    string(FIND "${rest}" "\n" eol)
+    if(eol EQUAL -1)
+      break() # a fence on the last line opens nothing
+    endif()
+    math(EXPR infolength "${eol} - 3")
+    string(SUBSTRING "${rest}" 3 ${infolength} info)
+    string(STRIP "${info}" info)
+    string(REGEX MATCH "^[^ \t]*" info "${info}")
+    math(EXPR eol "${eol} + 1")
+    string(SUBSTRING "${rest}" ${eol} -1 rest)
+    set(opening ${line})
+    math(EXPR line "${line} + 1")
+    # The closing fence; the body is everything before it, its last newline included.
+    string(FIND "\n${rest}" "\n```" close)
+    if(close EQUAL -1)
+      message(FATAL_ERROR "${file}:${opening}: code block is not closed")
+    endif()
+    string(SUBSTRING "${rest}" 0 ${close} body)
+    docs_countlines("${body}" bodylines)
+    math(EXPR line "${line} + ${bodylines}")
+    string(SUBSTRING "${rest}" ${close} -1 rest)
+    string(FIND "${rest}" "\n" eol)
+    if(eol EQUAL -1)
+      set(rest "")
+    else()
+      math(EXPR eol "${eol} + 1")
+      string(SUBSTRING "${rest}" ${eol} -1 rest)
+    endif()
+    math(EXPR line "${line} + 1")
+    set(${prefix}_${count}_info "${info}" PARENT_SCOPE)
+    set(${prefix}_${count}_body "${body}" PARENT_SCOPE)
+    set(${prefix}_${count}_line ${opening} PARENT_SCOPE)
+    set(${prefix}_${count}_joined ${joined} PARENT_SCOPE)
+    math(EXPR count "${count} + 1")
+  endwhile()
+  set(${prefix}_count ${count} PARENT_SCOPE)
+endfunction()
+
+# The name that the first line of `body` gives after `marker` (such as "; file:" or
+# "// example:"), or "" when the first line is no such line.
+function(docs_firstlinename body marker out)
+  set(name "")
+  string(FIND "${body}" "\n" eol)
+  if(NOT eol EQUAL -1)
+    string(SUBSTRING "${body}" 0 ${eol} first)
+    string(LENGTH "${marker}" markerlength)
+    string(LENGTH "${first}" firstlength)
+    if(firstlength GREATER markerlength)
+      string(SUBSTRING "${first}" 0 ${markerlength} head)
+      if("${head}" STREQUAL "${marker}")
+        string(SUBSTRING "${first}" ${markerlength} -1 name)
+        string(STRIP "${name}" name)
+      endif()
+    endif()
+  endif()
+  set(${out} "${name}" PARENT_SCOPE)
+endfunction()
