@@ -315,6 +315,7 @@ private:
   int find_catch(int start);
   int find_thread(int start);
   int find_next(int start);
+  int remembered(int kind, int start, int (*scan)(char const* const*, int, int));
 
   scriptfunc findfunc(char const* name);
   bool external(scriptfunc func, FILE* script, char const* name);
@@ -399,6 +400,7 @@ private:
   bool targetowned;  // the last target read by deref belongs to the store, not to parameters
   bool targetfailed; // deref reported an error (as opposed to finding no target)
   int nesting;       // operands being parsed in the current expression
+  int* matches;      // the matchers' answers in the current run, found once per start line
 };
 
 // The library's version, "1.2.8"; the second form also stores its three numbers. Both return

@@ -32,7 +32,7 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
     : cursymbolizer(nullptr), opstack(defaultarenasize), logfunc(log ? log : droplog), cmdindex(0),
       globals(store), funcs(registry), cmds(nullptr), numcmds(0), ctrlstack(nullptr),
       ctrltop(0), ctrlsize(0), callparams(nullptr), calldepth(0), shared(nullptr),
-      ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), nesting(0) {
+      ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), nesting(0), matches(nullptr) {
   scriptpath1[0] = '\0';
   scriptpath2[0] = '\0';
   scriptname[0] = '\0';

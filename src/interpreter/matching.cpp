@@ -1,6 +1,8 @@
 // matching.cpp - finding the line that closes or divides a block by scanning forward over the
 // raw lines. Matching is lexical: only a name as the first token of a line counts, and a depth
 // counter skips nested blocks of the same family (if/try/parallel with end; for with next).
+// Lines do not change during a run, so each answer is found once and remembered for the run.
+#include <cstdlib>
 #include <cstring>
 
 #include "frontend/symbolizer.h"
@@ -9,6 +11,8 @@
 namespace vesk {
 
 namespace {
+
+enum matcher { endmatch, elsematch, catchmatch, threadmatch, nextmatch, matchers };
 
 // The first token of a line when it is a name, else "".
 void firstword(char const* line, token& word) {
@@ -20,22 +24,20 @@ bool opensendblock(char const* word) {
   return strcmp(word, "if") == 0 || strcmp(word, "try") == 0 || strcmp(word, "parallel") == 0;
 }
 
-} // namespace
-
-int interpreter::find_end(int start) {
+// The "end" at which the depth of if/try/parallel blocks drops below 0.
+int scanend(char const* const* lines, int start, int count) {
   int depth = 0;
   token word;
-  for (int i = start; i < numcmds; ++i) {
-    firstword(cmds[i], word);
+  for (int i = start; i < count; ++i) {
+    firstword(lines[i], word);
     if (opensendblock(word.text)) ++depth;
     if (strcmp(word.text, "end") == 0 && --depth < 0) return i;
   }
   return -1;
 }
 
-namespace {
 // The first line starting with `divider` at depth 0 or less, counting if/try/parallel and end.
-int finddivider(char const* const* lines, int start, int count, char const* divider) {
+int scandivider(char const* const* lines, int start, int count, char const* divider) {
   int depth = 0;
   token word;
   for (int i = start; i < count; ++i) {
@@ -46,23 +48,54 @@ int finddivider(char const* const* lines, int start, int count, char const* divi
   }
   return -1;
 }
-} // namespace
 
-int interpreter::find_else(int start) { return finddivider(cmds, start, numcmds, "else"); }
+int scanelse(char const* const* lines, int start, int count) {
+  return scandivider(lines, start, count, "else");
+}
+int scancatch(char const* const* lines, int start, int count) {
+  return scandivider(lines, start, count, "catch");
+}
+int scanthread(char const* const* lines, int start, int count) {
+  return scandivider(lines, start, count, "thread");
+}
 
-int interpreter::find_catch(int start) { return finddivider(cmds, start, numcmds, "catch"); }
-
-int interpreter::find_thread(int start) { return finddivider(cmds, start, numcmds, "thread"); }
-
-int interpreter::find_next(int start) {
+// The "next" at which the depth of for loops drops below 0.
+int scannext(char const* const* lines, int start, int count) {
   int depth = 0;
   token word;
-  for (int i = start; i < numcmds; ++i) {
-    firstword(cmds[i], word);
+  for (int i = start; i < count; ++i) {
+    firstword(lines[i], word);
     if (strcmp(word.text, "for") == 0) ++depth;
     if (strcmp(word.text, "next") == 0 && --depth < 0) return i;
   }
   return -1;
 }
+
+} // namespace
+
+// The answer of `scan` from `start`, scanned on first use in this run. Answers are kept as
+// line + 2 (so that 0 means not yet known and 1 means no match); without memory for the table
+// every question is scanned anew.
+int interpreter::remembered(int kind, int start, int (*scan)(char const* const*, int, int)) {
+  if (start < 0 || start > numcmds) return scan(cmds, start, numcmds);
+  if (matches == nullptr) {
+    size_t entries = static_cast<size_t>(numcmds + 1) * matchers;
+    matches = static_cast<int*>(calloc(entries, sizeof(int)));
+    if (matches == nullptr) return scan(cmds, start, numcmds);
+  }
+  int& answer = matches[static_cast<size_t>(start) * matchers + static_cast<size_t>(kind)];
+  if (answer == 0) answer = scan(cmds, start, numcmds) + 2;
+  return answer - 2;
+}
+
+int interpreter::find_end(int start) { return remembered(endmatch, start, scanend); }
+
+int interpreter::find_else(int start) { return remembered(elsematch, start, scanelse); }
+
+int interpreter::find_catch(int start) { return remembered(catchmatch, start, scancatch); }
+
+int interpreter::find_thread(int start) { return remembered(threadmatch, start, scanthread); }
+
+int interpreter::find_next(int start) { return remembered(nextmatch, start, scannext); }
 
 } // namespace vesk

@@ -119,6 +119,8 @@ bool interpreter::run(char const** lines, int count, char const* name) {
   }
   free(ctrlstack);
   ctrlstack = nullptr;
+  free(matches);
+  matches = nullptr;
   cursymbolizer = nullptr;
   return ok;
 }
