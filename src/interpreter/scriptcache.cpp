@@ -16,6 +16,9 @@ namespace vesk {
 namespace {
 
 constexpr int maxfolders = 16;
+// Lookups made straight on the disk before listings are kept: a short script never pays for
+// a change watch, whose set-up and tear-down cost more than a few hundred lookups.
+constexpr unsigned long long directlookups = 256;
 constexpr int entrynamecapacity = 256;
 constexpr unsigned long long pollinterval = 1000;
 constexpr char extension[] = ".vk";
@@ -34,6 +37,7 @@ struct cache {
   unsigned long long lastpoll = 0;
   unsigned long long workingfolder = 0;
   unsigned long long uses = 0;
+  unsigned long long lookups = 0;
 };
 
 cache& scripts() {
@@ -117,6 +121,7 @@ bool scriptmayexist(char const* path) {
     folder[0] = '\0';
   cache& c = scripts();
   std::lock_guard<std::mutex> hold(c.lock);
+  if (++c.lookups <= directlookups) return true;
   if (platform::monotonicmicroseconds() - c.lastpoll >= pollinterval) poll(c);
   listing* entry = nullptr;
   for (listing& candidate : c.folders)
@@ -136,7 +141,7 @@ void forgetscripts() {
 void refreshscripts() {
   cache& c = scripts();
   std::lock_guard<std::mutex> hold(c.lock);
-  poll(c);
+  if (c.lookups > directlookups) poll(c);
 }
 
 } // namespace vesk
