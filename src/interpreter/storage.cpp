@@ -67,6 +67,9 @@ bool interpreter::assign(variable* target, variable* value, bool owned) {
   }
   if (owned) giveback(shared, target, outermost);
   *target = variable(&detached, nullptr);
+  // A parameter of a script call belongs to a parameter list that the caller throws away after
+  // the call, shallowly: the copy stored here is released once the call is over.
+  if (!owned && !outermost) giveback(shared, &detached, false);
   return true;
 }
 
