@@ -30,6 +30,7 @@ class symbolizer;
 struct ctrlitem;
 struct family;
 struct token;
+class temporaries;
 
 // Log levels: the first argument of every log function.
 constexpr int logtrace = 0;   // one "script(line)" line per caller after a called script failed
@@ -347,6 +348,7 @@ private:
   bool pushnumber(double number);
   bool pushstring(char const* text);
   variable* newlist(vartype type);
+  void resetoperands();
   bool operand(token& first);
   bool listliteral();
   bool name(char const* text);
@@ -401,6 +403,7 @@ private:
   bool targetfailed; // deref reported an error (as opposed to finding no target)
   int nesting;       // operands being parsed in the current expression
   int* matches;      // the matchers' answers in the current run, found once per start line
+  temporaries* temps; // lists of the current statement: the stack's arena, then the heap
 };
 
 // The library's version, "1.2.8"; the second form also stores its three numbers. Both return

@@ -28,7 +28,7 @@ variable* interpreter::evaluate(char const* text) {
 variable* interpreter::evaluate(symbolizer* tokens) {
   if (tokens == nullptr) return nullptr;
   cursymbolizer = tokens;
-  opstack.reset();
+  resetoperands();
   if (!boolterm()) return nullptr;
   token rest;
   if (tokens->nexttoken(rest) != endtoken) return nullptr;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "interpreter/internal.h"
+#include "frontend/temporaries.h"
 #include "values/stackaccess.h"
 
 namespace vesk {
@@ -26,17 +27,25 @@ bool interpreter::pushstring(char const* text) {
   return false;
 }
 
-// A new empty list or named list whose record, blocks and index come from the arena; it
-// lives until the stack is next reset. Null (after a message) when the arena is exhausted.
+// A new empty list or named list whose record, blocks and index are temporaries of the
+// statement; it lives until the operands are next reset. Null (after a message) when the
+// statement has used up what it may take.
 variable* interpreter::newlist(vartype type) {
-  linearallocater* arena = stackaccess::arena(opstack);
-  void* memory = arena ? arena->alloc(sizeof(variable), type == listtype ? "list" : "namedlist")
-                       : nullptr;
+  allocater* storage = temps;
+  if (storage == nullptr) storage = stackaccess::arena(opstack);
+  void* memory =
+      storage ? storage->alloc(sizeof(variable), type == listtype ? "list" : "namedlist") : nullptr;
   if (memory == nullptr) {
     error(msg_arenafull);
     return nullptr;
   }
-  return new (memory) variable(type, arena);
+  return new (memory) variable(type, storage);
+}
+
+// Empties the operand stack and gives back every temporary list of the last statement.
+void interpreter::resetoperands() {
+  opstack.reset();
+  if (temps != nullptr) temps->reset();
 }
 
 } // namespace vesk

@@ -2,8 +2,11 @@
 // An interpreter owns its operand stack; the store, the log function, the registry and the
 // lines of a run belong to others and are never released here.
 #include <cstring>
+#include <new>
 
 #include "family.h"
+#include "frontend/temporaries.h"
+#include "values/stackaccess.h"
 #include "internal.h"
 
 namespace vesk {
@@ -32,7 +35,8 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
     : cursymbolizer(nullptr), opstack(defaultarenasize), logfunc(log ? log : droplog), cmdindex(0),
       globals(store), funcs(registry), cmds(nullptr), numcmds(0), ctrlstack(nullptr),
       ctrltop(0), ctrlsize(0), callparams(nullptr), calldepth(0), shared(nullptr),
-      ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), nesting(0), matches(nullptr) {
+      ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), nesting(0), matches(nullptr),
+      temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))) {
   scriptpath1[0] = '\0';
   scriptpath2[0] = '\0';
   scriptname[0] = '\0';
@@ -40,6 +44,7 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
 }
 
 interpreter::~interpreter() {
+  delete temps;
   if (ownsshared) deletefamily(shared);
   releaseregistry();
 }
@@ -61,6 +66,7 @@ interpreter& interpreter::operator=(interpreter const& other) {
   ctrlstack = other.ctrlstack;
   ctrltop = other.ctrltop;
   ctrlsize = other.ctrlsize;
+  temps = other.temps;
   callparams = other.callparams;
   calldepth = other.calldepth;
   shared = other.shared;

@@ -142,7 +142,7 @@ bool interpreter::endofrun() {
     if (outermost) releaseburied(shared);
     restoreoverlay();
     cursymbolizer = &tokens;
-    opstack.reset();
+    resetoperands();
     int next = notakeyword;
     if (type == nametoken) next = dispatch(first.text, cmdindex);
     if (next == notakeyword) {
@@ -182,7 +182,7 @@ int interpreter::statement(int index) {
   }
   symbolizer fresh(cmds[index], standardoptions);
   cursymbolizer = &fresh;
-  opstack.reset();
+  resetoperands();
   if (!boolterm()) return recoverable;
   if (fresh.nexttoken(next) != endtoken) {
     error("trailing something after expression");
@@ -235,7 +235,7 @@ int interpreter::execute_assign(int index, variable* target) {
 bool interpreter::execute(symbolizer* tokens) {
   if (tokens == nullptr) return false;
   cursymbolizer = tokens;
-  opstack.reset();
+  resetoperands();
   token first, second;
   tokentype type = tokens->nexttoken(first);
   bool assignment = false;

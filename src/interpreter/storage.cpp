@@ -47,8 +47,8 @@ bool detachcopy(variable* value, variable* out, int depth) {
 void release(variable* value, int depth) {
   if (!value->islist() && !value->isnamedlist()) return;
   if (depth < maxdatadepth) {
-    int n = value->count();
-    for (int i = 0; i < n; ++i) release(value->index(i), depth + 1);
+    variable walker = *value; // walking by cursor costs one step per element, not per block
+    for (variable* e = walker.first(); e != nullptr; e = walker.next()) release(e, depth + 1);
   }
   value->reset();
 }

@@ -1,0 +1,34 @@
+// temporaries.cpp - the arena first, then heap blocks chained for release in one sweep.
+#include "temporaries.h"
+
+#include <cstdlib>
+
+namespace vesk {
+
+namespace {
+constexpr std::size_t headersize = 16; // keeps what follows the header 16-byte aligned
+}
+
+void* temporaries::alloc(unsigned size, char const* tag) {
+  if (arena != nullptr)
+    if (void* memory = arena->alloc(size, tag)) return memory;
+  if (size > maxtemporarybytes - heapbytes) return nullptr;
+  auto header = static_cast<block*>(malloc(headersize + size));
+  if (header == nullptr) return nullptr;
+  header->next = blocks;
+  blocks = header;
+  heapbytes += size;
+  return reinterpret_cast<char*>(header) + headersize;
+}
+
+void temporaries::reset() {
+  while (blocks != nullptr) {
+    block* next = blocks->next;
+    ::free(blocks);
+    blocks = next;
+  }
+  heapbytes = 0;
+  if (arena != nullptr) arena->reset();
+}
+
+} // namespace vesk

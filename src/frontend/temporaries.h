@@ -1,0 +1,36 @@
+// temporaries.h - storage for the lists built while one statement is evaluated: the operand
+// stack's arena first and, once that is full, heap blocks; reset() gives all of it back at the
+// start of the next statement. What one statement may take is bounded.
+#pragma once
+
+#include <cstddef>
+
+#include "values/linearallocater.h"
+#include "vesk.h"
+
+namespace vesk {
+
+constexpr std::size_t maxtemporarybytes = std::size_t{256} << 20;
+
+class temporaries final : public allocater {
+public:
+  explicit temporaries(linearallocater* arena) : arena(arena) {}
+  ~temporaries() { reset(); }
+  temporaries(temporaries const&) = delete;
+  temporaries& operator=(temporaries const&) = delete;
+
+  // From the arena while it has room, then from the heap; null beyond maxtemporarybytes.
+  void* alloc(unsigned size, char const* tag) override;
+  void free(void*) override {} // everything goes back at once, in reset()
+  void reset();
+
+private:
+  struct block {
+    block* next;
+  };
+  linearallocater* arena;
+  block* blocks = nullptr;
+  std::size_t heapbytes = 0;
+};
+
+} // namespace vesk
