@@ -1,22 +1,26 @@
 // main.cpp - vesk, the command-line host of the engine: runs a script file with parameters,
-// one command line, or one expression, with output on standard output and diagnostics on
-// standard error. Exit status 0 success, 1 failure of the script, 2 usage or missing script.
-#include <chrono>
-#include <condition_variable>
+// the script on standard input, one command line, one expression, or a session at the prompt,
+// with output on standard output and diagnostics on standard error. Exit status 0 success,
+// 1 failure of the script, 2 usage, missing script or unreadable standard input.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "frontend/symbolizer.h"
 #include "options.h"
+#include "prompt.h"
+#include "standardinput.h"
+#include "terminal.h"
 #include "vesk.h"
+#include "watchdog.h"
 
 namespace {
 
 constexpr int exitsuccess = 0, exitfailure = 1, exitusage = 2;
 constexpr std::size_t maxscriptpath = 127; // longest path the engine opens a script by
+constexpr char const* inputname = "-";     // the script on standard input in diagnostics
 
 // Level 3 (output) to standard output, every other level to standard error.
 void writelog(int level, char const* text) {
@@ -28,7 +32,8 @@ void writelog(int level, char const* text) {
 // Gives back the storage of a value and of every list inside it.
 void releasetree(vesk::variable& value) {
   if (!value.islist() && !value.isnamedlist()) return;
-  for (int i = 0, n = value.count(); i < n; ++i) releasetree(*value.index(i));
+  vesk::variable walker = value; // by cursor: index(i) would walk the blocks from the start
+  for (vesk::variable* e = walker.first(); e != nullptr; e = walker.next()) releasetree(*e);
   value.reset();
 }
 
@@ -63,6 +68,14 @@ bool addparameter(vesk::parameters& params, char const* assignment) {
   return params.add(equals + 1, name.c_str()) != nullptr;
 }
 
+// The NAME=VALUE arguments as the script's parameters; false when one could not be stored.
+bool addparameters(vesk::parameters& params, cli::options const& opts) {
+  bool stored = true;
+  for (char const* assignment : opts.assignments)
+    if (!addparameter(params, assignment)) stored = false;
+  return stored;
+}
+
 bool exists(std::string const& path) {
   FILE* file = fopen(path.c_str(), "r");
   if (file != nullptr) fclose(file);
@@ -90,61 +103,62 @@ int runscript(vesk::interpreter& engine, cli::options const& opts) {
     return exitusage;
   }
   vesk::parameters params;
-  int status = exitsuccess;
-  for (char const* assignment : opts.assignments)
-    if (!addparameter(params, assignment)) status = exitfailure;
-  if (status == exitsuccess && !engine.execute(name.c_str(), &params)) status = exitfailure;
+  int status = addparameters(params, opts) ? exitsuccess : exitfailure;
+  if (status == exitsuccess) {
+    cli::watchdog timer(engine, opts.timeout);
+    if (!engine.execute(name.c_str(), &params)) status = exitfailure;
+  }
   releasetree(params);
   return status;
 }
 
-// Stops the engine's run when the time is up, unless the run ends first.
-class watchdog {
-public:
-  watchdog(vesk::interpreter& engine, double seconds) : engine(engine) {
-    if (seconds <= 0) return;
-    auto limit = std::chrono::duration<double>(seconds);
-    guard = std::thread([this, limit] {
-      std::unique_lock<std::mutex> hold(lock);
-      if (!finished.wait_for(hold, limit, [this] { return done; })) this->engine.stop();
-    });
+// The script on standard input runs as a run of lines named "-", with its parameters laid
+// over the global store as a script file called by name has them. The time limit starts once
+// the whole script has been read.
+int runinput(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts) {
+  std::string text;
+  std::vector<char const*> lines;
+  if (!cli::readlines(stdin, text, lines)) {
+    fprintf(stderr, "vesk: cannot read standard input: %s\n", strerror(errno));
+    return exitusage;
   }
-  ~watchdog() {
-    {
-      std::lock_guard<std::mutex> hold(lock);
-      done = true;
-    }
-    finished.notify_one();
-    if (guard.joinable()) guard.join();
+  vesk::parameters params;
+  int status = addparameters(params, opts) ? exitsuccess : exitfailure;
+  // An empty script succeeds; the engine takes a null array of lines for an error.
+  if (status == exitsuccess && !lines.empty()) {
+    globals.setoverlay(&params);
+    cli::watchdog timer(engine, opts.timeout);
+    if (!engine.execute(lines.data(), static_cast<int>(lines.size()), inputname))
+      status = exitfailure;
+    globals.setoverlay(nullptr);
   }
+  releasetree(params);
+  return status;
+}
 
-private:
-  vesk::interpreter& engine;
-  std::thread guard;
-  std::mutex lock;
-  std::condition_variable finished;
-  bool done = false;
-};
+// Runs what the command line asks for, once.
+int runonce(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts) {
+  if (opts.what == cli::mode::script) return runscript(engine, opts);
+  if (opts.what == cli::mode::input) return runinput(engine, globals, opts);
+  cli::watchdog timer(engine, opts.timeout);
+  if (opts.what == cli::mode::line)
+    return engine.execute(opts.target, "-c") ? exitsuccess : exitfailure;
+  vesk::variable* value = engine.evaluate(opts.target);
+  if (value == nullptr) return exitfailure;
+  print(value);
+  return exitsuccess;
+}
 
 int run(cli::options const& opts) {
   vesk::variables globals;
   vesk::interpreter engine(&globals, writelog);
   if (opts.builtins) engine.addinternalfuncs(nullptr);
   engine.setstatementlimit(opts.maxstatements);
-  watchdog timer(engine, opts.timeout);
   char const* first = opts.directories.size() > 0 ? opts.directories[0] : "";
   char const* second = opts.directories.size() > 1 ? opts.directories[1] : "";
   engine.setscriptpath(first, second);
-  int status = exitsuccess;
-  if (opts.what == cli::mode::script) {
-    status = runscript(engine, opts);
-  } else if (opts.what == cli::mode::line) {
-    status = engine.execute(opts.target, "-c") ? exitsuccess : exitfailure;
-  } else if (vesk::variable* value = engine.evaluate(opts.target)) {
-    print(value);
-  } else {
-    status = exitfailure;
-  }
+  int status = opts.what == cli::mode::session ? cli::prompt(engine, opts.timeout)
+                                               : runonce(engine, globals, opts);
   if (opts.globals) print(&globals);
   releasetree(globals);
   return status;
@@ -163,5 +177,7 @@ int main(int argc, char** argv) {
     printf("vesk %s\n", vesk::version());
     return exitsuccess;
   }
+  // Without a script only a person at a terminal gets the prompt; a pipe or file is a script.
+  if (opts.what == cli::mode::session && !cli::terminalinput()) opts.what = cli::mode::input;
   return run(opts);
 }

@@ -1,4 +1,5 @@
-// options.cpp - parsing and explaining the command line of vesk.
+// options.cpp - parsing and explaining the command line of vesk. Everything after the script
+// (or "-") is a NAME=VALUE parameter; options come before it.
 #include "options.h"
 
 #include <cstdio>
@@ -29,7 +30,8 @@ bool positive(int argc, char** argv, int& i, double& out, char const* name) {
   if (!value(argc, argv, i, text, name)) return false;
   char* end = nullptr;
   out = strtod(text, &end);
-  if (end == text || *end != '\0' || !(out > 0)) return usage("expected a positive number after ", name);
+  if (end == text || *end != '\0' || !(out > 0))
+    return usage("expected a positive number after ", name);
   return true;
 }
 
@@ -63,16 +65,23 @@ bool parse(int argc, char** argv, options& out) {
     } else if (strcmp(arg, "-e") == 0 || strcmp(arg, "-c") == 0) {
       out.what = arg[1] == 'e' ? mode::expression : mode::line;
       if (!value(argc, argv, i, out.target, arg)) return false;
-    } else if (arg[0] == '-' && arg[1] != '\0') {
+    } else if (strcmp(arg, "-") == 0) {
+      out.what = mode::input;
+      out.target = arg;
+    } else if (arg[0] == '-') {
       return usage("unknown option ", arg);
     } else {
       out.what = mode::script;
       out.target = arg;
     }
   }
-  if (out.target == nullptr) return usage("no script given");
+  if (out.target == nullptr) {
+    out.what = mode::session;
+    return true;
+  }
   for (; i < argc; ++i) {
-    if (out.what != mode::script) return usage("unexpected argument ", argv[i]);
+    if (out.what != mode::script && out.what != mode::input)
+      return usage("unexpected argument ", argv[i]);
     char const* equals = strchr(argv[i], '=');
     if (equals == nullptr || equals == argv[i]) return usage("expected NAME=VALUE, got ", argv[i]);
     out.assignments.push_back(argv[i]);
@@ -81,22 +90,31 @@ bool parse(int argc, char** argv, options& out) {
 }
 
 void printhelp() {
-  fputs("usage: vesk [options] SCRIPT [NAME=VALUE ...]   run a script file (with or without .vk);\n"
-        "                                               NAME=VALUE pairs are its parameters\n"
-        "       vesk [options] -e EXPRESSION           evaluate an expression and print its value\n"
-        "       vesk [options] -c LINE                 run one command line\n"
-        "options:\n"
-        "  -I DIR          a script directory (at most two)\n"
-        "  --globals       after the run, print the global variables\n"
-        "  --no-builtins   run without the built-in functions\n"
-        "  --max-statements N   stop the run after N statements\n"
-        "  --timeout SECONDS    stop the run after that many seconds\n"
-        "  --version       print the library's version\n"
-        "  -h, --help      print this text\n"
-        "Output of print and dump goes to standard output, diagnostics to standard error.\n"
-        "Exit status: 0 success, 1 the script, line or expression failed, 2 usage error or\n"
-        "script not found.\n",
-        stdout);
+  fputs(
+      "usage: vesk [options] SCRIPT [NAME=VALUE ...]   run a script file (with or without .vk);\n"
+      "                                                NAME=VALUE pairs are its parameters\n"
+      "       vesk [options] - [NAME=VALUE ...]        run the script read from standard input\n"
+      "       vesk [options] -e EXPRESSION             evaluate an expression and print its value\n"
+      "       vesk [options] -c LINE                   run one command line\n"
+      "       vesk [options]                           the prompt on a terminal, else as 'vesk -'\n"
+      "options:\n"
+      "  -I DIR          a script directory (at most two)\n"
+      "  --globals       after the run or session, print the global variables\n"
+      "  --no-builtins   run without the built-in functions\n"
+      "  --max-statements N   stop a run after N statements\n"
+      "  --timeout SECONDS    stop a run after that many seconds\n"
+      "  --version       print the library's version\n"
+      "  -h, --help      print this text\n"
+      "The script on standard input is named '-' in diagnostics: '-(3): error: ...'.\n"
+      "At the prompt every entry is a run of its own, named 'prompt', over one global store\n"
+      "kept for the session. A line whose first word opens a block (if, for, repeat, do, try,\n"
+      "parallel) is collected, with the prompt '....>', until its blocks are closed; then the\n"
+      "lines run together. Expression values are not echoed: use print. Ctrl-C stops a run\n"
+      "or drops the entry being typed; Ctrl-D at an empty prompt ends the session.\n"
+      "Output of print and dump goes to standard output, diagnostics to standard error.\n"
+      "Exit status: 0 success, 1 the script, line or expression failed, 2 usage error or\n"
+      "script not found. A session at the prompt ends with 0.\n",
+      stdout);
 }
 
 } // namespace cli

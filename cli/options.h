@@ -1,22 +1,25 @@
-// options.h - the command line of vesk: what to run (a script, one line or one expression),
-// with which script directories and parameters, and what to print afterwards.
+// options.h - the command line of vesk: what to run (a script file, the script on standard
+// input, one line, one expression, or a session at the prompt), with which script directories
+// and parameters, and what to print afterwards.
 #pragma once
 
 #include <vector>
 
 namespace cli {
 
-enum class mode { script, line, expression, version, help };
+// `input` is the script on standard input ("-"); `session` is no script at all, which is the
+// prompt on a terminal and the script on standard input otherwise.
+enum class mode { script, input, session, line, expression, version, help };
 
 struct options {
   mode what = mode::help;
-  char const* target = nullptr;           // script name, line or expression
-  std::vector<char const*> directories;   // -I, at most two
-  std::vector<char const*> assignments;   // NAME=VALUE after the script
-  bool globals = false;                   // --globals
-  bool builtins = true;                   // --no-builtins clears it
-  long long maxstatements = 0;            // --max-statements N; 0: no limit
-  double timeout = 0;                     // --timeout SECONDS; 0: none
+  char const* target = nullptr;         // script name, "-", line or expression
+  std::vector<char const*> directories; // -I, at most two
+  std::vector<char const*> assignments; // NAME=VALUE after the script or "-"
+  bool globals = false;                 // --globals
+  bool builtins = true;                 // --no-builtins clears it
+  long long maxstatements = 0;          // --max-statements N; 0: no limit
+  double timeout = 0;                   // --timeout SECONDS; 0: none
 };
 
 // Parses argv; false (after a one-line message on standard error) for a usage error.

@@ -1,0 +1,105 @@
+// options_test.cpp - the command line of vesk where it chooses what to run: a script with its
+// parameters, "-" for standard input, no script (the prompt or standard input), -e and -c,
+// and the usage errors around them.
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Parses the words as vesk's arguments (argv[0] added).
+struct commandline {
+  explicit commandline(std::vector<std::string> words) : storage(std::move(words)) {
+    storage.insert(storage.begin(), "vesk");
+    for (std::string& word : storage) argv.push_back(word.data());
+    parsed = cli::parse(static_cast<int>(argv.size()), argv.data(), opts);
+  }
+  std::vector<std::string> storage;
+  std::vector<char*> argv;
+  cli::options opts;
+  bool parsed = false;
+};
+
+std::vector<std::string> strings(std::vector<char const*> const& texts) {
+  return {texts.begin(), texts.end()};
+}
+
+TEST(options, aDashAloneIsTheScriptOnStandardInputWithItsParameters) {
+  commandline c({"--globals", "-", "n=3", "name=x"});
+  ASSERT_TRUE(c.parsed);
+  EXPECT_EQ(c.opts.what, cli::mode::input);
+  EXPECT_STREQ(c.opts.target, "-");
+  EXPECT_TRUE(c.opts.globals);
+  EXPECT_EQ(strings(c.opts.assignments), (std::vector<std::string>{"n=3", "name=x"}));
+}
+
+TEST(options, noScriptIsASessionWithTheOptionsGiven) {
+  commandline bare({});
+  ASSERT_TRUE(bare.parsed);
+  EXPECT_EQ(bare.opts.what, cli::mode::session);
+
+  commandline c({"-I", "lib", "--no-builtins", "--max-statements", "50", "--timeout", "2"});
+  ASSERT_TRUE(c.parsed);
+  EXPECT_EQ(c.opts.what, cli::mode::session);
+  EXPECT_EQ(c.opts.target, nullptr);
+  EXPECT_EQ(strings(c.opts.directories), std::vector<std::string>{"lib"});
+  EXPECT_FALSE(c.opts.builtins);
+  EXPECT_EQ(c.opts.maxstatements, 50);
+  EXPECT_EQ(c.opts.timeout, 2.0);
+}
+
+TEST(options, aScriptTakesEverythingAfterItAsParameters) {
+  commandline c({"run.vk", "a=1", "b=-2"});
+  ASSERT_TRUE(c.parsed);
+  EXPECT_EQ(c.opts.what, cli::mode::script);
+  EXPECT_STREQ(c.opts.target, "run.vk");
+  EXPECT_EQ(strings(c.opts.assignments), (std::vector<std::string>{"a=1", "b=-2"}));
+}
+
+TEST(options, linesAndExpressionsTakeNoParameters) {
+  commandline line({"-c", "x = 1"});
+  ASSERT_TRUE(line.parsed);
+  EXPECT_EQ(line.opts.what, cli::mode::line);
+  EXPECT_STREQ(line.opts.target, "x = 1");
+
+  commandline expression({"-e", "1 + 2"});
+  ASSERT_TRUE(expression.parsed);
+  EXPECT_EQ(expression.opts.what, cli::mode::expression);
+
+  EXPECT_FALSE(commandline({"-c", "x = 1", "a=1"}).parsed);
+  EXPECT_FALSE(commandline({"-e", "1", "-"}).parsed);
+}
+
+TEST(options, usageErrors) {
+  std::vector<std::vector<std::string>> const wrong = {{"-x"},
+                                                       {"--timeout"},
+                                                       {"--timeout", "0"},
+                                                       {"--timeout", "soon"},
+                                                       {"--max-statements", "-5"},
+                                                       {"-I", "a", "-I", "b", "-I", "c"},
+                                                       {"-", "noequals"},
+                                                       {"-", "=1"},
+                                                       {"run.vk", "x"},
+                                                       {"-c"},
+                                                       {"-e"}};
+  for (std::vector<std::string> const& words : wrong) {
+    SCOPED_TRACE(words.front());
+    testing::internal::CaptureStderr();
+    bool parsed = commandline(words).parsed;
+    std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(parsed);
+    EXPECT_NE(message.find("(try 'vesk --help')"), std::string::npos) << message;
+  }
+}
+
+TEST(options, helpAndVersionWinOverWhatFollows) {
+  EXPECT_EQ(commandline({"--version", "-"}).opts.what, cli::mode::version);
+  EXPECT_EQ(commandline({"-h"}).opts.what, cli::mode::help);
+  EXPECT_EQ(commandline({"--globals", "--help", "-x"}).opts.what, cli::mode::help);
+}
+
+} // namespace

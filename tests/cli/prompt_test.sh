@@ -1,0 +1,312 @@
+#!/usr/bin/env bash
+# prompt_test.sh - the prompt of vesk in a real terminal: tmux runs vesk, keys are typed with
+# send-keys and the screen is read with capture-pane. Each session's whole screen is compared
+# with the transcript expected; every line is typed only once the previous entry is done.
+# usage: prompt_test.sh VESK editing|plain   ("editing": built with libedit; adds key tests)
+set -u
+vesk=$(realpath "$1") # the sessions run in a folder of their own
+editing=$2
+skipped=77 # CTest's SKIP_RETURN_CODE for this test
+if ! command -v tmux >/dev/null; then
+  echo "SKIPPED: tmux is not installed; the prompt test needs a terminal (CI installs tmux)"
+  exit $skipped
+fi
+
+work=$(mktemp -d)
+sessions=0 # each session has a tmux server of its own, on a socket of its own
+# A server of our own: no user configuration, nothing shared with other tmux sessions.
+tm() { tmux -S "$work/tmux$sessions" -f /dev/null "$@"; }
+trap 'tm kill-server 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+patience=200 # polls of 0.1 s before a wait gives up
+prompts=0    # prompts vesk has shown in the current session
+
+# start ARGS...: a new session running vesk with ARGS in an empty folder. A launcher records
+# vesk's exit status in a file: tmux does not always learn it in time. bash, waiting for vesk,
+# goes on when vesk handles Ctrl-C itself.
+start() {
+  tm kill-server 2>/dev/null
+  sessions=$((sessions + 1))
+  prompts=1
+  cat >"$work/launch$sessions" <<LAUNCHER
+cd '$work' || exit 1
+LC_ALL=C.UTF-8 '$vesk' $*
+echo \$? >'$work/status$sessions'
+LAUNCHER
+  tm new-session -d -s vesk -x 100 -y 60 bash "$work/launch$sessions" \; \
+    set-option -t vesk remain-on-exit on
+  awaitprompts
+}
+
+# The screen and its scrollback, without the "^C" and "^D" that the terminal or the line
+# editor echo (they differ between the two), without blanks at the ends of lines (print ends
+# its line with one) and without blank lines at the end.
+screen() {
+  tm capture-pane -p -J -S - -t vesk | sed -e 's/\^C//g' -e 's/\^D//g' -e 's/ *$//' |
+    sed -e :a -e '/^\n*$/{$d;N;ba' -e '}'
+}
+
+# Waits until vesk has shown $prompts prompts and waits at the last one. Once a prompt fails
+# to come, the keys that follow would land out of step: the test ends there.
+awaitprompts() {
+  local i
+  for ((i = 0; i < patience; ++i)); do
+    if ! tm has-session -t vesk 2>/dev/null; then
+      echo "FAILED: the tmux server went away while waiting for prompt $prompts"
+      exit 1
+    fi
+    local text
+    text=$(screen)
+    if [[ $(grep -cE '^(vesk|\.\.\.\.)>' <<<"$text") -ge $prompts &&
+      $(tail -n 1 <<<"$text") =~ ^(vesk|\.\.\.\.)\>$ ]]; then
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "FAILED: gave up waiting for prompt $prompts; the screen:"
+  screen
+  exit 1
+}
+
+# type LINE: types the line, presses Enter and waits for the next prompt
+type() {
+  tm send-keys -t vesk -l "$1"
+  tm send-keys -t vesk Enter
+  prompts=$((prompts + 1))
+  awaitprompts
+}
+
+# key KEY...: presses keys (tmux names) without waiting
+key() { tm send-keys -t vesk "$@"; }
+
+# await TEXT: waits until the last line on the screen ends with TEXT
+await() {
+  local i
+  for ((i = 0; i < patience; ++i)); do
+    [[ $(screen | tail -n 1) == *"$1" ]] && return 0
+    sleep 0.1
+  done
+  echo "FAILED: gave up waiting for '$1'; the screen:"
+  screen
+  exit 1
+}
+
+# finish STATUS: ends the session with Ctrl-D and waits for vesk to exit with STATUS
+finish() {
+  key C-d
+  local i statusfile=$work/status$sessions
+  for ((i = 0; i < patience; ++i)); do
+    if [[ -s $statusfile ]]; then
+      [[ $(<"$statusfile") == "$1" ]] && return 0
+      echo "FAILED: vesk ended with status $(<"$statusfile"), expected $1"
+      failures=$((failures + 1))
+      return 1
+    fi
+    sleep 0.1
+  done
+  echo "FAILED: vesk did not exit after Ctrl-D"
+  screen | tail -n 3
+  failures=$((failures + 1))
+  return 1
+}
+
+# compare NAME: the screen (up to tmux's own "Pane is dead" line) against standard input
+compare() {
+  local expected actual
+  expected=$(cat)
+  actual=$(screen | grep -v '^Pane is dead' | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}')
+  if [[ $actual == "$expected" ]]; then
+    echo "ok: $1"
+  else
+    echo "FAILED: $1"
+    diff <(echo "$expected") <(echo "$actual") | sed 's/^/  /'
+    failures=$((failures + 1))
+  fi
+}
+
+banner=$("$vesk" --version)
+
+# --- entries, blocks, the store kept, diagnostics, Ctrl-C ------------------------------------
+start
+type 'x = 40'
+type 'print(x + 2)'
+type 'for i = 1 to 3'
+type '  if i <> 2'
+type '    print(i * 10)'
+type '  end'
+type 'next'
+type ''
+type 'foo'
+type 'for i = 1 to 2'
+type '  print(i)'
+type '  nosuch'
+type 'next'
+type 'try'
+type '  nosuch(1)'
+type 'catch'
+type '  print("caught")'
+type 'end'
+type 'end'
+type 'print("äö", x)'
+# An endless loop: Ctrl-C stops the run, and the session goes on with its store. The loop
+# shows that it runs before the key is pressed.
+type 'if 1'
+type '  print("looping")'
+type '  repeat'
+type '  until 0'
+tm send-keys -t vesk -l 'end'
+key Enter
+await 'looping'
+key C-c
+prompts=$((prompts + 1))
+awaitprompts
+# Ctrl-C while a block is being typed drops it, once the terminal shows what was typed.
+type 'if 1'
+tm send-keys -t vesk -l 'print("dropped")'
+await 'print("dropped")'
+key C-c
+prompts=$((prompts + 1))
+awaitprompts
+type 'print(x + 1)'
+finish 0
+compare "entries, blocks, diagnostics, Ctrl-C" <<EXPECTED
+$banner: blocks are collected until they close; Ctrl-D ends the session
+vesk> x = 40
+vesk> print(x + 2)
+42
+vesk> for i = 1 to 3
+....>   if i <> 2
+....>     print(i * 10)
+....>   end
+....> next
+10
+30
+vesk>
+vesk> foo
+prompt(1): error: unknown element 'foo'
+vesk> for i = 1 to 2
+....>   print(i)
+....>   nosuch
+....> next
+1
+prompt(3): error: unknown element 'nosuch'
+vesk> try
+....>   nosuch(1)
+....> catch
+....>   print("caught")
+....> end
+caught
+vesk> end
+prompt(1): error: 'end' without matching 'if' or 'try'
+vesk> print("äö", x)
+äö 40
+vesk> if 1
+....>   print("looping")
+....>   repeat
+....>   until 0
+....> end
+looping
+
+prompt(4): error: run stopped by the host
+vesk> if 1
+....> print("dropped")
+vesk> print(x + 1)
+41
+vesk>
+EXPECTED
+
+# --- limits hold for each entry; --globals prints the store when the session ends ----------
+start --max-statements 50 --globals
+for round in 1 2 3; do
+  type "for i = 1 to 20"
+  type "next"
+done
+type 'for i = 1 to 100'
+type 'next'
+type 'y = i'
+finish 0
+compare "--max-statements per entry, --globals at the end" <<EXPECTED
+$banner: blocks are collected until they close; Ctrl-D ends the session
+vesk> for i = 1 to 20
+....> next
+vesk> for i = 1 to 20
+....> next
+vesk> for i = 1 to 20
+....> next
+vesk> for i = 1 to 100
+....> next
+prompt(2): error: statement limit of 50 reached
+vesk> y = i
+vesk>
+{
+  i=50
+  y=50
+}
+EXPECTED
+
+start --timeout 0.3
+for round in 1 2; do
+  type 'repeat'
+  type 'until 0'
+done
+type 'if 1'
+finish 0
+compare "--timeout per entry; an unfinished block at the end is not run" <<EXPECTED
+$banner: blocks are collected until they close; Ctrl-D ends the session
+vesk> repeat
+....> until 0
+prompt(2): error: run stopped by the host
+vesk> repeat
+....> until 0
+prompt(2): error: run stopped by the host
+vesk> if 1
+....>
+vesk: unfinished block not run
+EXPECTED
+
+# --- line editing and history (libedit builds only) ------------------------------------------
+if [[ $editing == editing ]]; then
+  start
+  type 'print(7)'
+  key Up
+  key Enter
+  prompts=$((prompts + 1))
+  awaitprompts
+  tm send-keys -t vesk -l 'print(3)'
+  key Left
+  tm send-keys -t vesk -l '4'
+  key Enter
+  prompts=$((prompts + 1))
+  awaitprompts
+  tm send-keys -t vesk -l 'print(5x)'
+  key Left BSpace
+  key Enter
+  prompts=$((prompts + 1))
+  awaitprompts
+  tm send-keys -t vesk -l 'print("a'
+  key Tab
+  tm send-keys -t vesk -l 'b")'
+  key Enter
+  prompts=$((prompts + 1))
+  awaitprompts
+  finish 0
+  compare "history, cursor keys and a tab typed as itself" <<EXPECTED
+$banner: blocks are collected until they close; Ctrl-D ends the session
+vesk> print(7)
+7
+vesk> print(7)
+7
+vesk> print(34)
+34
+vesk> print(5)
+5
+vesk> print("a  b")
+a       b
+vesk>
+EXPECTED
+fi
+
+if ((failures > 0)); then
+  echo "$failures session(s) failed"
+  exit 1
+fi
