@@ -353,6 +353,7 @@ private:
   bool listliteral();
   bool name(char const* text);
   bool combine(bool add);
+  bool appendinplace();
   bool concatenate(bool named);
   bool merge(variable* target, variable* source, int depth);
   bool copyinto(variable* target, variable* source);
@@ -401,6 +402,9 @@ private:
   bool ownsfuncs;    // this interpreter created the registry and releases it
   bool targetowned;  // the last target read by deref belongs to the store, not to parameters
   bool targetfailed; // deref reported an error (as opposed to finding no target)
+  bool targetplain;  // the last target read by deref is a variable itself, not an element
+  variable* appendtarget; // the stored list that `name = name + list` may extend in place
+  int exprdepth;     // expressions being parsed, the statement's own counting as 1
   int nesting;       // operands being parsed in the current expression
   int* matches;      // the matchers' answers in the current run, found once per start line
   temporaries* temps; // lists of the current statement: the stack's arena, then the heap

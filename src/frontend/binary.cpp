@@ -29,8 +29,18 @@ bool holds(tokentype op, double left, double right) {
 
 } // namespace
 
+namespace {
+// Counts one expression being parsed for as long as it lives.
+struct expressionlevel {
+  explicit expressionlevel(int& counter) : depth(++counter) {}
+  ~expressionlevel() { --depth; }
+  int& depth;
+};
+} // namespace
+
 // boolterm -> comparison { ("&&" | "||") comparison }
 bool interpreter::boolterm() {
+  expressionlevel level(exprdepth);
   if (!comparison()) return false;
   token op;
   for (;;) {
@@ -110,6 +120,8 @@ bool interpreter::combine(bool add) {
     snprintf(text, sizeof text, "%.0f%s", left->number(), right->string());
   else if (left->isstring() && right->isstring())
     snprintf(text, sizeof text, "%s%s", left->string(), right->string());
+  else if (add && left->islist() && right->islist() && appendinplace())
+    return true;
   else if ((left->islist() && right->islist()) || (left->isnamedlist() && right->isnamedlist()))
     return concatenate(left->isnamedlist());
   else {
@@ -119,6 +131,37 @@ bool interpreter::combine(bool add) {
   if (!add) return false; // "-" is not defined for texts; it fails without a message
   opstack.pop(2);
   return pushstring(text);
+}
+
+// `l = l + list`, as the whole of an assignment to the stored list l: the right operand's
+// elements are appended to l itself instead of copying l into a new list and that into the
+// store. The value is the same; nothing else can see l between the two, since the "+" is the
+// statement's last operation and l is the left-most operand, unchanged since it was read.
+// False (nothing done) when the statement is not of that form.
+bool interpreter::appendinplace() {
+  variable* target = appendtarget;
+  if (target == nullptr || exprdepth != 1 || opstack.numelements() != 2 ||
+      memcmp(opstack.top(1), target, sizeof(variable)) != 0)
+    return false;
+  token next;
+  cursymbolizer->nexttoken(next);
+  cursymbolizer->pushback(next);
+  if (next.type != endtoken) return false;
+  variable walker = *opstack.top(0);
+  for (variable* e = walker.first(); e != nullptr; e = walker.next()) {
+    variable copy;
+    if (!storedcopy(e, &copy)) {
+      error("memory exhausted or lists nested too deeply");
+      return false;
+    }
+    if (target->add(&copy) == nullptr) {
+      releasevalue(&copy);
+      error(msg_memory);
+      return false;
+    }
+  }
+  opstack.pop(2);
+  return pushvalue(target);
 }
 
 // term -> atom { ("*" | "/" | "%") atom }

@@ -119,6 +119,7 @@ bool interpreter::selectors(variable* current, char const* firstname, bool onsta
 variable* interpreter::deref(bool create) {
   targetfailed = false;
   targetowned = false;
+  targetplain = false;
   token first;
   tokentype type = cursymbolizer->nexttoken(first);
   if (type != nametoken && type != stringtoken && type != quotedtoken) return nullptr;
@@ -136,6 +137,7 @@ variable* interpreter::deref(bool create) {
       return nullptr;
     }
     targetowned = true;
+    targetplain = true;
     return found;
   }
   targetowned = ownedbystore(first.text);
@@ -144,6 +146,7 @@ variable* interpreter::deref(bool create) {
     targetfailed = true;
     return nullptr;
   }
+  targetplain = result == found;
   return result;
 }
 

@@ -76,6 +76,10 @@ void sleepunlocked(stack* opstack, unsigned milliseconds);
 // runs no statement (a host called a function directly): the caller then decides.
 bool releaseafterstatement(variable* value);
 
+// A deep copy of `value` whose lists take their storage from the heap; false when memory runs
+// out or lists nest more than maxdatadepth deep.
+bool storedcopy(variable* value, variable* copy);
+
 // Gives back the storage of a stored value: a list or named list with every list inside it.
 void releasevalue(variable* value);
 

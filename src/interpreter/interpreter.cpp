@@ -35,7 +35,8 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
     : cursymbolizer(nullptr), opstack(defaultarenasize), logfunc(log ? log : droplog), cmdindex(0),
       globals(store), funcs(registry), cmds(nullptr), numcmds(0), ctrlstack(nullptr),
       ctrltop(0), ctrlsize(0), callparams(nullptr), calldepth(0), shared(nullptr),
-      ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), nesting(0), matches(nullptr),
+      ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), targetplain(false), appendtarget(nullptr), exprdepth(0),
+      nesting(0), matches(nullptr),
       temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))) {
   scriptpath1[0] = '\0';
   scriptpath2[0] = '\0';

@@ -213,7 +213,13 @@ bool interpreter::recover() {
 }
 
 int interpreter::execute_assign(int index, variable* target) {
-  if (!boolterm()) {
+  // `l = l + list` may extend the stored list in place (see appendinplace).
+  appendtarget = targetowned && targetplain && target->islist() ? target : nullptr;
+  bool ok = boolterm();
+  bool extended = ok && appendtarget != nullptr && opstack.numelements() > 0 &&
+                  memcmp(opstack.top(0), appendtarget, sizeof(variable)) == 0;
+  appendtarget = nullptr;
+  if (!ok) {
     error("invalid expression following '='");
     return -1;
   }
@@ -226,7 +232,7 @@ int interpreter::execute_assign(int index, variable* target) {
     error("nothing to store (expression did not produce a result)");
     return -1;
   }
-  if (!assign(target, opstack.top(0), targetowned)) return -1;
+  if (!extended && !assign(target, opstack.top(0), targetowned)) return -1;
   *target = variable(target, nullptr); // a new value starts without flags and user data
   opstack.pop(1);
   return index + 1;

@@ -57,6 +57,8 @@ void release(variable* value, int depth) {
 
 void releasevalue(variable* value) { release(value, 0); }
 
+bool storedcopy(variable* value, variable* copy) { return detachcopy(value, copy, 0); }
+
 // Stores a deep copy of `value` in `target`, giving back what the target held before when the
 // store owns it. The record stays at its address; flags and user data start cleared.
 bool interpreter::assign(variable* target, variable* value, bool owned) {
