@@ -87,11 +87,15 @@ inline std::string describe(vesk::variable* value) {
   return out;
 }
 
-// Gives back the storage of a value and of every list inside it, as a host must.
+// Gives back the storage of a value and of every list inside it, as a host must. The elements
+// are walked with a cursor (on a copy of the header): index(i) would walk the block chain from
+// the start for every element.
 inline void release(vesk::variable& value, int depth = 0) {
   if (!value.islist() && !value.isnamedlist()) return;
+  vesk::variable walker = value;
   if (depth < maxdepth)
-    for (int i = 0, n = value.count(); i < n; ++i) release(*value.index(i), depth + 1);
+    for (vesk::variable* e = walker.first(); e != nullptr; e = walker.next())
+      release(*e, depth + 1);
   value.reset();
 }
 

@@ -40,12 +40,13 @@ execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}
                 OUTPUT_QUIET)
 file(WRITE ${WORKDIR}/fuzz.log "${report}")
 
-# The summary: the last status line (coverage, features, corpus, speed) and the final stats.
-string(REGEX MATCHALL "#[0-9]+\t[A-Z]+ +cov: [^\n]*" progress "${report}")
-list(POP_BACK progress last)
+# The summary: the status lines after the seeds and at the end (coverage, features, corpus,
+# speed) and the final stats.
+string(REGEX MATCH "#[0-9]+\tINITED [^\n]*" first "${report}")
+string(REGEX MATCH "#[0-9]+\tDONE [^\n]*" last "${report}")
 string(REGEX MATCHALL "stat::[a-z_]+: +[0-9]+" stats "${report}")
 string(REPLACE ";" "\n" stats "${stats}")
-message("${last}\n${stats}")
+message("${first}\n${last}\n${stats}")
 
 if(NOT status EQUAL 0)
   # The finding's report is at the end; the progress lines before it can run long.
