@@ -1,7 +1,8 @@
 # Runs one fuzz target for SECONDS seconds on WORKDIR/corpus (kept between runs, so that local
-# runs build on each other) and on seeds copied from the golden scripts, in an empty working
-# folder so that no name in a fuzzed text finds a script file. Any finding fails the test: the
-# report is shown and the input that caused it is left in WORKDIR/artifacts.
+# runs build on each other) and on seeds copied from the golden scripts, with the language's
+# words as a dictionary (vesk.dict), in an empty working folder so that no name in a fuzzed
+# text finds a script file. Any finding fails the test: the report is shown and the input that
+# caused it is left in WORKDIR/artifacts.
 # Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DWORKDIR=<folder> -DSECONDS=<n>
 #                  -P runfuzz.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -31,6 +32,7 @@ message("seeds: ${seeded} golden scripts")
 
 # Standard output is closed (-close_fd_mask=1): dump and parallel blocks write there.
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}
+                        -dict=${CMAKE_CURRENT_LIST_DIR}/vesk.dict
                         -timeout=${unittimeout} -rss_limit_mb=${rsslimit} -close_fd_mask=1
                         -print_final_stats=1 -artifact_prefix=${WORKDIR}/artifacts/
                         ${WORKDIR}/corpus ${WORKDIR}/seeds
