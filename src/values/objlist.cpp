@@ -3,14 +3,34 @@
 
 #include "valuelimits.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace vesk {
 
 namespace {
+
 char const blocktag[] = "objlist::block";
-}
+
+// Where index() last arrived, per thread: a walk through a list by ascending positions then
+// costs one link step per block in all, not one walk from the first block per element. A few
+// hints are kept, so that interleaved walks (an outer and an inner loop) each keep theirs. Only
+// lists on the plain heap get hints (an allocater may reuse its storage without telling), and
+// a hint is trusted only while no such list has given its blocks back since it was taken.
+std::atomic<unsigned> storagegeneration{0};
+struct indexhint {
+  void const* first;
+  void* block;
+  int start;
+  unsigned generation;
+};
+constexpr int hints = 4;
+constexpr int nearby = 64 * blocksize; // a hint moves along with walks shorter than this
+thread_local indexhint hint[hints] = {};
+thread_local int oldesthint = 0;
+
+} // namespace
 
 objlist::objlist(int elementbytes, allocater* allocator, int namebytes)
     : elementsize(elementbytes), perblock(blocksize), count(0), firstblock(nullptr),
@@ -95,13 +115,31 @@ void* objlist::next() {
 
 void* objlist::index(int i) const {
   if (i < 0 || i >= count) return nullptr;
-  // Elements of the last block are reached directly; the others one link step per block.
+  // Elements of the last block are reached directly; the others from the hint or the start.
   int lastfirst = (count - 1) / blocksize * blocksize;
-  void* block = i >= lastfirst ? lastblock : blockat(i);
-  return static_cast<char*>(block) + (i % blocksize) * elementsize;
+  if (i >= lastfirst) return static_cast<char*>(lastblock) + (i - lastfirst) * elementsize;
+  if (alloc != nullptr) return static_cast<char*>(blockat(i)) + (i % blocksize) * elementsize;
+  unsigned generation = storagegeneration.load(std::memory_order_relaxed);
+  indexhint* from = nullptr;
+  for (indexhint& h : hint)
+    if (h.first == firstblock && h.generation == generation && h.start <= i &&
+        (from == nullptr || h.start > from->start))
+      from = &h;
+  void* block = from ? from->block : firstblock;
+  int start = from ? from->start : 0;
+  int walked = i - start;
+  for (; start + blocksize <= i; start += blocksize) block = *linkof(block);
+  if (from == nullptr || walked >= nearby) {
+    from = &hint[oldesthint];
+    oldesthint = (oldesthint + 1) % hints;
+  }
+  *from = indexhint{firstblock, block, start, generation};
+  return static_cast<char*>(block) + (i - start) * elementsize;
 }
 
 void objlist::clear() {
+  if (alloc == nullptr && firstblock != nullptr)
+    storagegeneration.fetch_add(1, std::memory_order_relaxed);
   void* block = firstblock;
   while (block != nullptr) {
     void* link = *linkof(block);
