@@ -8,6 +8,7 @@
 
 #include "frontend/symbolizer.h"
 #include "interpreter/internal.h"
+#include "values/storeaccess.h"
 
 namespace vesk {
 
@@ -147,18 +148,18 @@ bool interpreter::appendinplace() {
   cursymbolizer->nexttoken(next);
   cursymbolizer->pushback(next);
   if (next.type != endtoken) return false;
+  int before = target->count();
   variable walker = *opstack.top(0);
   for (variable* e = walker.first(); e != nullptr; e = walker.next()) {
     variable copy;
-    if (!storedcopy(e, &copy)) {
-      error("memory exhausted or lists nested too deeply");
-      return false;
-    }
-    if (target->add(&copy) == nullptr) {
-      releasevalue(&copy);
-      error(msg_memory);
-      return false;
-    }
+    bool copied = storedcopy(e, &copy);
+    if (copied && target->add(&copy) != nullptr) continue;
+    if (copied) releasevalue(&copy);
+    // The assignment fails: the list goes back to what it was before the statement.
+    for (int i = before, n = target->count(); i < n; ++i) releasevalue(target->index(i));
+    storeaccess::truncate(*target, before);
+    error("memory exhausted or lists nested too deeply");
+    return false;
   }
   opstack.pop(2);
   return pushvalue(target);

@@ -137,6 +137,30 @@ void* objlist::index(int i) const {
   return static_cast<char*>(block) + (i - start) * elementsize;
 }
 
+void objlist::truncate(int n) {
+  if (n >= count) return;
+  if (n <= 0) {
+    clear();
+    return;
+  }
+  if (alloc == nullptr) storagegeneration.fetch_add(1, std::memory_order_relaxed);
+  void* keep = blockat(n - 1);
+  void* block = *linkof(keep);
+  *linkof(keep) = nullptr;
+  while (block != nullptr) {
+    void* link = *linkof(block);
+    if (alloc != nullptr)
+      alloc->free(block);
+    else
+      std::free(block);
+    block = link;
+  }
+  lastblock = keep;
+  count = n;
+  cursorpos = 0;
+  cursorblock = nullptr;
+}
+
 void objlist::clear() {
   if (alloc == nullptr && firstblock != nullptr)
     storagegeneration.fetch_add(1, std::memory_order_relaxed);

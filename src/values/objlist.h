@@ -32,6 +32,9 @@ public:
   void* next();             // the element at the cursor, which then moves on; null after the last
   void* index(int i) const; // element i (0-based) or null when i is outside 0..count-1
   void clear();             // gives every block back; count 0, no blocks
+  // Forgets the elements from position n on and gives back the blocks that held only them
+  // (whatever storage those elements refer to is the caller's); the cursor starts again.
+  void truncate(int n);
 
   int size() const { return count; }
   int elementsperblock() const { return perblock; }

@@ -14,6 +14,10 @@ struct storeaccess {
     return reinterpret_cast<namedlistheader const*>(store.value.list)->overlay;
   }
   static void setoverlay(variable& store, variable* overlay) { store.setoverlaypointer(overlay); }
+  // Cuts a plain list back to its first n elements (see objlist::truncate).
+  static void truncate(variable& list, int n) {
+    if (list.tag == listtype) reinterpret_cast<objlist*>(list.value.list)->truncate(n);
+  }
 };
 
 } // namespace vesk

@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "values/objlist.h"
 #include "vesk.h"
 
 namespace {
@@ -39,6 +40,34 @@ TEST(indexhint, AListThatGaveItsBlocksBackIsWalkedAfresh) {
     ASSERT_EQ(list.index(950)->number(), 950 - round);
     list.reset();
   }
+}
+
+} // namespace
+
+namespace {
+
+// Cutting a list back (an in-place append that failed) leaves exactly its first elements, and
+// the list goes on growing from there.
+TEST(truncate, KeepsTheFirstElementsAndTheListStaysUsable) {
+  vesk::objlist list(sizeof(double), nullptr, 0);
+  for (int i = 0; i < 100; ++i) {
+    double value = i;
+    list.append(&value);
+  }
+  ASSERT_NE(list.index(99), nullptr); // leaves a hint near the end
+  list.truncate(21);
+  EXPECT_EQ(list.size(), 21);
+  EXPECT_EQ(*static_cast<double*>(list.index(20)), 20);
+  EXPECT_EQ(list.index(21), nullptr);
+  double value = -1;
+  list.append(&value);
+  EXPECT_EQ(*static_cast<double*>(list.index(21)), -1);
+  int seen = 0;
+  for (void* e = list.first(); e != nullptr; e = list.next()) ++seen;
+  EXPECT_EQ(seen, 22);
+  list.truncate(0);
+  EXPECT_EQ(list.size(), 0);
+  list.clear();
 }
 
 } // namespace
