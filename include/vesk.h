@@ -31,6 +31,7 @@ struct ctrlitem;
 struct family;
 struct token;
 class temporaries;
+class listset;
 
 // Log levels: the first argument of every log function.
 constexpr int logtrace = 0;   // one "script(line)" line per caller after a called script failed
@@ -336,6 +337,8 @@ private:
   int dispatch(char const* keyword, int index);
   bool assign(variable* target, variable* value, bool owned);
   bool ownedbystore(char const* name);
+  bool createdhere(variable* target);
+  void remembercreated(variable* list);
   bool readlines(FILE* file, char** text, char const*** lines, int* count);
   bool runscript(FILE* file, parameters* params, char const* scriptpath, bool outer);
   bool run(char const** lines, int count, char const* name);
@@ -408,6 +411,7 @@ private:
   int nesting;       // operands being parsed in the current expression
   int* matches;      // the matchers' answers in the current run, found once per start line
   temporaries* temps; // lists of the current statement: the stack's arena, then the heap
+  listset* created;   // lists a nested run stored itself, which it may give back at once
 };
 
 // The library's version, "1.2.8"; the second form also stores its three numbers. Both return

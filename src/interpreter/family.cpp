@@ -48,6 +48,7 @@ statementlock::statementlock(family* shared)
     : held(shared), outer(heldfamily), acquired(shared != nullptr && heldfamily != shared) {
   if (!acquired) return;
   shared->lock.lock();
+  --shared->paused;
   heldfamily = shared;
 }
 
@@ -60,6 +61,7 @@ statementlock::~statementlock() {
 bool pause(family* shared) {
   if (shared == nullptr || heldfamily != shared) return false;
   heldfamily = nullptr;
+  ++shared->paused;
   shared->lock.unlock();
   return true;
 }

@@ -21,6 +21,7 @@ struct family {
   long long executed = 0;                  // statements since the host's call began
   bool halted = false;                     // the run was stopped: no try may catch it
   vesk::logfunc hostlog = nullptr;         // where the reason goes, even from a try body
+  int paused = 0; // threads that gave the lock up in the middle of a statement (sleep, parallel)
   variable* graveyard = nullptr; // old values of overwritten variables, awaiting release
   int buried = 0;
   int capacity = 0;

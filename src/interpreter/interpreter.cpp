@@ -5,6 +5,7 @@
 #include <new>
 
 #include "family.h"
+#include "listset.h"
 #include "frontend/temporaries.h"
 #include "values/stackaccess.h"
 #include "internal.h"
@@ -37,7 +38,7 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
       ctrltop(0), ctrlsize(0), callparams(nullptr), calldepth(0), shared(nullptr),
       ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), targetplain(false), appendtarget(nullptr), exprdepth(0),
       nesting(0), matches(nullptr),
-      temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))) {
+      temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))), created(nullptr) {
   scriptpath1[0] = '\0';
   scriptpath2[0] = '\0';
   scriptname[0] = '\0';
@@ -46,6 +47,7 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
 
 interpreter::~interpreter() {
   delete temps;
+  delete created;
   if (ownsshared) deletefamily(shared);
   releaseregistry();
 }
@@ -68,6 +70,7 @@ interpreter& interpreter::operator=(interpreter const& other) {
   ctrltop = other.ctrltop;
   ctrlsize = other.ctrlsize;
   temps = other.temps;
+  created = other.created;
   callparams = other.callparams;
   calldepth = other.calldepth;
   shared = other.shared;

@@ -1,8 +1,11 @@
 // storage.cpp - values that outlive a statement: deep copies of lists into the plain heap for
 // the global store (detachcopy), assignment over a stored value, and giving back the storage
 // a stored value owns. Copies are bounded in nesting so that no value can exhaust the stack.
+#include <new>
+
 #include "family.h"
 #include "internal.h"
+#include "listset.h"
 
 namespace vesk {
 
@@ -67,12 +70,30 @@ bool interpreter::assign(variable* target, variable* value, bool owned) {
     error("memory exhausted or lists nested too deeply");
     return false;
   }
-  if (owned) giveback(shared, target, outermost);
+  if (owned) giveback(shared, target, outermost || createdhere(target));
   *target = variable(&detached, nullptr);
-  // A parameter of a script call belongs to a parameter list that the caller throws away after
-  // the call, shallowly: the copy stored here is released once the call is over.
-  if (!owned && !outermost) giveback(shared, &detached, false);
+  if (outermost) return true;
+  if (owned)
+    remembercreated(&detached);
+  else
+    // A parameter of a script call belongs to a parameter list that the caller throws away
+    // after the call, shallowly: the copy stored here is released once the call is over.
+    giveback(shared, &detached, false);
   return true;
+}
+
+// Whether the list in `target` was stored by this (nested) run itself, so that no statement in
+// progress elsewhere can hold it: not while another thread of the family waits in the middle of
+// a statement (sleep, parallel), whose references this run cannot know.
+bool interpreter::createdhere(variable* target) {
+  if (created == nullptr || shared == nullptr || shared->paused > 0) return false;
+  return created->remove(*target);
+}
+
+void interpreter::remembercreated(variable* list) {
+  if (!list->islist() && !list->isnamedlist()) return;
+  if (created == nullptr) created = new (std::nothrow) listset;
+  if (created != nullptr) created->add(*list);
 }
 
 // A variable found through the parameters of this interpreter's call belongs to the caller:
