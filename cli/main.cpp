@@ -154,6 +154,9 @@ int run(cli::options const& opts) {
   vesk::interpreter engine(&globals, writelog);
   if (opts.builtins) engine.addinternalfuncs(nullptr);
   engine.setstatementlimit(opts.maxstatements);
+  constexpr double megabyte = 1024.0 * 1024.0, mostbytes = 1e18;
+  double bytes = opts.maxmemory * megabyte;
+  vesk::setstorelimit(bytes < mostbytes ? static_cast<unsigned long long>(bytes) : 0);
   char const* first = opts.directories.size() > 0 ? opts.directories[0] : "";
   char const* second = opts.directories.size() > 1 ? opts.directories[1] : "";
   engine.setscriptpath(first, second);

@@ -55,6 +55,8 @@ bool parse(int argc, char** argv, options& out) {
       double count = 0;
       if (!positive(argc, argv, i, count, arg)) return false;
       out.maxstatements = count < 1e18 ? static_cast<long long>(count) : 1000000000000000000LL;
+    } else if (strcmp(arg, "--max-memory") == 0) {
+      if (!positive(argc, argv, i, out.maxmemory, arg)) return false;
     } else if (strcmp(arg, "--timeout") == 0) {
       if (!positive(argc, argv, i, out.timeout, arg)) return false;
     } else if (strcmp(arg, "-I") == 0) {
@@ -103,6 +105,7 @@ void printhelp() {
       "  --no-builtins   run without the built-in functions\n"
       "  --max-statements N   stop a run after N statements\n"
       "  --timeout SECONDS    stop a run after that many seconds\n"
+      "  --max-memory MB      let the lists a script stores take at most MB megabytes\n"
       "  --version       print the library's version\n"
       "  -h, --help      print this text\n"
       "The script on standard input is named '-' in diagnostics: '-(3): error: ...'.\n"

@@ -20,6 +20,7 @@ struct options {
   bool builtins = true;                 // --no-builtins clears it
   long long maxstatements = 0;          // --max-statements N; 0: no limit
   double timeout = 0;                   // --timeout SECONDS; 0: none
+  double maxmemory = 0;                 // --max-memory MB for stored lists; 0: the default
 };
 
 // Parses argv; false (after a one-line message on standard error) for a usage error.

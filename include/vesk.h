@@ -414,6 +414,10 @@ private:
   listset* created;   // lists a nested run stored itself, which it may give back at once
 };
 
+// Bytes that the lists scripts store may take at once, in the whole process (0 restores the
+// default of 4 GiB). An assignment that would go beyond fails like any failing statement.
+VESK_API void setstorelimit(unsigned long long bytes);
+
 // The library's version, "1.2.8"; the second form also stores its three numbers. Both return
 // one static buffer of the library.
 VESK_API char const* version();

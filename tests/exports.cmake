@@ -1,6 +1,6 @@
 # Checks that the shared library exports the interface of namespace vesk and nothing else: every
 # dynamic symbol it defines must belong to one of the exported classes (interpreter, variable,
-# variables, parameters, stack, allocater) or be vesk::version; internal classes such as
+# variables, parameters, stack, allocater) or be vesk::version or vesk::setstorelimit; internal classes such as
 # vesk::symbolizer, vesk::avltree or linearallocater must stay hidden.
 # Called as: cmake -DLIBRARY=<libveskdll.so> -P exports.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -16,7 +16,7 @@ if(NOT status EQUAL 0)
 endif()
 
 set(classes "interpreter|variable|variables|parameters|stack|allocater")
-set(allowed "^(vesk::(${classes})::|vesk::version\\(|(typeinfo|typeinfo name|vtable) for vesk::(${classes})$)")
+set(allowed "^(vesk::(${classes})::|vesk::(version|setstorelimit)\\(|(typeinfo|typeinfo name|vtable) for vesk::(${classes})$)")
 # Symbols the linker itself may define in a shared library.
 set(linker "^(_init|_fini|_edata|_end|__bss_start)$")
 set(internal "symbolizer|avltree|linearallocater|objlist|ctrlitem|family|token|errorqueue|findelement|builtins|platform")

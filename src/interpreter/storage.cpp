@@ -6,6 +6,7 @@
 #include "family.h"
 #include "internal.h"
 #include "listset.h"
+#include "values/storeheap.h"
 
 namespace vesk {
 
@@ -38,7 +39,7 @@ bool detachcopy(variable* value, variable* out, int depth) {
     return true;
   }
   if (depth >= maxdatadepth) return false;
-  variable copy(value->type(), nullptr);
+  variable copy(value->type(), storeheap());
   if (!copyelements(value, &copy, depth)) {
     releasevalue(&copy);
     return false;

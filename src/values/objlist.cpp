@@ -1,6 +1,7 @@
 // objlist.cpp - the block chain: append without moving, cursor iteration, indexing, clearing.
 #include "objlist.h"
 
+#include "storeheap.h"
 #include "valuelimits.h"
 
 #include <atomic>
@@ -113,12 +114,15 @@ void* objlist::next() {
   return element;
 }
 
+// Only storage that is given back through clear() and truncate() alone may carry hints.
+bool objlist::hinted() const { return alloc == nullptr || alloc == storeheap(); }
+
 void* objlist::index(int i) const {
   if (i < 0 || i >= count) return nullptr;
   // Elements of the last block are reached directly; the others from the hint or the start.
   int lastfirst = (count - 1) / blocksize * blocksize;
   if (i >= lastfirst) return static_cast<char*>(lastblock) + (i - lastfirst) * elementsize;
-  if (alloc != nullptr) return static_cast<char*>(blockat(i)) + (i % blocksize) * elementsize;
+  if (!hinted()) return static_cast<char*>(blockat(i)) + (i % blocksize) * elementsize;
   unsigned generation = storagegeneration.load(std::memory_order_relaxed);
   indexhint* from = nullptr;
   for (indexhint& h : hint)
@@ -143,7 +147,7 @@ void objlist::truncate(int n) {
     clear();
     return;
   }
-  if (alloc == nullptr) storagegeneration.fetch_add(1, std::memory_order_relaxed);
+  if (hinted()) storagegeneration.fetch_add(1, std::memory_order_relaxed);
   void* keep = blockat(n - 1);
   void* block = *linkof(keep);
   *linkof(keep) = nullptr;
@@ -162,8 +166,7 @@ void objlist::truncate(int n) {
 }
 
 void objlist::clear() {
-  if (alloc == nullptr && firstblock != nullptr)
-    storagegeneration.fetch_add(1, std::memory_order_relaxed);
+  if (hinted() && firstblock != nullptr) storagegeneration.fetch_add(1, std::memory_order_relaxed);
   void* block = firstblock;
   while (block != nullptr) {
     void* link = *linkof(block);

@@ -45,6 +45,7 @@ private:
   void* newslot(void** fresh);       // the slot for the next element, perhaps in a new block
   void commit(void* fresh);          // counts the element in and links a new block
   void* blockat(int position) const; // the block holding element `position`
+  bool hinted() const;               // whether index() may remember positions in this list
   void** linkof(void* block) const;
 
   // Field order is the record's layout.
