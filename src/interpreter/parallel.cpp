@@ -1,6 +1,7 @@
 // parallel.cpp - parallel ... thread ... end: the lines before thread run on the calling
 // thread and the lines after it on a worker thread, each part as a run of its own on a nested
 // interpreter; the statement ends when both have finished and always continues after end.
+#include <chrono>
 #include <cstdio>
 
 #include "family.h"
@@ -21,15 +22,18 @@ struct threadjob {
 } // namespace
 
 struct interpreteraccess {
-  // Sleeps in short slices, so that a stop request from the host ends the pause early.
+  // Sleeps in short slices, so that a stop request from the host ends the pause early; each
+  // slice sleeps what is left until the deadline, so that wake-up delays do not add up.
   static void sleep(interpreter* owner, unsigned milliseconds) {
-    constexpr unsigned slice = 10;
+    using clock = std::chrono::steady_clock;
+    constexpr long long slice = 10;
     family* shared = owner->shared;
     bool held = pause(shared);
-    while (milliseconds > 0 && (shared == nullptr || !shared->stoprequested)) {
-      unsigned now = milliseconds < slice ? milliseconds : slice;
-      platform::sleepmilliseconds(now);
-      milliseconds -= now;
+    auto deadline = clock::now() + std::chrono::milliseconds(milliseconds);
+    while (shared == nullptr || !shared->stoprequested) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+      if (left.count() <= 0) break;
+      platform::sleepmilliseconds(static_cast<unsigned>(left.count() < slice ? left.count() : slice));
     }
     resume(shared, held);
     owner->restoreoverlay();

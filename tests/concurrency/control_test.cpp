@@ -31,7 +31,8 @@ TEST(control, AStopRequestEndsAnEndlessLoopWithinMilliseconds) {
   auto stopped = std::chrono::steady_clock::now();
   host.join();
   EXPECT_FALSE(ok);
-  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(stopped - asked).count(), 50);
+  // Typically well under a millisecond; the bound leaves room for a loaded machine.
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(stopped - asked).count(), 250);
   EXPECT_EQ(store.find("y"), nullptr); // the catch part never ran
   ASSERT_FALSE(messages.empty());
   EXPECT_NE(messages.back().find("run stopped by the host"), std::string::npos);
