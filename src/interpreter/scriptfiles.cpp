@@ -1,6 +1,7 @@
 // scriptfiles.cpp - finding script files by name, reading them whole into a line table, and
 // running them on a nested interpreter with the call's parameters laid over the global store.
 // The line table grows as needed; a file with any bytes is cut into lines without overrun.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -76,8 +77,13 @@ bool cutlines(char* text, long length, char const*** lines, int* count) {
     if (stop > start && stop[-1] == '\r') stop[-1] = '\0';
     *stop = '\0';
     if (n == capacity) {
-      capacity *= 2;
-      auto grown = static_cast<char const**>(realloc(table, sizeof(char*) * capacity));
+      // Line numbers are ints: a file of more lines than that is refused, not wrapped.
+      char const** grown = nullptr;
+      if (capacity <= INT_MAX / 2) {
+        capacity *= 2;
+        size_t bytes = sizeof(char*) * static_cast<size_t>(capacity);
+        grown = static_cast<char const**>(realloc(table, bytes));
+      }
       if (grown == nullptr) free(table);
       table = grown;
       if (table == nullptr) break;
