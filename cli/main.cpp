@@ -49,6 +49,9 @@ void print(vesk::variable* value) {
 
 // True when `text` reads, after an optional minus, as exactly one number token.
 bool readnumber(char const* text, double& number) {
+  // Only the characters a number is written with: blanks or a comment around the digits would
+  // be skipped by the tokenizer, yet make the value a text.
+  if (text[strspn(text, "0123456789.eE+-\"")] != '\0') return false;
   bool minus = text[0] == '-';
   vesk::symbolizer tokens(text + (minus ? 1 : 0), vesk::standardoptions);
   vesk::token first, rest;
