@@ -141,16 +141,9 @@ void* objlist::index(int i) const {
   return static_cast<char*>(block) + (i - start) * elementsize;
 }
 
-void objlist::truncate(int n) {
-  if (n >= count) return;
-  if (n <= 0) {
-    clear();
-    return;
-  }
-  if (hinted()) storagegeneration.fetch_add(1, std::memory_order_relaxed);
-  void* keep = blockat(n - 1);
-  void* block = *linkof(keep);
-  *linkof(keep) = nullptr;
+// Gives back `block` and every block linked after it; hints into them are forgotten.
+void objlist::freechain(void* block) {
+  if (block != nullptr && hinted()) storagegeneration.fetch_add(1, std::memory_order_relaxed);
   while (block != nullptr) {
     void* link = *linkof(block);
     if (alloc != nullptr)
@@ -159,6 +152,17 @@ void objlist::truncate(int n) {
       std::free(block);
     block = link;
   }
+}
+
+void objlist::truncate(int n) {
+  if (n >= count) return;
+  if (n <= 0) {
+    clear();
+    return;
+  }
+  void* keep = blockat(n - 1);
+  freechain(*linkof(keep));
+  *linkof(keep) = nullptr;
   lastblock = keep;
   count = n;
   cursorpos = 0;
@@ -166,16 +170,7 @@ void objlist::truncate(int n) {
 }
 
 void objlist::clear() {
-  if (hinted() && firstblock != nullptr) storagegeneration.fetch_add(1, std::memory_order_relaxed);
-  void* block = firstblock;
-  while (block != nullptr) {
-    void* link = *linkof(block);
-    if (alloc != nullptr)
-      alloc->free(block);
-    else
-      std::free(block);
-    block = link;
-  }
+  freechain(firstblock);
   firstblock = nullptr;
   lastblock = nullptr;
   count = 0;

@@ -46,6 +46,7 @@ private:
   void commit(void* fresh);          // counts the element in and links a new block
   void* blockat(int position) const; // the block holding element `position`
   bool hinted() const;               // whether index() may remember positions in this list
+  void freechain(void* block);       // gives back a chain of blocks
   void** linkof(void* block) const;
 
   // Field order is the record's layout.
