@@ -1,6 +1,7 @@
 // platform.h - the operating-system services the engine uses, behind one small interface:
 // extension libraries, the worker thread of parallel blocks, the local clock and sleeping,
-// folders and files, and the well-known folders. Only src/platform includes system headers.
+// folders and files, and the well-known folders. Only src/platform includes system headers;
+// platform/posix implements it for Linux and other POSIX systems, platform/windows for Windows.
 #pragma once
 
 #include <cstdio>
@@ -8,10 +9,15 @@
 namespace vesk::platform {
 
 // Separator used when the engine composes a path from a folder and a name.
+#if defined(_WIN32)
+constexpr char pathseparator = '\\';
+#else
 constexpr char pathseparator = '/';
+#endif
 
-// Extension libraries: loaded once and kept until the process ends. A path without '/' is
-// searched the dynamic loader's way; every symbol is bound at load time and kept private.
+// Extension libraries: loaded once and kept until the process ends. A name without a folder
+// is searched the system loader's way (POSIX: every symbol bound at load time and kept
+// private; Windows: LoadLibraryA, which adds ".dll" to a file name without extension).
 void* openlibrary(char const* path);               // null when it cannot be loaded
 void* findsymbol(void* library, char const* name); // null when not exported, or no library
 
@@ -36,7 +42,8 @@ void sleepmilliseconds(unsigned milliseconds);
 typedef void (*entryvisitor)(void* context, char const* name, bool isfolder);
 // Calls visit for each entry of the folder except "." and "..", hidden ones included, in the
 // order the file system gives them; a symbolic link counts as what it leads to (a dangling one
-// as a file). False when the folder cannot be opened or read to its end.
+// as a file). False when the folder cannot be opened or read to its end. Windows searches
+// the pattern folder + "\\*", so that "" lists the current drive's root.
 bool listfolder(char const* folder, entryvisitor visit, void* context);
 bool deletefile(char const* path);   // a file (or link); fails on a folder
 bool removefolder(char const* path); // an empty folder only
@@ -44,12 +51,12 @@ bool removefolder(char const* path); // an empty folder only
 // when something (file, folder or link) already exists at `to`, which then stays as it was.
 bool movefile(char const* from, char const* to);
 bool createfolder(char const* path); // one level, no missing parents
-bool changetorootfolder();           // "/" becomes the process's current directory
+bool changetorootfolder(); // "/" (Windows: "\\", the current drive's root) becomes current
 
-// Well-known folders by their shell number (CSIDL), mapped as docs/folders.md shows. Writes the
-// path, NUL-terminated, into buffer of size bytes (NUL included), whether or not the folder
-// exists. False, with buffer "" when size > 0, for an unknown number, a path that cannot be
-// determined (no home folder) or one that does not fit.
+// Well-known folders by their shell number (CSIDL): the shell's own on Windows, elsewhere
+// mapped as docs/folders.md shows. Writes the path, NUL-terminated, into buffer of size bytes
+// (NUL included). False, with buffer "" when size > 0, for an unknown number, a path that
+// cannot be determined (no home folder, no such folder on Windows) or one that does not fit.
 bool specialfolderpath(int csidl, char* buffer, int size);
 
 } // namespace vesk::platform
@@ -66,6 +73,7 @@ namespace vesk::platform {
 
 // Opens a regular file for reading as a stream, or null. A name that does not exist costs one
 // system call and no heap allocation (script lookup tries many names that do not exist).
+// Windows opens it in text mode: CR LF reads as LF, and Ctrl-Z ends the text.
 FILE* openforreading(char const* path);
 
 } // namespace vesk::platform
@@ -75,6 +83,7 @@ namespace vesk::platform {
 // Change notifications for folders. A watch is a small number; polling reads what the system
 // has queued since the last poll, without waiting, and hands every watch whose folder may have
 // changed to `changed` (all of them when notifications were lost).
+// Windows offers no watches (always -1): callers then look on the disk every time.
 int watchfolder(char const* folder); // -1 when the folder cannot be watched
 void unwatchfolder(int watch);
 typedef void (*watchvisitor)(void* context, int watch);

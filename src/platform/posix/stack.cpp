@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace vesk::platform {
 

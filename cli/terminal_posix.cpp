@@ -1,4 +1,4 @@
-// terminal.cpp - the prompt's side of the terminal: libedit (when VESK_LINE_EDITING is set)
+// terminal_posix.cpp - the prompt's side of the terminal: libedit (when VESK_LINE_EDITING is set)
 // or plain reads for lines, and a SIGINT handler. The handler does only async-signal-safe
 // work: an atomic load and the interpreter's stop request, which is an atomic store.
 #include "terminal.h"

@@ -9,7 +9,7 @@
 
 #include <mutex>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace vesk::platform {
 

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace vesk::platform {
 
