@@ -356,6 +356,7 @@ private:
   bool listliteral();
   bool name(char const* text);
   bool combine(bool add);
+  bool appendsinplace();
   bool appendinplace();
   bool concatenate(bool named);
   bool merge(variable* target, variable* source, int depth);
@@ -415,7 +416,8 @@ private:
 };
 
 // Bytes that the lists scripts store may take at once, in the whole process (0 restores the
-// default of 4 GiB). An assignment that would go beyond fails like any failing statement.
+// default of 4 GiB). An assignment that would go beyond fails like any failing statement. The
+// lists one statement builds on its way (at most 256 MiB) are held to the lower of the two.
 VESK_API void setstorelimit(unsigned long long bytes);
 
 // The library's version, "1.2.8"; the second form also stores its three numbers. Both return

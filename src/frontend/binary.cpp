@@ -121,8 +121,8 @@ bool interpreter::combine(bool add) {
     snprintf(text, sizeof text, "%.0f%s", left->number(), right->string());
   else if (left->isstring() && right->isstring())
     snprintf(text, sizeof text, "%s%s", left->string(), right->string());
-  else if (add && left->islist() && right->islist() && appendinplace())
-    return true;
+  else if (add && left->islist() && right->islist() && appendsinplace())
+    return appendinplace();
   else if ((left->islist() && right->islist()) || (left->isnamedlist() && right->isnamedlist()))
     return concatenate(left->isnamedlist());
   else {
@@ -138,8 +138,7 @@ bool interpreter::combine(bool add) {
 // elements are appended to l itself instead of copying l into a new list and that into the
 // store. The value is the same; nothing else can see l between the two, since the "+" is the
 // statement's last operation and l is the left-most operand, unchanged since it was read.
-// False (nothing done) when the statement is not of that form.
-bool interpreter::appendinplace() {
+bool interpreter::appendsinplace() {
   variable* target = appendtarget;
   if (target == nullptr || exprdepth != 1 || opstack.numelements() != 2 ||
       memcmp(opstack.top(1), target, sizeof(variable)) != 0)
@@ -147,7 +146,14 @@ bool interpreter::appendinplace() {
   token next;
   cursymbolizer->nexttoken(next);
   cursymbolizer->pushback(next);
-  if (next.type != endtoken) return false;
+  return next.type == endtoken;
+}
+
+// Appends as appendsinplace allows. When memory runs out the list goes back to what it was
+// before the statement and the assignment fails, reported once, here, as a failing copy into
+// the store is; appendtarget is cleared to tell execute_assign so.
+bool interpreter::appendinplace() {
+  variable* target = appendtarget;
   int before = target->count();
   variable walker = *opstack.top(0);
   for (variable* e = walker.first(); e != nullptr; e = walker.next()) {
@@ -155,9 +161,9 @@ bool interpreter::appendinplace() {
     bool copied = storedcopy(e, &copy);
     if (copied && target->add(&copy) != nullptr) continue;
     if (copied) releasevalue(&copy);
-    // The assignment fails: the list goes back to what it was before the statement.
     for (int i = before, n = target->count(); i < n; ++i) releasevalue(target->index(i));
     storeaccess::truncate(*target, before);
+    appendtarget = nullptr;
     error("memory exhausted or lists nested too deeply");
     return false;
   }

@@ -1,18 +1,26 @@
 // temporaries.cpp - the arena first, then heap blocks chained for release in one sweep.
 #include "temporaries.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "values/storeheap.h"
 
 namespace vesk {
 
 namespace {
 constexpr std::size_t headersize = 16; // keeps what follows the header 16-byte aligned
+
+// A host that lowers the store limit bounds a statement's temporaries by it too.
+std::size_t allowedbytes() {
+  return static_cast<std::size_t>(std::min<unsigned long long>(maxtemporarybytes, storeheaplimit()));
 }
+} // namespace
 
 void* temporaries::alloc(unsigned size, char const* tag) {
   if (arena != nullptr)
     if (void* memory = arena->alloc(size, tag)) return memory;
-  if (size > maxtemporarybytes - heapbytes) return nullptr;
+  if (heapbytes + size > allowedbytes()) return nullptr;
   auto header = static_cast<block*>(malloc(headersize + size));
   if (header == nullptr) return nullptr;
   header->next = blocks;

@@ -19,7 +19,8 @@ public:
   temporaries(temporaries const&) = delete;
   temporaries& operator=(temporaries const&) = delete;
 
-  // From the arena while it has room, then from the heap; null beyond maxtemporarybytes.
+  // From the arena while it has room, then from the heap; null beyond maxtemporarybytes or the
+  // store limit, whichever is lower.
   void* alloc(unsigned size, char const* tag) override;
   void free(void*) override {} // everything goes back at once, in reset()
   void reset();

@@ -214,13 +214,16 @@ bool interpreter::recover() {
 
 int interpreter::execute_assign(int index, variable* target) {
   // `l = l + list` may extend the stored list in place (see appendinplace).
-  appendtarget = targetowned && targetplain && target->islist() ? target : nullptr;
+  variable* extensible = targetowned && targetplain && target->islist() ? target : nullptr;
+  appendtarget = extensible;
   bool ok = boolterm();
+  bool appendfailed = extensible != nullptr && appendtarget == nullptr;
   bool extended = ok && appendtarget != nullptr && opstack.numelements() > 0 &&
                   memcmp(opstack.top(0), appendtarget, sizeof(variable)) == 0;
   appendtarget = nullptr;
   if (!ok) {
-    error("invalid expression following '='");
+    // A failed append in place has reported its failure as the store's copy would have.
+    if (!appendfailed) error("invalid expression following '='");
     return -1;
   }
   token next;

@@ -49,6 +49,8 @@ void setstoreheaplimit(unsigned long long bytes) {
   limit.store(bytes ? bytes : defaultstorelimit, std::memory_order_relaxed);
 }
 
+unsigned long long storeheaplimit() { return limit.load(std::memory_order_relaxed); }
+
 unsigned long long storeheapinuse() { return inuse.load(std::memory_order_relaxed); }
 
 } // namespace vesk

@@ -14,6 +14,7 @@ constexpr unsigned long long defaultstorelimit = 1ull << 32; // 4 GiB
 allocater* storeheap();
 // Bytes of stored lists the engine may hold at once (0: the default).
 void setstoreheaplimit(unsigned long long bytes);
+unsigned long long storeheaplimit();
 unsigned long long storeheapinuse();
 
 } // namespace vesk

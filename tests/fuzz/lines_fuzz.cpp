@@ -14,6 +14,9 @@ namespace {
 
 // Enough for loops to run a while; few enough that one input takes milliseconds.
 constexpr long long statementlimit = 10000;
+// Stored lists may take this much: far below the fuzzer's memory limit, and small enough that a
+// statement copying a list near it (and failing) takes milliseconds, not a second.
+constexpr unsigned long long storelimit = 4ull << 20;
 
 // Cuts the text in place at each LF (a CR before it belongs to the line end), the way the
 // engine cuts a script file it has read.
@@ -38,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
   std::vector<char> text = fuzzing::terminated(data, size);
   std::vector<char const*> lines = cutlines(text);
   vesk::clearerrors(); // what an earlier input collected must not change this one
+  vesk::setstorelimit(storelimit);
   vesk::variables globals;
   {
     vesk::interpreter engine(&globals, fuzzing::sink);
