@@ -31,7 +31,8 @@ struct interpreteraccess {
     bool held = pause(shared);
     auto deadline = clock::now() + std::chrono::milliseconds(milliseconds);
     while (shared == nullptr || !shared->stoprequested) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+      // Rounded up: a fraction of a millisecond left is slept too, never cut short.
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - clock::now());
       if (left.count() <= 0) break;
       platform::sleepmilliseconds(static_cast<unsigned>(left.count() < slice ? left.count() : slice));
     }
