@@ -74,9 +74,7 @@ bool interpreter::operand(token& t) {
 
 // A name: an element chain when "." or "[" follows, else a function, a script or a variable.
 bool interpreter::name(char const* text) {
-  token next;
-  cursymbolizer->nexttoken(next);
-  cursymbolizer->pushback(next);
+  token const& next = cursymbolizer->peektoken();
   if (ischar(next, '.') || ischar(next, '[')) {
     // Values selected on the way are dropped: the chain leaves one operand, its last value.
     int below = opstack.numelements();

@@ -43,13 +43,10 @@ struct expressionlevel {
 bool interpreter::boolterm() {
   expressionlevel level(exprdepth);
   if (!comparison()) return false;
-  token op;
   for (;;) {
-    tokentype type = cursymbolizer->nexttoken(op);
-    if (type != andtoken && type != ortoken) {
-      cursymbolizer->pushback(op);
-      return true;
-    }
+    tokentype type = cursymbolizer->peektoken().type;
+    if (type != andtoken && type != ortoken) return true;
+    cursymbolizer->skiptoken();
     if (!comparison()) return false;
     if (!opstack.isnumber(0) || !opstack.isnumber(1)) {
       error("Beide Operanden einer Verknuepfung muessen Zahlen sein");
@@ -64,13 +61,10 @@ bool interpreter::boolterm() {
 // comparison -> factor { compareop factor }; numbers as doubles, texts byte by byte.
 bool interpreter::comparison() {
   if (!factor()) return false;
-  token op;
   for (;;) {
-    tokentype type = cursymbolizer->nexttoken(op);
-    if (!comparisontoken(type)) {
-      cursymbolizer->pushback(op);
-      return true;
-    }
+    tokentype type = cursymbolizer->peektoken().type;
+    if (!comparisontoken(type)) return true;
+    cursymbolizer->skiptoken();
     if (!factor()) return false;
     bool result;
     if (opstack.isnumber(0) && opstack.isnumber(1)) {
@@ -89,13 +83,10 @@ bool interpreter::comparison() {
 // factor -> term { ("+" | "-") term }
 bool interpreter::factor() {
   if (!term()) return false;
-  token op;
   for (;;) {
-    tokentype type = cursymbolizer->nexttoken(op);
-    if (type != plustoken && type != minustoken) {
-      cursymbolizer->pushback(op);
-      return true;
-    }
+    tokentype type = cursymbolizer->peektoken().type;
+    if (type != plustoken && type != minustoken) return true;
+    cursymbolizer->skiptoken();
     if (!term()) return false;
     if (!combine(type == plustoken)) return false;
   }
@@ -143,10 +134,7 @@ bool interpreter::appendsinplace() {
   if (target == nullptr || exprdepth != 1 || opstack.numelements() != 2 ||
       memcmp(opstack.top(1), target, sizeof(variable)) != 0)
     return false;
-  token next;
-  cursymbolizer->nexttoken(next);
-  cursymbolizer->pushback(next);
-  return next.type == endtoken;
+  return cursymbolizer->peektoken().type == endtoken;
 }
 
 // Appends as appendsinplace allows. When memory runs out the list goes back to what it was
@@ -174,13 +162,10 @@ bool interpreter::appendinplace() {
 // term -> atom { ("*" | "/" | "%") atom }
 bool interpreter::term() {
   if (!atom()) return false;
-  token op;
   for (;;) {
-    tokentype type = cursymbolizer->nexttoken(op);
-    if (type != multoken && type != divtoken && type != modtoken) {
-      cursymbolizer->pushback(op);
-      return true;
-    }
+    tokentype type = cursymbolizer->peektoken().type;
+    if (type != multoken && type != divtoken && type != modtoken) return true;
+    cursymbolizer->skiptoken();
     if (!atom()) return false;
     if (!opstack.isnumber(0) || !opstack.isnumber(1)) {
       error("Beide Operanden der Multiplikation bzw. Division m\xfcssen Zahlen sein");

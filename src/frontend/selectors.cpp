@@ -97,18 +97,17 @@ bool interpreter::selectors(variable* current, char const* firstname, bool onsta
                             variable** result) {
   char lastname[maxtokentext + 1];
   copytext(lastname, firstname, maxtokentext);
-  token t;
   for (;;) {
-    cursymbolizer->nexttoken(t);
+    token const& t = cursymbolizer->peektoken();
     bool member = ischar(t, '.');
     if (!member && !ischar(t, '[')) break;
+    cursymbolizer->skiptoken();
     if (!(member ? selectmember(&current, lastname) : selectindex(&current))) return false;
     if (onstack) {
       if (!pushvalue(current)) return false;
       current = opstack.top(0);
     }
   }
-  cursymbolizer->pushback(t);
   *result = current;
   return true;
 }
@@ -126,10 +125,7 @@ variable* interpreter::deref(bool create) {
   variable* found = find(first.text);
   if (found == nullptr) {
     if (!create || globals == nullptr) return nullptr;
-    token next;
-    cursymbolizer->nexttoken(next);
-    cursymbolizer->pushback(next);
-    if (next.type != assigntoken) return nullptr;
+    if (cursymbolizer->peektoken().type != assigntoken) return nullptr;
     found = globals->add(undefinedtype, first.text);
     if (found == nullptr) {
       error(msg_memory);

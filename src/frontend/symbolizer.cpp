@@ -103,6 +103,20 @@ void symbolizer::pushback(token const& t) {
   if (pushedcount < maxpushback) pushed[pushedcount++] = t;
 }
 
+token const& symbolizer::peektoken() {
+  if (pushedcount == 0) {
+    token& t = pushed[pushedcount++];
+    std::memset(&t, 0, sizeof t);
+    t.type = scantoken(t);
+  }
+  return pushed[pushedcount - 1];
+}
+
+void symbolizer::skiptoken() {
+  if (pushedcount == 0) peektoken();
+  --pushedcount;
+}
+
 // The next byte as 0..255, or -1 at the terminating NUL. The NUL's position is recorded the
 // first time it is read; from then on memory is no longer touched and every read gives -1,
 // while the position still moves so that unreadchar stays symmetric.

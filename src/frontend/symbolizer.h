@@ -65,6 +65,11 @@ public:
   tokentype nexttoken(token& t);
   // Returns a token to the tokenizer; a fifth one while four are held is ignored.
   void pushback(token const& t);
+  // The token nexttoken would deliver, held for it without a copy: the same as nexttoken
+  // followed by pushback. The reference is valid until the tokenizer is used again.
+  token const& peektoken();
+  // Takes the next token and discards it, as nexttoken into a scratch record would.
+  void skiptoken();
 
 private:
   int readchar();
