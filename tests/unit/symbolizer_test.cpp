@@ -389,6 +389,39 @@ TEST(SymbolizerPushback, TokensCarryNoStaleText) {
   EXPECT_STREQ(op.text, ""); // operator tokens carry no text; the record is still defined
 }
 
+// Peeking is nexttoken followed by pushback, without the copies: the same records, the same
+// order, and the same limit of four held tokens.
+TEST(SymbolizerPushback, PeekingMatchesTakingAndGivingBack) {
+  std::string const text = "x.y[2] >= 3.5 && \"s\" <> 'q' ; rest";
+  scanner taken(text), peeked(text);
+  for (int guard = 0; guard < 100; ++guard) {
+    token a = taken.next();
+    taken.get().pushback(a);
+    token const& b = peeked.get().peektoken();
+    ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << "token " << guard;
+    ASSERT_EQ(std::memcmp(&peeked.get().peektoken(), &b, sizeof a), 0); // peeking twice: same
+    token c = taken.next();
+    if (guard % 2 == 0) {
+      peeked.get().skiptoken();
+    } else {
+      token d = peeked.next();
+      ASSERT_EQ(std::memcmp(&c, &d, sizeof c), 0);
+    }
+    if (c.type == endtoken) break;
+  }
+  scanner full("1 2 3 4 5 6");
+  token held[4];
+  for (token& t : held) t = full.next();
+  for (token const& t : held) full.get().pushback(t);
+  EXPECT_EQ(full.get().peektoken().integer, 4); // the last one pushed, not a fresh scan
+  full.get().skiptoken();
+  full.get().skiptoken();
+  EXPECT_EQ(full.next().integer, 2);
+  EXPECT_EQ(full.next().integer, 1);
+  full.get().skiptoken(); // nothing held: scans 5 and drops it
+  EXPECT_EQ(full.next().integer, 6);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Mended faults
 
