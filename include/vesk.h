@@ -32,6 +32,7 @@ struct family;
 struct token;
 class temporaries;
 class listset;
+class scriptmemo;
 
 // Log levels: the first argument of every log function.
 constexpr int logtrace = 0;   // one "script(line)" line per caller after a called script failed
@@ -413,6 +414,7 @@ private:
   int* matches;      // the matchers' answers in the current run, found once per start line
   temporaries* temps; // lists of the current statement: the stack's arena, then the heap
   listset* created;   // lists a nested run stored itself, which it may give back at once
+  scriptmemo* absentscripts; // names found to be no script file, null until the first
 };
 
 // Bytes that the lists scripts store may take at once, in the whole process (0 restores the

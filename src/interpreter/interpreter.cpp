@@ -6,6 +6,7 @@
 
 #include "family.h"
 #include "listset.h"
+#include "scriptmemo.h"
 #include "frontend/temporaries.h"
 #include "values/stackaccess.h"
 #include "internal.h"
@@ -38,7 +39,8 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
       ctrltop(0), ctrlsize(0), callparams(nullptr), calldepth(0), shared(nullptr),
       ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), targetplain(false), appendtarget(nullptr), exprdepth(0),
       nesting(0), matches(nullptr),
-      temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))), created(nullptr) {
+      temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))), created(nullptr),
+      absentscripts(nullptr) {
   scriptpath1[0] = '\0';
   scriptpath2[0] = '\0';
   scriptname[0] = '\0';
@@ -48,6 +50,7 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
 interpreter::~interpreter() {
   delete temps;
   delete created;
+  delete absentscripts;
   if (ownsshared) deletefamily(shared);
   releaseregistry();
 }
@@ -71,6 +74,7 @@ interpreter& interpreter::operator=(interpreter const& other) {
   ctrlsize = other.ctrlsize;
   temps = other.temps;
   created = other.created;
+  absentscripts = other.absentscripts;
   callparams = other.callparams;
   calldepth = other.calldepth;
   shared = other.shared;
@@ -87,6 +91,7 @@ void interpreter::setglobals(variables* store) { globals = store; }
 void interpreter::setscriptpath(char const* path1, char const* path2) {
   copytext(scriptpath1, path1, maxdirlen);
   copytext(scriptpath2, path2, maxdirlen);
+  if (absentscripts != nullptr) absentscripts->forget();
 }
 
 variables* interpreter::store() { return globals; }

@@ -8,6 +8,7 @@
 #include "family.h"
 #include "frontend/symbolizer.h"
 #include "internal.h"
+#include "scriptmemo.h"
 #include "scriptcache.h"
 #include "values/storeaccess.h"
 
@@ -99,6 +100,7 @@ bool interpreter::execute(char const** lines, int count, char const* name) {
 
 bool interpreter::run(char const** lines, int count, char const* name) {
   copytext(scriptname, name, maxpathlen);
+  if (absentscripts != nullptr) absentscripts->forget(); // the script's own folder may differ
   ctrltop = 0;
   ctrlsize = ctrlstacksize;
   ctrlstack = static_cast<ctrlitem*>(malloc(sizeof(ctrlitem) * ctrlstacksize));

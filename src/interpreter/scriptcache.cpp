@@ -4,6 +4,7 @@
 // that another process creates is seen within that time; the engine's own changes at once.
 #include "scriptcache.h"
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -34,7 +35,8 @@ struct listing {
 struct cache {
   std::mutex lock;
   listing folders[maxfolders];
-  unsigned long long lastpoll = 0;
+  std::atomic<unsigned long long> lastpoll{0};
+  std::atomic<unsigned long long> generation{0}; // see scriptsgeneration
   unsigned long long workingfolder = 0;
   unsigned long long uses = 0;
   unsigned long long lookups = 0;
@@ -46,6 +48,7 @@ cache& scripts() {
 }
 
 void drop(listing& entry) {
+  ++scripts().generation;
   entry.names.destroy();
   platform::unwatchfolder(entry.watch);
   entry.watch = -1;
@@ -63,12 +66,17 @@ void changed(void* context, int watch) {
     if (entry.used && (watch < 0 || entry.watch == watch)) drop(entry);
 }
 
+bool polldue(cache const& c) {
+  return platform::monotonicmicroseconds() - c.lastpoll.load(std::memory_order_relaxed) >=
+         pollinterval;
+}
+
 void poll(cache& c) {
   platform::pollchanges(changed, &c);
   unsigned long long folder = platform::workingfolderid();
   if (folder != c.workingfolder) dropall(c, true);
   c.workingfolder = folder;
-  c.lastpoll = platform::monotonicmicroseconds();
+  c.lastpoll.store(platform::monotonicmicroseconds(), std::memory_order_relaxed);
 }
 
 bool isscript(char const* name) {
@@ -122,7 +130,7 @@ bool scriptmayexist(char const* path) {
   cache& c = scripts();
   std::lock_guard<std::mutex> hold(c.lock);
   if (++c.lookups <= directlookups) return true;
-  if (platform::monotonicmicroseconds() - c.lastpoll >= pollinterval) poll(c);
+  if (polldue(c)) poll(c);
   listing* entry = nullptr;
   for (listing& candidate : c.folders)
     if (candidate.used && strcmp(candidate.folder, folder) == 0) entry = &candidate;
@@ -132,9 +140,19 @@ bool scriptmayexist(char const* path) {
   return entry->names.lookup(name) != nullptr;
 }
 
+unsigned long long scriptsgeneration() {
+  cache& c = scripts();
+  if (polldue(c)) {
+    std::lock_guard<std::mutex> hold(c.lock);
+    if (c.lookups > directlookups) poll(c);
+  }
+  return c.generation.load(std::memory_order_acquire);
+}
+
 void forgetscripts() {
   cache& c = scripts();
   std::lock_guard<std::mutex> hold(c.lock);
+  ++c.generation; // even with nothing listed: a lookup may have been remembered as absent
   dropall(c, false);
 }
 

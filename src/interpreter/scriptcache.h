@@ -9,6 +9,11 @@ namespace vesk {
 // known not to exist; true when it exists or nothing is known about its folder.
 bool scriptmayexist(char const* path);
 
+// A number that changes whenever an answer of scriptmayexist may change: a listing dropped
+// (a change notification, a file-system built-in, a change of the working folder). Takes in
+// the notifications that are due first, as scriptmayexist does.
+unsigned long long scriptsgeneration();
+
 // Everything listed so far may be stale (the engine changed files or the working folder).
 void forgetscripts();
 

@@ -8,6 +8,7 @@
 
 #include "internal.h"
 #include "scriptcache.h"
+#include "scriptmemo.h"
 #include "values/storeaccess.h"
 #include "platform/platform.h"
 
@@ -38,8 +39,13 @@ bool composepath(char* target, char const* directory, char const* name) {
   return true;
 }
 
-FILE* openpath(char* target, char const* directory, char const* name) {
-  if (!composepath(target, directory, name) || !scriptmayexist(target)) return nullptr;
+// Opens the script `name` in `directory`; `known` is cleared when a missing file was not
+// ruled out by the listings (the disk said so, or the path does not fit), so that only
+// answers the listings keep up to date are remembered.
+FILE* openpath(char* target, char const* directory, char const* name, bool& known) {
+  if (!composepath(target, directory, name)) return nullptr;
+  if (!scriptmayexist(target)) return nullptr;
+  known = false;
   return platform::openforreading(target);
 }
 
@@ -99,6 +105,8 @@ bool cutlines(char* text, long length, char const*** lines, int* count) {
 } // namespace
 
 FILE* interpreter::findscript(char const* name) {
+  unsigned long long generation = scriptsgeneration();
+  if (absentscripts != nullptr && absentscripts->absent(name, generation)) return nullptr;
   char directory[maxpathlen + 1];
   copytext(directory, scriptname, maxpathlen);
   char* cut = nullptr;
@@ -108,9 +116,14 @@ FILE* interpreter::findscript(char const* name) {
     *cut = '\0';
   else
     directory[0] = '\0';
-  FILE* file = openpath(foundpath, directory, name);
-  if (file == nullptr && scriptpath1[0]) file = openpath(foundpath, scriptpath1, name);
-  if (file == nullptr && scriptpath2[0]) file = openpath(foundpath, scriptpath2, name);
+  bool known = true;
+  FILE* file = openpath(foundpath, directory, name, known);
+  if (file == nullptr && scriptpath1[0]) file = openpath(foundpath, scriptpath1, name, known);
+  if (file == nullptr && scriptpath2[0]) file = openpath(foundpath, scriptpath2, name, known);
+  if (file == nullptr && known) {
+    if (absentscripts == nullptr) absentscripts = new (std::nothrow) scriptmemo;
+    if (absentscripts != nullptr) absentscripts->remember(name, generation);
+  }
   return file;
 }
 

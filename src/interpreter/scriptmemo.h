@@ -1,0 +1,30 @@
+// scriptmemo.h - names an interpreter has found to be no script file, so that the script
+// lookup of a plain name (every variable read) does not compose and look up three paths
+// again. An answer holds while the script listings it came from are unchanged (their
+// generation) and the interpreter looks in the same folders (its epoch).
+#pragma once
+
+namespace vesk {
+
+class scriptmemo {
+public:
+  // Whether `name` was remembered as absent under the current epoch and generation.
+  bool absent(char const* name, unsigned long long generation) const;
+  void remember(char const* name, unsigned long long generation);
+  // The folders looked in have changed: every answer is void.
+  void forget() { ++epoch; }
+
+private:
+  static constexpr int slots = 128; // a power of two: a slot is the name's hash masked
+  static constexpr int namecapacity = 32;
+  struct entry {
+    unsigned long long generation;
+    unsigned long long epoch; // 0: never filled
+    char name[namecapacity];
+  };
+  static unsigned slotof(char const* name);
+  entry entries[slots] = {};
+  unsigned long long epoch = 1;
+};
+
+} // namespace vesk

@@ -1,0 +1,93 @@
+// scriptmemo_test.cpp - names remembered as "no script file" never hide a script file: one
+// that appears during a run is called at a later lookup of the name, and a change of script
+// folders voids what was remembered. Lookups repeat past the point where folder listings are
+// kept, so the remembered answers are really used.
+#include "vesk.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::string probefolder; // where makeprobe writes probe.vk
+
+std::string tempfolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "vesk-memoXXXXXX").string();
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  char* made = mkdtemp(buffer.data());
+  return made ? made : "";
+}
+
+void writeprobe(std::string const& folder) {
+  std::ofstream(folder + "/probe.vk") << "called = called + 1\n";
+}
+
+// Writes the script and waits long enough for the change notification to be due.
+bool makeprobe(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  writeprobe(probefolder);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  return true;
+}
+
+// Reads `probe` 600 times as a variable, so that it is remembered as no script.
+std::vector<char const*> readmany(std::vector<char const*> tail) {
+  std::vector<char const*> lines = {"probe = 7", "called = 0", "for i = 1 to 600", "  x = probe",
+                                    "next"};
+  lines.insert(lines.end(), tail.begin(), tail.end());
+  return lines;
+}
+
+class scriptmemotest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    first = tempfolder();
+    second = tempfolder();
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    probefolder = first;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(first, ignored);
+    std::filesystem::remove_all(second, ignored);
+  }
+  double number(char const* name) {
+    vesk::variable* v = store.find(name);
+    return v != nullptr && v->isnumber() ? v->number() : -1;
+  }
+  bool run(std::vector<char const*> const& lines) {
+    return engine.execute(const_cast<char const**>(lines.data()), static_cast<int>(lines.size()),
+                          "memo");
+  }
+  std::string first, second;
+  vesk::variables store;
+  vesk::interpreter engine{&store, nullptr};
+};
+
+TEST_F(scriptmemotest, AScriptFileThatAppearsDuringARunIsCalled) {
+  engine.setscriptpath(first.c_str(), nullptr);
+  ASSERT_TRUE(engine.add(makeprobe, "makeprobe"));
+  ASSERT_TRUE(run(readmany({"makeprobe()", "probe", "x = called"})));
+  EXPECT_EQ(number("x"), 1);
+  EXPECT_EQ(number("called"), 1);
+}
+
+TEST_F(scriptmemotest, AnotherScriptFolderIsLookedInAfresh) {
+  writeprobe(second);
+  engine.setscriptpath(first.c_str(), nullptr);
+  ASSERT_TRUE(run(readmany({})));
+  EXPECT_EQ(number("called"), 0);
+  engine.setscriptpath(first.c_str(), second.c_str());
+  ASSERT_TRUE(run({"called = 0", "probe", "probe"}));
+  EXPECT_EQ(number("called"), 2);
+}
+
+} // namespace
