@@ -52,9 +52,16 @@ struct treestorage {
   }
 };
 
-// Orders a node's (already cut) name against a name cut to the key length, like strcmp.
+// Orders a node's (already cut) name against a name cut to the key length, as strncmp does
+// (bytes compared unsigned). Written out: names are short, and most differ in the first byte,
+// where a call into the C library would cost more than the comparison.
 int compare(char const* nodename, char const* name, int keylength) {
-  return std::strncmp(nodename, name, static_cast<size_t>(keylength));
+  for (int i = 0; i < keylength; ++i) {
+    auto a = static_cast<unsigned char>(nodename[i]), b = static_cast<unsigned char>(name[i]);
+    if (a != b) return a < b ? -1 : 1;
+    if (a == 0) return 0;
+  }
+  return 0;
 }
 
 int sideof(int order) {
