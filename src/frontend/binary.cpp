@@ -8,6 +8,7 @@
 
 #include "frontend/symbolizer.h"
 #include "interpreter/internal.h"
+#include "values/fastpaths.h"
 #include "values/storeaccess.h"
 
 namespace vesk {
@@ -131,7 +132,7 @@ bool interpreter::combine(bool add) {
 // statement's last operation and l is the left-most operand, unchanged since it was read.
 bool interpreter::appendsinplace() {
   variable* target = appendtarget;
-  if (target == nullptr || exprdepth != 1 || opstack.numelements() != 2 ||
+  if (target == nullptr || !fastpaths() || exprdepth != 1 || opstack.numelements() != 2 ||
       memcmp(opstack.top(1), target, sizeof(variable)) != 0)
     return false;
   return cursymbolizer->peektoken().type == endtoken;

@@ -20,7 +20,10 @@ std::size_t allowedbytes() {
 void* temporaries::alloc(unsigned size, char const* tag) {
   if (arena != nullptr)
     if (void* memory = arena->alloc(size, tag)) return memory;
-  if (heapbytes + size > allowedbytes()) return nullptr;
+  if (heapbytes + size > allowedbytes()) {
+    countrefusal();
+    return nullptr;
+  }
   auto header = static_cast<block*>(malloc(headersize + size));
   if (header == nullptr) return nullptr;
   header->next = blocks;

@@ -7,6 +7,7 @@
 
 #include "frontend/symbolizer.h"
 #include "internal.h"
+#include "values/fastpaths.h"
 
 namespace vesk {
 
@@ -77,7 +78,7 @@ int scannext(char const* const* lines, int start, int count) {
 // line + 2 (so that 0 means not yet known and 1 means no match); without memory for the table
 // every question is scanned anew.
 int interpreter::remembered(int kind, int start, int (*scan)(char const* const*, int, int)) {
-  if (start < 0 || start > numcmds) return scan(cmds, start, numcmds);
+  if (start < 0 || start > numcmds || !fastpaths()) return scan(cmds, start, numcmds);
   if (matches == nullptr) {
     size_t entries = static_cast<size_t>(numcmds + 1) * matchers;
     matches = static_cast<int*>(calloc(entries, sizeof(int)));

@@ -11,6 +11,7 @@
 #include "internal.h"
 #include "platform/platform.h"
 #include "values/avltree.h"
+#include "values/fastpaths.h"
 
 namespace vesk {
 
@@ -117,6 +118,7 @@ listing* list(cache& c, char const* folder) {
 } // namespace
 
 bool scriptmayexist(char const* path) {
+  if (!fastpaths()) return true;
   char folder[maxpathlen + 1];
   copytext(folder, path, maxpathlen);
   char* slash = strrchr(folder, '/');

@@ -9,6 +9,7 @@
 #include "internal.h"
 #include "scriptcache.h"
 #include "scriptmemo.h"
+#include "values/fastpaths.h"
 #include "values/storeaccess.h"
 #include "platform/platform.h"
 
@@ -120,7 +121,7 @@ FILE* interpreter::findscript(char const* name) {
   FILE* file = openpath(foundpath, directory, name, known);
   if (file == nullptr && scriptpath1[0]) file = openpath(foundpath, scriptpath1, name, known);
   if (file == nullptr && scriptpath2[0]) file = openpath(foundpath, scriptpath2, name, known);
-  if (file == nullptr && known) {
+  if (file == nullptr && known && fastpaths()) {
     if (absentscripts == nullptr) absentscripts = new (std::nothrow) scriptmemo;
     if (absentscripts != nullptr) absentscripts->remember(name, generation);
   }

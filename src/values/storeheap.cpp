@@ -14,6 +14,7 @@ constexpr std::size_t headersize = 16; // keeps what follows the header 16-byte 
 
 std::atomic<unsigned long long> inuse{0};
 std::atomic<unsigned long long> limit{defaultstorelimit};
+std::atomic<unsigned long long> refusals{0};
 
 class countedheap final : public allocater {
 public:
@@ -21,6 +22,7 @@ public:
     unsigned long long now = inuse.fetch_add(size, std::memory_order_relaxed) + size;
     if (now > limit.load(std::memory_order_relaxed)) {
       inuse.fetch_sub(size, std::memory_order_relaxed);
+      countrefusal();
       return nullptr;
     }
     auto header = static_cast<unsigned long long*>(std::malloc(headersize + size));
@@ -50,6 +52,10 @@ void setstoreheaplimit(unsigned long long bytes) {
 }
 
 unsigned long long storeheaplimit() { return limit.load(std::memory_order_relaxed); }
+
+unsigned long long storeheaprefusals() { return refusals.load(std::memory_order_relaxed); }
+
+void countrefusal() { refusals.fetch_add(1, std::memory_order_relaxed); }
 
 unsigned long long storeheapinuse() { return inuse.load(std::memory_order_relaxed); }
 

@@ -16,5 +16,9 @@ allocater* storeheap();
 void setstoreheaplimit(unsigned long long bytes);
 unsigned long long storeheaplimit();
 unsigned long long storeheapinuse();
+// Allocations refused for a limit so far, of stored lists and of temporaries alike: tells a
+// test that a run ran out of the memory it may have.
+unsigned long long storeheaprefusals();
+void countrefusal();
 
 } // namespace vesk

@@ -1,7 +1,7 @@
-// fuzzing.h - what the fuzz targets share: a NUL-terminated copy of the input, a log sink that
-// reads every line it is given, the built-ins a fuzzed script must not reach, a printed form of
-// a whole value tree (to compare stores and to make the sanitizers read every value), and the
-// release of a store, which a host owns and must give back after each input.
+// fuzzing.h - what the fuzz targets share: the bounds of a run, the input as a text and as
+// lines, a log sink that reads every line it is given, the built-ins a fuzzed script must not
+// reach, a printed form of a whole value tree (to compare stores and to make the sanitizers
+// read every value), and the release of a store, which a host owns after each input.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,12 @@
 #include "vesk.h"
 
 namespace fuzzing {
+
+// The bounds of a fuzzed run: enough statements for loops to run a while, few enough that one
+// input takes milliseconds; stored lists far below the fuzzer's memory limit, and small enough
+// that a statement copying a list near the limit (and failing) takes milliseconds, not seconds.
+constexpr long long statementlimit = 10000;
+constexpr unsigned long long storelimit = 4ull << 20;
 
 // Stops the run as a finding when a property of the engine does not hold.
 inline void check(bool holds, char const* property) {
@@ -26,6 +32,23 @@ inline std::vector<char> terminated(std::uint8_t const* data, std::size_t size) 
   std::vector<char> text(data, data + size);
   text.push_back('\0');
   return text;
+}
+
+// Cuts the text in place at each LF (a CR before it belongs to the line end), the way the
+// engine cuts a script file it has read.
+inline std::vector<char const*> cutlines(std::vector<char>& text) {
+  std::vector<char const*> lines;
+  char* start = text.data();
+  char* end = text.data() + strlen(text.data());
+  while (start < end) {
+    char* newline = static_cast<char*>(memchr(start, '\n', static_cast<std::size_t>(end - start)));
+    char* stop = newline ? newline : end;
+    if (stop > start && stop[-1] == '\r') stop[-1] = '\0';
+    *stop = '\0';
+    lines.push_back(start);
+    start = stop + 1;
+  }
+  return lines;
 }
 
 // Receives every diagnostic and output line: the level must be one of the four, and the text

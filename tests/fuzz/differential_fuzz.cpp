@@ -1,0 +1,85 @@
+// differential_fuzz.cpp - libFuzzer target: a run of lines (as in lines_fuzz) made twice, with
+// the engine's shortcuts and without them, must give the same result, the same log lines in
+// the same order and the same store. Left out of the comparison: inputs with parallel blocks
+// (the two parts interleave differently from run to run) and runs that ran out of memory (the
+// shortcuts may succeed where the plain way needs more); the clock built-ins are not offered.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fuzzing.h"
+#include "interpreter/errorqueue.h"
+#include "values/fastpaths.h"
+#include "values/storeheap.h"
+#include "vesk.h"
+
+namespace {
+
+std::string* captured = nullptr; // the log of the run in progress
+
+void capture(int level, char const* text) {
+  fuzzing::sink(level, text);
+  (*captured += static_cast<char>('0' + level)) += text ? text : "<null>";
+  *captured += '\n';
+}
+
+// Those that read the clock give different answers to the two runs; the rest as in lines_fuzz.
+bool heldback(char const* name) {
+  static char const* const clock[] = {"year", "month", "day", "date", "hour", "minute", "second",
+                                      "time"};
+  for (char const* c : clock)
+    if (strcmp(c, name) == 0) return true;
+  return fuzzing::touchesmachine(name);
+}
+
+struct outcome {
+  bool ok = false;
+  bool refused = false; // ran out of the memory it may have
+  std::string log;
+  std::string store;
+};
+
+outcome runonce(std::vector<char const*>& lines, bool fast) {
+  outcome result;
+  captured = &result.log;
+  vesk::setfastpaths(fast);
+  vesk::clearerrors();
+  unsigned long long refusals = vesk::storeheaprefusals();
+  vesk::variables globals;
+  {
+    vesk::interpreter engine(&globals, capture);
+    engine.addinternalfuncs(heldback);
+    engine.setstatementlimit(fuzzing::statementlimit);
+    result.ok = engine.execute(lines.data(), static_cast<int>(lines.size()), "fuzz.vk");
+  }
+  result.refused = vesk::storeheaprefusals() != refusals;
+  result.store = fuzzing::describe(&globals);
+  fuzzing::release(globals);
+  captured = nullptr;
+  return result;
+}
+
+bool comparable(std::vector<char> const& text, outcome const& a, outcome const& b) {
+  std::string const all(text.data());
+  if (all.find("parallel") != std::string::npos) return false;
+  return !a.refused && !b.refused;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
+  // A quarter of the usual store: the plain way copies a growing list whole on every append.
+  vesk::setstorelimit(fuzzing::storelimit / 4);
+  std::vector<char> text = fuzzing::terminated(data, size);
+  std::vector<char> copy = text; // cutlines writes into the text
+  std::vector<char const*> lines = fuzzing::cutlines(copy);
+  outcome fast = runonce(lines, true);
+  outcome plain = runonce(lines, false);
+  vesk::setfastpaths(true);
+  if (!comparable(text, fast, plain)) return 0;
+  fuzzing::check(fast.ok == plain.ok, "the same result with and without shortcuts");
+  fuzzing::check(fast.log == plain.log, "the same log with and without shortcuts");
+  fuzzing::check(fast.store == plain.store, "the same store with and without shortcuts");
+  return 0;
+}
