@@ -33,6 +33,7 @@ struct token;
 class temporaries;
 class listset;
 class scriptmemo;
+struct scripttext;
 
 // Log levels: the first argument of every log function.
 constexpr int logtrace = 0;   // one "script(line)" line per caller after a called script failed
@@ -322,6 +323,8 @@ private:
 
   scriptfunc findfunc(char const* name);
   bool external(scriptfunc func, FILE* script, char const* name);
+  bool external(scripttext* script, char const* name);
+  bool call(scriptfunc func, FILE* file, scripttext* script, char const* name);
 
   variable* evaluate(symbolizer* tokenizer);
   bool boolterm();
@@ -342,6 +345,9 @@ private:
   void remembercreated(variable* list);
   bool readlines(FILE* file, char** text, char const*** lines, int* count);
   bool runscript(FILE* file, parameters* params, char const* scriptpath, bool outer);
+  bool runtext(scripttext* script, parameters* params, char const* scriptpath, bool outer);
+  scripttext* knownscript(char const* name);
+  bool noscript(char const* name);
   bool run(char const** lines, int count, char const* name);
   interpreter* nest(bool outer);
   void restoreoverlay();

@@ -85,7 +85,10 @@ bool interpreter::name(char const* text) {
     return pushvalue(&last);
   }
   if (scriptfunc func = findfunc(text)) return external(func, nullptr, text);
-  if (FILE* script = findscript(text)) return external(nullptr, script, foundpath);
+  if (!noscript(text)) {
+    if (scripttext* known = knownscript(text)) return external(known, foundpath);
+    if (FILE* script = findscript(text)) return external(nullptr, script, foundpath);
+  }
   if (variable* value = find(text)) return pushvalue(value);
   error("unknown element '%s'", text);
   return false;

@@ -7,6 +7,7 @@
 
 #include "frontend/symbolizer.h"
 #include "internal.h"
+#include "scripttexts.h"
 #include "values/stackaccess.h"
 
 namespace vesk {
@@ -114,6 +115,17 @@ bool interpreter::callfunction(scriptfunc func, parameters* params, char const* 
 }
 
 bool interpreter::external(scriptfunc func, FILE* script, char const* name) {
+  return call(func, script, nullptr, name);
+}
+
+// A script whose text is kept: called as if its file had been opened.
+bool interpreter::external(scripttext* script, char const* name) {
+  return call(nullptr, nullptr, script, name);
+}
+
+// Exactly one of func, file and script is given; the file is closed and the use of the script
+// given back on every path.
+bool interpreter::call(scriptfunc func, FILE* file, scripttext* script, char const* name) {
   char callee[maxpathlen + 1]; // the name may be foundpath, which the arguments can change
   copytext(callee, name, maxpathlen);
   parameters params;
@@ -133,16 +145,18 @@ bool interpreter::external(scriptfunc func, FILE* script, char const* name) {
     error("script calls nested too deeply");
     ok = false;
   } else if (ok) {
-    FILE* file = script;
-    script = nullptr;
-    ok = execute(file, &params, callee);
+    FILE* opened = file;
+    file = nullptr;
+    ok = opened != nullptr ? execute(opened, &params, callee)
+                           : runtext(script, &params, callee, false);
     if (!ok) {
       char trace[messagesize];
       snprintf(trace, sizeof trace, "%s(%d)", scriptname, cmdindex + 1);
       logfunc(logtrace, trace);
     }
   }
-  if (script != nullptr) fclose(script);
+  if (file != nullptr) fclose(file);
+  if (script != nullptr) releasescripttext(script);
   params.reset();
   return ok;
 }

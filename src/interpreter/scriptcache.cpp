@@ -117,8 +117,10 @@ listing* list(cache& c, char const* folder) {
 
 } // namespace
 
-bool scriptmayexist(char const* path) {
-  if (!fastpaths()) return true;
+bool scriptmayexist(char const* path) { return scriptstate(path) != scriptabsent; }
+
+scriptanswer scriptstate(char const* path) {
+  if (!fastpaths()) return scriptunknown;
   char folder[maxpathlen + 1];
   copytext(folder, path, maxpathlen);
   char* slash = strrchr(folder, '/');
@@ -131,15 +133,15 @@ bool scriptmayexist(char const* path) {
     folder[0] = '\0';
   cache& c = scripts();
   std::lock_guard<std::mutex> hold(c.lock);
-  if (++c.lookups <= directlookups) return true;
+  if (++c.lookups <= directlookups) return scriptunknown;
   if (polldue(c)) poll(c);
   listing* entry = nullptr;
   for (listing& candidate : c.folders)
     if (candidate.used && strcmp(candidate.folder, folder) == 0) entry = &candidate;
   if (entry == nullptr) entry = list(c, folder);
-  if (entry == nullptr) return true;
+  if (entry == nullptr) return scriptunknown;
   entry->lastuse = ++c.uses;
-  return entry->names.lookup(name) != nullptr;
+  return entry->names.lookup(name) != nullptr ? scriptpresent : scriptabsent;
 }
 
 unsigned long long scriptsgeneration() {

@@ -5,8 +5,12 @@
 
 namespace vesk {
 
-// False only when the file `path` ("folder/name.vk", or "name.vk" in the working folder) is
-// known not to exist; true when it exists or nothing is known about its folder.
+// What the listings tell of the file `path` ("folder/name.vk", or "name.vk" in the working
+// folder): it is there, it is not, or nothing is known about its folder (not listed yet, not
+// watchable, or the shortcuts are off).
+enum scriptanswer { scriptabsent, scriptpresent, scriptunknown };
+scriptanswer scriptstate(char const* path);
+// False only when the file is known not to exist.
 bool scriptmayexist(char const* path);
 
 // A number that changes whenever an answer of scriptmayexist may change: a listing dropped

@@ -9,6 +9,7 @@
 #include "internal.h"
 #include "scriptcache.h"
 #include "scriptmemo.h"
+#include "scripttexts.h"
 #include "values/fastpaths.h"
 #include "values/storeaccess.h"
 #include "platform/platform.h"
@@ -103,12 +104,8 @@ bool cutlines(char* text, long length, char const*** lines, int* count) {
   return table != nullptr;
 }
 
-} // namespace
-
-FILE* interpreter::findscript(char const* name) {
-  unsigned long long generation = scriptsgeneration();
-  if (absentscripts != nullptr && absentscripts->absent(name, generation)) return nullptr;
-  char directory[maxpathlen + 1];
+// The folder of the running script: scriptname up to its last separator, or "".
+void scriptfolder(char* directory, char const* scriptname) {
   copytext(directory, scriptname, maxpathlen);
   char* cut = nullptr;
   for (char* p = directory; *p; ++p)
@@ -117,6 +114,20 @@ FILE* interpreter::findscript(char const* name) {
     *cut = '\0';
   else
     directory[0] = '\0';
+}
+
+} // namespace
+
+// Whether `name` is remembered as no script file (see scriptmemo).
+bool interpreter::noscript(char const* name) {
+  return absentscripts != nullptr && absentscripts->absent(name, scriptsgeneration());
+}
+
+FILE* interpreter::findscript(char const* name) {
+  unsigned long long generation = scriptsgeneration();
+  if (absentscripts != nullptr && absentscripts->absent(name, generation)) return nullptr;
+  char directory[maxpathlen + 1];
+  scriptfolder(directory, scriptname);
   bool known = true;
   FILE* file = openpath(foundpath, directory, name, known);
   if (file == nullptr && scriptpath1[0]) file = openpath(foundpath, scriptpath1, name, known);
@@ -126,6 +137,23 @@ FILE* interpreter::findscript(char const* name) {
     if (absentscripts != nullptr) absentscripts->remember(name, generation);
   }
   return file;
+}
+
+// The kept text of the script `name` when the listings place it in the first folder that has
+// it, as findscript would find it, and it has not changed since it was read; its path is
+// left in foundpath. Null when any of that is not known: findscript then opens the file.
+scripttext* interpreter::knownscript(char const* name) {
+  char directory[maxpathlen + 1];
+  scriptfolder(directory, scriptname);
+  char const* const folders[] = {directory, scriptpath1, scriptpath2};
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0 && folders[i][0] == '\0') continue;
+    if (!composepath(foundpath, folders[i], name)) continue;
+    scriptanswer answer = scriptstate(foundpath);
+    if (answer == scriptpresent) return keptscript(foundpath);
+    if (answer == scriptunknown) return nullptr;
+  }
+  return nullptr;
 }
 
 bool interpreter::readlines(FILE* file, char** text, char const*** lines, int* count) {
@@ -157,29 +185,42 @@ bool interpreter::execute(FILE* file, parameters* params, char const* scriptpath
   return runscript(file, params, scriptpath, false);
 }
 
-// Runs the script on a nested interpreter. `outer` tells that no statement is in progress
-// around the call (the host called by name), so the nested run may release storage at once.
+// Reads the script and runs it; the text is kept for later calls when the listings can tell
+// whether the file changes. `outer` tells that no statement is in progress around the call
+// (the host called by name), so the nested run may release storage at once.
 bool interpreter::runscript(FILE* file, parameters* params, char const* scriptpath, bool outer) {
+  unsigned long long generation = scriptsgeneration(); // from before the read
   char* text = nullptr;
   char const** lines = nullptr;
   int count = 0;
   bool ok = readlines(file, &text, &lines, &count);
   fclose(file);
   if (!ok) return false;
+  scripttext* script = makescripttext(text, lines, count);
+  if (script == nullptr) {
+    error(msg_memory);
+    return false;
+  }
+  if (fastpaths()) keepscript(scriptpath, script, generation);
+  ok = runtext(script, params, scriptpath, outer);
+  releasescripttext(script);
+  return ok;
+}
+
+// Runs a script's lines on a nested interpreter with the call's parameters laid over the store.
+bool interpreter::runtext(scripttext* script, parameters* params, char const* scriptpath,
+                          bool outer) {
   interpreter* nested = nest(outer);
   if (nested == nullptr) {
     error(msg_memory);
-    ok = false;
-  } else {
-    nested->callparams = params;
-    nested->calldepth = calldepth + 1;
-    nested->restoreoverlay();
-    ok = nested->run(lines, count, scriptpath);
-    restoreoverlay(); // the caller sees its own parameters again, not none
-    delete nested;
+    return false;
   }
-  free(lines);
-  free(text);
+  nested->callparams = params;
+  nested->calldepth = calldepth + 1;
+  nested->restoreoverlay();
+  bool ok = nested->run(script->lines, script->count, scriptpath);
+  restoreoverlay(); // the caller sees its own parameters again, not none
+  delete nested;
   return ok;
 }
 

@@ -1,7 +1,7 @@
-// scriptmemo_test.cpp - names remembered as "no script file" never hide a script file: one
-// that appears during a run is called at a later lookup of the name, and a change of script
-// folders voids what was remembered. Lookups repeat past the point where folder listings are
-// kept, so the remembered answers are really used.
+// scriptmemo_test.cpp - the shortcuts of script lookup never show: a name remembered as "no
+// script file" is called once its file appears, a change of script folders voids what was
+// remembered, and a script whose text is kept is read again once its file changes or is gone.
+// Lookups repeat past the point where folder listings are kept, so the shortcuts are used.
 #include "vesk.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +43,19 @@ std::vector<char const*> readmany(std::vector<char const*> tail) {
                                     "next"};
   lines.insert(lines.end(), tail.begin(), tail.end());
   return lines;
+}
+
+// Rewrites step.vk with another body and waits for the change notification to be due.
+bool rewritestep(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  std::ofstream(probefolder + "/step.vk") << "total = total + 100\n";
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  return true;
+}
+
+bool removestep(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  std::filesystem::remove(probefolder + "/step.vk");
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  return true;
 }
 
 class scriptmemotest : public ::testing::Test {
@@ -88,6 +101,25 @@ TEST_F(scriptmemotest, AnotherScriptFolderIsLookedInAfresh) {
   engine.setscriptpath(first.c_str(), second.c_str());
   ASSERT_TRUE(run({"called = 0", "probe", "probe"}));
   EXPECT_EQ(number("called"), 2);
+}
+
+TEST_F(scriptmemotest, AKeptScriptIsReadAgainWhenItsFileChanges) {
+  std::ofstream(first + "/step.vk") << "total = total + 1\n";
+  engine.setscriptpath(first.c_str(), nullptr);
+  ASSERT_TRUE(engine.add(rewritestep, "rewritestep"));
+  ASSERT_TRUE(run({"total = 0", "for i = 1 to 400", "  step", "next", "rewritestep()",
+                   "for i = 1 to 3", "  step", "next"}));
+  EXPECT_EQ(number("total"), 400 + 300);
+}
+
+TEST_F(scriptmemotest, AKeptScriptIsNotCalledOnceItsFileIsGone) {
+  std::ofstream(first + "/step.vk") << "total = total + 1\n";
+  engine.setscriptpath(first.c_str(), nullptr);
+  ASSERT_TRUE(engine.add(removestep, "removestep"));
+  ASSERT_TRUE(run({"total = 0", "step = -1", "for i = 1 to 400", "  step", "next",
+                   "removestep()", "last = step"}));
+  EXPECT_EQ(number("total"), 400);
+  EXPECT_EQ(number("last"), -1); // the name is a variable again
 }
 
 } // namespace
