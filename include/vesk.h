@@ -348,6 +348,8 @@ private:
   bool runtext(scripttext* script, parameters* params, char const* scriptpath, bool outer);
   scripttext* knownscript(char const* name);
   bool noscript(char const* name);
+  void renew(void* registry, variables* store, vesk::logfunc log);
+  static void retire(interpreter* nested);
   bool run(char const** lines, int count, char const* name);
   interpreter* nest(bool outer);
   void restoreoverlay();

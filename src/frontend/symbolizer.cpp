@@ -143,9 +143,20 @@ int symbolizer::skipspace() {
   return c;
 }
 
+// Through the next CR or LF, or to the end of the text: what reading character by character
+// would leave, found in one pass over the bytes (comments are often the longest part of a line).
 void symbolizer::skipline() {
-  int c = readchar();
-  while (c >= 0 && c != '\r' && c != '\n') c = readchar();
+  if (endposition != nullptr) {
+    ++position;
+    return;
+  }
+  std::size_t length = std::strcspn(position, "\r\n");
+  if (position[length] != '\0') {
+    position += length + 1;
+    return;
+  }
+  endposition = position + length;
+  position = endposition + 1;
 }
 
 // Through the next "*/"; after a lone "*" the following character is examined again, so that

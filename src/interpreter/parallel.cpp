@@ -71,8 +71,8 @@ int interpreter::execute_parallel(int a) {
   interpreter* first = nest(false);
   interpreter* second = nest(false);
   if (first == nullptr || second == nullptr) {
-    delete first;
-    delete second;
+    retire(first);
+    retire(second);
     error(msg_memory);
     return -1;
   }
@@ -89,8 +89,8 @@ int interpreter::execute_parallel(int a) {
     runpart(&job); // no second thread to be had: the parts run one after the other
   resume(shared, held);
   restoreoverlay();
-  delete first;
-  delete second;
+  retire(first);
+  retire(second);
   return e + 1;
 }
 

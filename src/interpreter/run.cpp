@@ -100,7 +100,7 @@ bool interpreter::execute(char const** lines, int count, char const* name) {
 
 bool interpreter::run(char const** lines, int count, char const* name) {
   copytext(scriptname, name, maxpathlen);
-  if (absentscripts != nullptr) absentscripts->forget(); // the script's own folder may differ
+  if (absentscripts != nullptr) absentscripts->lookin(scriptname, scriptpath1, scriptpath2);
   ctrltop = 0;
   ctrlsize = ctrlstacksize;
   ctrlstack = static_cast<ctrlitem*>(malloc(sizeof(ctrlitem) * ctrlstacksize));

@@ -168,19 +168,6 @@ bool interpreter::readlines(FILE* file, char** text, char const*** lines, int* c
   return true;
 }
 
-// A nested interpreter sharing store, registry, log function, script directories and family.
-interpreter* interpreter::nest(bool outer) {
-  interpreter* nested = new (std::nothrow) interpreter(funcs, globals, logfunc);
-  if (nested == nullptr) return nullptr;
-  memcpy(nested->scriptpath1, scriptpath1, sizeof scriptpath1);
-  memcpy(nested->scriptpath2, scriptpath2, sizeof scriptpath2);
-  nested->shared = shared;
-  nested->outermost = outer;
-  nested->callparams = callparams;
-  nested->calldepth = calldepth;
-  return nested;
-}
-
 bool interpreter::execute(FILE* file, parameters* params, char const* scriptpath) {
   return runscript(file, params, scriptpath, false);
 }
@@ -220,7 +207,7 @@ bool interpreter::runtext(scripttext* script, parameters* params, char const* sc
   nested->restoreoverlay();
   bool ok = nested->run(script->lines, script->count, scriptpath);
   restoreoverlay(); // the caller sees its own parameters again, not none
-  delete nested;
+  retire(nested);
   return ok;
 }
 

@@ -12,6 +12,23 @@ unsigned scriptmemo::slotof(char const* name) {
   return hash & (slots - 1);
 }
 
+void scriptmemo::lookin(char const* scriptname, char const* path1, char const* path2) {
+  unsigned long long hash = 14695981039346656037ull; // FNV-1a over the three folders
+  auto mix = [&hash](char const* text, char const* end) {
+    for (; *text && text != end; ++text)
+      hash = (hash ^ static_cast<unsigned char>(*text)) * 1099511628211ull;
+    hash = (hash ^ 0xffu) * 1099511628211ull; // a separator no path holds
+  };
+  char const* folderend = scriptname;
+  for (char const* p = scriptname; *p; ++p)
+    if (*p == '/' || *p == '\\') folderend = p;
+  mix(scriptname, folderend);
+  mix(path1, nullptr);
+  mix(path2, nullptr);
+  if (hash != context) forget();
+  context = hash;
+}
+
 bool scriptmemo::absent(char const* name, unsigned long long generation) const {
   entry const& e = entries[slotof(name)];
   return e.epoch == epoch && e.generation == generation && strcmp(e.name, name) == 0;

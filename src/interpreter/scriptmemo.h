@@ -1,7 +1,7 @@
 // scriptmemo.h - names an interpreter has found to be no script file, so that the script
 // lookup of a plain name (every variable read) does not compose and look up three paths
 // again. An answer holds while the script listings it came from are unchanged (their
-// generation) and the interpreter looks in the same folders (its epoch).
+// generation) and the interpreter looks in the same folders (its context).
 #pragma once
 
 namespace vesk {
@@ -13,6 +13,9 @@ public:
   void remember(char const* name, unsigned long long generation);
   // The folders looked in have changed: every answer is void.
   void forget() { ++epoch; }
+  // A run begins: the answers stay when it looks in the same folders as the last one (the
+  // folder of scriptname and both script directories), else they are forgotten.
+  void lookin(char const* scriptname, char const* path1, char const* path2);
 
 private:
   static constexpr int slots = 128; // a power of two: a slot is the name's hash masked
@@ -25,6 +28,7 @@ private:
   static unsigned slotof(char const* name);
   entry entries[slots] = {};
   unsigned long long epoch = 1;
+  unsigned long long context = 0; // a hash of the folders looked in
 };
 
 } // namespace vesk
