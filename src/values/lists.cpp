@@ -117,6 +117,8 @@ variable* variable::find(char const* path) {
     }
   };
 
+  // Most lists have no overlay: the chain below would hold this list alone.
+  if (headerof(value.list)->overlay == nullptr) return lookuppath(this, path);
   variable* chain[maxoverlaychain];
   int length = 0;
   for (variable* list = this;
