@@ -68,6 +68,7 @@ protected:
     probefolder = first;
   }
   void TearDown() override {
+    store.reset(); // the host gives back what the runs stored
     std::error_code ignored;
     std::filesystem::remove_all(first, ignored);
     std::filesystem::remove_all(second, ignored);
