@@ -1,5 +1,7 @@
 // blocks.cpp - the rules that all block handlers share: the checks before a block opens or
 // closes, pushing an item on the control stack, and reading a numeric condition.
+#include <cstdlib>
+
 #include "frontend/symbolizer.h"
 #include "internal.h"
 
@@ -15,7 +17,11 @@ bool interpreter::opening(char const* keyword) {
     error("too many nested operands");
     return false;
   }
-  return true;
+  if (ctrlstack == nullptr)
+    ctrlstack = static_cast<ctrlitem*>(malloc(sizeof(ctrlitem) * static_cast<size_t>(ctrlsize)));
+  if (ctrlstack != nullptr) return true;
+  error(msg_memory);
+  return false;
 }
 
 ctrlitem* interpreter::pushblock(int kind, int target) {

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "family.h"
 #include "frontend/symbolizer.h"
 #include "internal.h"
 #include "scripttexts.h"
+#include "values/fastpaths.h"
 #include "values/stackaccess.h"
 
 namespace vesk {
@@ -128,7 +130,8 @@ bool interpreter::external(scripttext* script, char const* name) {
 bool interpreter::call(scriptfunc func, FILE* file, scripttext* script, char const* name) {
   char callee[maxpathlen + 1]; // the name may be foundpath, which the arguments can change
   copytext(callee, name, maxpathlen);
-  parameters params;
+  // Taken and given back under the family's lock: the family's recycler serves it.
+  parameters params(shared != nullptr && fastpaths() ? &shared->parameterstorage : nullptr);
   token t;
   cursymbolizer->nexttoken(t);
   bool parenthesised = ischar(t, '(');

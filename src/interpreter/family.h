@@ -7,6 +7,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "values/recycler.h"
 #include "vesk.h"
 
 namespace vesk {
@@ -25,6 +26,7 @@ struct family {
   variable* graveyard = nullptr; // old values of overwritten variables, awaiting release
   int buried = 0;
   int capacity = 0;
+  recycler parameterstorage; // the parameter lists of calls, taken under the lock
 };
 
 family* newfamily();

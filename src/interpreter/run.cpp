@@ -103,12 +103,7 @@ bool interpreter::run(char const** lines, int count, char const* name) {
   if (absentscripts != nullptr) absentscripts->lookin(scriptname, scriptpath1, scriptpath2);
   ctrltop = 0;
   ctrlsize = ctrlstacksize;
-  ctrlstack = static_cast<ctrlitem*>(malloc(sizeof(ctrlitem) * ctrlstacksize));
-  if (ctrlstack == nullptr) {
-    ctrlsize = 0;
-    error(msg_memory);
-    return false;
-  }
+  ctrlstack = nullptr; // taken when the first block opens: most called scripts open none
   bool ok = false;
   if (lines != nullptr && count >= 0) {
     vesk::logfunc hostlog = logfunc;
