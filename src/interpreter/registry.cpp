@@ -1,16 +1,39 @@
 // registry.cpp - the function registry: a name index from function names (at most 31
 // characters, compared exactly) to scriptfuncs, created by the first registration and shared
-// with every nested interpreter. The first registration of a name wins.
+// with every nested interpreter. The first registration of a name wins. Beside the index, a
+// filter of name hashes answers "no such function" for most other names without a search:
+// every name in an expression is looked up here first, and most are variables.
+#include <cstdint>
 #include <cstring>
 #include <new>
 
 #include "internal.h"
 #include "values/avltree.h"
+#include "values/fastpaths.h"
 
 namespace vesk {
 
 namespace {
 constexpr int funcnamecapacity = maxfuncnamelen + 1;
+constexpr unsigned filterbits = 512; // what filterbit's 9 bits address
+
+struct registry {
+  avltree names{funcnamecapacity, nullptr};
+  std::uint64_t filter[filterbits / 64] = {}; // a bit for the hash of every registered name
+};
+
+// FNV-1a, whose top bits are taken after one more multiplication: its low bits alone vary too
+// little between one-letter names, the most common names of variables.
+unsigned filterbit(char const* name) {
+  std::uint32_t hash = 2166136261u;
+  for (; *name; ++name) hash = (hash ^ static_cast<unsigned char>(*name)) * 16777619u;
+  return static_cast<std::uint32_t>(hash * 0x9E3779B1u) >> 23; // 9 bits: 0..511
+}
+
+bool mayberegistered(registry const* r, char const* name) {
+  unsigned bit = filterbit(name);
+  return (r->filter[bit / 64] >> (bit % 64) & 1) != 0;
+}
 
 bool fitsregistry(char const* name) {
   return name != nullptr && strnlen(name, funcnamecapacity) <= maxfuncnamelen;
@@ -22,24 +45,29 @@ bool fitsregistry(char const* name) {
 bool interpreter::add(scriptfunc func, char const* name) {
   if (func == nullptr || !fitsregistry(name)) return false;
   if (funcs == nullptr) {
-    funcs = new (std::nothrow) avltree(funcnamecapacity, nullptr);
+    funcs = new (std::nothrow) registry;
     if (funcs == nullptr) return false;
     ownsfuncs = true;
   }
-  return static_cast<avltree*>(funcs)->insert(name, reinterpret_cast<void*>(func));
+  auto r = static_cast<registry*>(funcs);
+  unsigned bit = filterbit(name);
+  r->filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  return r->names.insert(name, reinterpret_cast<void*>(func));
 }
 
 scriptfunc interpreter::findfunc(char const* name) {
   if (funcs == nullptr || !fitsregistry(name)) return nullptr;
-  return reinterpret_cast<scriptfunc>(static_cast<avltree*>(funcs)->lookup(name));
+  auto r = static_cast<registry const*>(funcs);
+  if (fastpaths() && !mayberegistered(r, name)) return nullptr;
+  return reinterpret_cast<scriptfunc>(r->names.lookup(name));
 }
 
 // Releases the registry when this interpreter created it; nested ones never do.
 void interpreter::releaseregistry() {
   if (!ownsfuncs) return;
-  auto registry = static_cast<avltree*>(funcs);
-  registry->destroy();
-  delete registry;
+  auto r = static_cast<registry*>(funcs);
+  r->names.destroy();
+  delete r;
   funcs = nullptr;
   ownsfuncs = false;
 }
