@@ -58,7 +58,7 @@ TEST(recycler, ANamedListOnItBehavesAsOnTheHeap) {
   for (int round = 0; round < 3; ++round) {
     parameters params(&pool);
     for (int i = 0; i < 20; ++i) {
-      char name[8];
+      char name[16];
       std::snprintf(name, sizeof name, "p%d", i);
       variable value(static_cast<double>(i));
       ASSERT_NE(params.add(&value, name), nullptr);
