@@ -320,6 +320,9 @@ private:
   int find_thread(int start);
   int find_next(int start);
   int remembered(int kind, int start, int (*scan)(char const* const*, int, int));
+  void clearmatches();
+  void endmatches();
+  void releasematches();
 
   scriptfunc findfunc(char const* name);
   bool external(scriptfunc func, FILE* script, char const* name);
@@ -419,7 +422,8 @@ private:
   variable* appendtarget; // the stored list that `name = name + list` may extend in place
   int exprdepth;     // expressions being parsed, the statement's own counting as 1
   int nesting;       // operands being parsed in the current expression
-  int* matches;      // the matchers' answers in the current run, found once per start line
+  int* matches;      // the matchers' answers in the current run, found once per start line;
+                     // a small table stays for the next run
   temporaries* temps; // lists of the current statement: the stack's arena, then the heap
   listset* created;   // lists a nested run stored itself, which it may give back at once
   scriptmemo* absentscripts; // names found to be no script file, null until the first

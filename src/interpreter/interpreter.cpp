@@ -51,6 +51,7 @@ interpreter::~interpreter() {
   delete temps;
   delete created;
   delete absentscripts;
+  releasematches();
   if (ownsshared) deletefamily(shared);
   releaseregistry();
 }

@@ -82,8 +82,6 @@ void interpreter::renew(void* registry, variables* store, vesk::logfunc log) {
   appendtarget = nullptr;
   exprdepth = 0;
   nesting = 0;
-  free(matches);
-  matches = nullptr;
   temps->reset();
   delete created;
   created = nullptr;

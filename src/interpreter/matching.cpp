@@ -74,15 +74,51 @@ int scannext(char const* const* lines, int start, int count) {
 
 } // namespace
 
+namespace {
+
+// A table of at most this many entries stays with the interpreter after its run, so that
+// script calls, which run the same short scripts again and again, do not allocate each time.
+constexpr size_t keptentries = 4096;
+
+// The table's capacity in entries, held in a header just before the entries.
+size_t& capacityof(int* table) { return *(reinterpret_cast<size_t*>(table) - 1); }
+
+size_t entriesfor(int lines) { return static_cast<size_t>(lines + 1) * matchers; }
+
+} // namespace
+
+// A run of numcmds lines begins: a kept table is cleared when it is large enough, else it is
+// given up and a new one is made on first use.
+void interpreter::clearmatches() {
+  if (matches == nullptr) return;
+  size_t entries = entriesfor(numcmds);
+  if (capacityof(matches) >= entries)
+    memset(matches, 0, entries * sizeof(int));
+  else
+    releasematches();
+}
+
+// A run has ended: a small table is kept for the next run, a large one given back.
+void interpreter::endmatches() {
+  if (matches != nullptr && capacityof(matches) > keptentries) releasematches();
+}
+
+void interpreter::releasematches() {
+  if (matches != nullptr) free(reinterpret_cast<size_t*>(matches) - 1);
+  matches = nullptr;
+}
+
 // The answer of `scan` from `start`, scanned on first use in this run. Answers are kept as
 // line + 2 (so that 0 means not yet known and 1 means no match); without memory for the table
 // every question is scanned anew.
 int interpreter::remembered(int kind, int start, int (*scan)(char const* const*, int, int)) {
   if (start < 0 || start > numcmds || !fastpaths()) return scan(cmds, start, numcmds);
   if (matches == nullptr) {
-    size_t entries = static_cast<size_t>(numcmds + 1) * matchers;
-    matches = static_cast<int*>(calloc(entries, sizeof(int)));
-    if (matches == nullptr) return scan(cmds, start, numcmds);
+    size_t entries = entriesfor(numcmds);
+    auto block = static_cast<size_t*>(calloc(1, sizeof(size_t) + entries * sizeof(int)));
+    if (block == nullptr) return scan(cmds, start, numcmds);
+    *block = entries;
+    matches = reinterpret_cast<int*>(block + 1);
   }
   int& answer = matches[static_cast<size_t>(start) * matchers + static_cast<size_t>(kind)];
   if (answer == 0) answer = scan(cmds, start, numcmds) + 2;

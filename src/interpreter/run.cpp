@@ -110,14 +110,14 @@ bool interpreter::run(char const** lines, int count, char const* name) {
     cmds = lines;
     numcmds = count;
     cmdindex = 0;
+    clearmatches();
     ok = endofrun();
     // Whatever try body the run ended in, the next run starts with the caller's log function.
     logfunc = hostlog;
   }
   free(ctrlstack);
   ctrlstack = nullptr;
-  free(matches);
-  matches = nullptr;
+  endmatches();
   cursymbolizer = nullptr;
   return ok;
 }
