@@ -3,8 +3,12 @@
 // the same order and the same store. Left out of the comparison: inputs with parallel blocks
 // (the two parts interleave differently from run to run) and runs that ran out of memory (the
 // shortcuts may succeed where the plain way needs more); the clock built-ins are not offered.
+// Three small scripts (callee1..callee3) in a script directory give calls something to call.
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -38,6 +42,34 @@ bool heldback(char const* name) {
   return fuzzing::touchesmachine(name);
 }
 
+// Scripts that reach what calls take shortcuts through: parameters, blocks, nested calls.
+char const* const callees[][2] = {
+    {"callee1", "calls = calls + 1\n"},
+    {"callee2", "if k > 1\n  r = k * 2\nelse\n  r = 0 - k\nend\nfor j = 1 to 2\n  calls = calls + j\nnext\n"},
+    {"callee3", "callee1\ncallee2 k = 3\nrepeat\n  k = k - 1\nuntil k < 1\n"}};
+
+// The callees in a fresh folder, removed when the process ends; path "" when none was made.
+struct calleefiles {
+  calleefiles() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vesk-diffXXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (mkdtemp(name.data()) == nullptr) return;
+    path = name.data();
+    for (auto const& callee : callees) std::ofstream(path + "/" + callee[0] + ".vk") << callee[1];
+  }
+  ~calleefiles() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+  std::string path;
+};
+
+std::string const& calleefolder() {
+  static calleefiles const files;
+  return files.path;
+}
+
 struct outcome {
   bool ok = false;
   bool refused = false; // ran out of the memory it may have
@@ -55,6 +87,7 @@ outcome runonce(std::vector<char const*>& lines, bool fast) {
   {
     vesk::interpreter engine(&globals, capture);
     engine.addinternalfuncs(heldback);
+    engine.setscriptpath(calleefolder().c_str(), nullptr);
     engine.setstatementlimit(statementlimit);
     result.ok = engine.execute(lines.data(), static_cast<int>(lines.size()), "fuzz.vk");
   }
