@@ -346,7 +346,7 @@ private:
   bool ownedbystore(char const* name);
   bool createdhere(variable* target);
   void remembercreated(variable* list);
-  bool readlines(FILE* file, char** text, char const*** lines, int* count);
+  scripttext* readscript(FILE* file);
   bool runscript(FILE* file, parameters* params, char const* scriptpath, bool outer);
   bool runtext(scripttext* script, parameters* params, char const* scriptpath, bool outer);
   scripttext* knownscript(char const* name);

@@ -156,16 +156,20 @@ scripttext* interpreter::knownscript(char const* name) {
   return nullptr;
 }
 
-bool interpreter::readlines(FILE* file, char** text, char const*** lines, int* count) {
+// Reads the rest of the file and cuts it into lines; null, reported, without memory.
+scripttext* interpreter::readscript(FILE* file) {
   long length = 0;
-  *text = readwhole(file, &length);
-  if (*text == nullptr || !cutlines(*text, length, lines, count)) {
-    free(*text);
-    *text = nullptr;
+  char* text = readwhole(file, &length);
+  char const** lines = nullptr;
+  int count = 0;
+  if (text == nullptr || !cutlines(text, length, &lines, &count)) {
+    free(text);
     error("memory exhausted");
-    return false;
+    return nullptr;
   }
-  return true;
+  scripttext* script = makescripttext(text, lines, count, length);
+  if (script == nullptr) error(msg_memory);
+  return script;
 }
 
 bool interpreter::execute(FILE* file, parameters* params, char const* scriptpath) {
@@ -177,19 +181,11 @@ bool interpreter::execute(FILE* file, parameters* params, char const* scriptpath
 // (the host called by name), so the nested run may release storage at once.
 bool interpreter::runscript(FILE* file, parameters* params, char const* scriptpath, bool outer) {
   unsigned long long generation = scriptsgeneration(); // from before the read
-  char* text = nullptr;
-  char const** lines = nullptr;
-  int count = 0;
-  bool ok = readlines(file, &text, &lines, &count);
+  scripttext* script = readscript(file);
   fclose(file);
-  if (!ok) return false;
-  scripttext* script = makescripttext(text, lines, count);
-  if (script == nullptr) {
-    error(msg_memory);
-    return false;
-  }
+  if (script == nullptr) return false;
   if (fastpaths()) keepscript(scriptpath, script, generation);
-  ok = runtext(script, params, scriptpath, outer);
+  bool ok = runtext(script, params, scriptpath, outer);
   releasescripttext(script);
   return ok;
 }

@@ -15,6 +15,9 @@ namespace vesk {
 namespace {
 
 constexpr int keptslots = 16;
+// Larger texts are read again for each call: holding them costs more than reading them costs
+// next to running them.
+constexpr long keptbytes = 1l << 20;
 
 struct keptentry {
   char path[maxpathlen + 1];
@@ -48,8 +51,8 @@ keptentry* findentry(keptstore& store, char const* path) {
 
 } // namespace
 
-scripttext* makescripttext(char* text, char const** lines, int count) {
-  auto script = new (std::nothrow) scripttext{{1}, text, lines, count};
+scripttext* makescripttext(char* text, char const** lines, int count, long bytes) {
+  auto script = new (std::nothrow) scripttext{{1}, text, lines, count, bytes};
   if (script != nullptr) return script;
   free(lines);
   free(text);
@@ -80,7 +83,8 @@ scripttext* keptscript(char const* path) {
 }
 
 void keepscript(char const* path, scripttext* script, unsigned long long generation) {
-  if (strlen(path) > maxpathlen || scriptstate(path) != scriptpresent) return;
+  if (script->bytes > keptbytes || strlen(path) > maxpathlen) return;
+  if (scriptstate(path) != scriptpresent) return;
   keptstore& store = kept();
   std::lock_guard<std::mutex> hold(store.lock);
   keptentry* slot = findentry(store, path);

@@ -12,18 +12,19 @@ struct scripttext {
   char* text;
   char const** lines;
   int count;
+  long bytes; // of the text
 };
 
 // Takes over text and lines (both from malloc) with one user; null, with both released, when
 // there is no memory for the record.
-scripttext* makescripttext(char* text, char const** lines, int count);
+scripttext* makescripttext(char* text, char const** lines, int count, long bytes);
 void usescripttext(scripttext* script);
 void releasescripttext(scripttext* script); // the last user frees it
 
 // The kept text of `path` with a use taken, when it is still current; else null.
 scripttext* keptscript(char const* path);
-// Keeps `script` for `path` if the listings know the file, `generation` being the listings'
-// generation from before the file was read.
+// Keeps `script` for `path` if the listings know the file and it is not large, `generation`
+// being the listings' generation from before the file was read.
 void keepscript(char const* path, scripttext* script, unsigned long long generation);
 
 } // namespace vesk
