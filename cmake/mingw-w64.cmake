@@ -21,6 +21,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 set(CMAKE_SHARED_LINKER_FLAGS_INIT -static)
 set(CMAKE_MODULE_LINKER_FLAGS_INIT -static)
 
-# ctest, gtest_discover_tests and the script-driven tests start the .exe files through Wine.
-find_program(VESK_WINE NAMES wine wine64 REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${VESK_WINE})
+# ctest, gtest_discover_tests and the script-driven tests start the .exe files through Wine
+# (in the prefix $WINEPREFIX; the presets give each build one of its own).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-emulator.sh)

@@ -59,6 +59,14 @@ foreach(document language embedding)
           set_target_properties(docs_${document}_${extension}
                                 PROPERTIES PREFIX "" SUFFIX ".so" OUTPUT_NAME ${extension}
                                            LIBRARY_OUTPUT_DIRECTORY ${VESK_DOCS_MODULES})
+          # A Windows DLL exports its entry points under their decorated names, through the
+          # .def file of the test extensions that use the same export macro.
+          string(REGEX MATCH "VESK_EXPORT_(RUN|MODULES)" macro "${docblock_${i}_body}")
+          if(WIN32 AND macro)
+            string(TOLOWER "${CMAKE_MATCH_1}" exports)
+            target_sources(docs_${document}_${extension}
+                           PRIVATE ${CMAKE_CURRENT_LIST_DIR}/extensions/${exports}.def)
+          endif()
         endif()
       endif()
     endforeach()
@@ -66,15 +74,21 @@ foreach(document language embedding)
   if(scripts)
     add_test(NAME docs/${document}
              COMMAND ${CMAKE_COMMAND} -DVESK=$<TARGET_FILE:vesk> -DDOC=${doc}
-                     -DWORK=${VESK_DOCS_WORK}/${document} -P ${CMAKE_CURRENT_LIST_DIR}/rundocs.cmake)
+                     -DWORK=${VESK_DOCS_WORK}/${document} ${VESK_RUNNER_TARGET}
+                     -P ${CMAKE_CURRENT_LIST_DIR}/rundocs.cmake)
     set_tests_properties(docs/${document} PROPERTIES LABELS docs TIMEOUT 600)
+    if(document STREQUAL "language")
+      # Its file-system example shows the paths of a POSIX system ('/', /usr/share/fonts).
+      set_property(TEST docs/${document} APPEND PROPERTY LABELS posix)
+    endif()
   endif()
   foreach(example ${programs})
     add_test(NAME docs/${document}/${example}
              COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:docs_${document}_${example}>
                      -DSOURCE=${VESK_DOCS_WORK}/sources/${document}_${example}.cpp
                      -DNAME=${example} -DDOC=${doc} -DWORK=${VESK_DOCS_WORK}/${document}-programs
-                     -DMODULES=${VESK_DOCS_MODULES} -P ${CMAKE_CURRENT_LIST_DIR}/rundocs.cmake)
+                     -DMODULES=${VESK_DOCS_MODULES} ${VESK_RUNNER_TARGET}
+                     -P ${CMAKE_CURRENT_LIST_DIR}/rundocs.cmake)
     set_tests_properties(docs/${document}/${example} PROPERTIES LABELS docs TIMEOUT 120)
   endforeach()
 endforeach()

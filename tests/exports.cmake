@@ -2,17 +2,65 @@
 # dynamic symbol it defines must belong to one of the exported classes (interpreter, variable,
 # variables, parameters, stack, allocater) or be vesk::version or vesk::setstorelimit; internal classes such as
 # vesk::symbolizer, vesk::avltree or linearallocater must stay hidden.
-# Called as: cmake -DLIBRARY=<libveskdll.so> -P exports.cmake
+# A Windows DLL's symbols are the names of its export table instead (objdump -p, demangled).
+# Called as: cmake -DLIBRARY=<libveskdll.so or libveskdll.dll> -P exports.cmake
 cmake_minimum_required(VERSION 3.25)
 
-find_program(NM nm)
-if(NOT NM)
-  message(FATAL_ERROR "nm not found: cannot list the exported symbols")
-endif()
-execute_process(COMMAND ${NM} -D -C --defined-only ${LIBRARY}
-                OUTPUT_VARIABLE listing ERROR_VARIABLE problem RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}: ${problem}")
+# The export table of a DLL as nm would list it: "address type name" lines, demangled.
+function(dllexports library result)
+  find_program(OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump)
+  find_program(CXXFILT NAMES x86_64-w64-mingw32-c++filt c++filt)
+  if(NOT OBJDUMP OR NOT CXXFILT)
+    message(FATAL_ERROR "objdump or c++filt not found: cannot list the exported symbols")
+  endif()
+  execute_process(COMMAND ${OBJDUMP} -p ${library} OUTPUT_VARIABLE headers
+                  ERROR_VARIABLE problem RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "objdump failed on ${library}: ${problem}")
+  endif()
+  string(FIND "${headers}" "[Ordinal/Name Pointer] Table" start)
+  if(start EQUAL -1)
+    set(${result} "" PARENT_SCOPE)
+    return()
+  endif()
+  # From the line after the table's title up to the blank line that ends it; each line reads
+  # "\t[ordinal] name" (the brackets must go before the lines become a list).
+  string(SUBSTRING "${headers}" ${start} -1 table)
+  string(FIND "${table}" "\n" first)
+  math(EXPR first "${first} + 1")
+  string(SUBSTRING "${table}" ${first} -1 table)
+  string(FIND "${table}" "\n\n" end)
+  string(SUBSTRING "${table}" 0 ${end} table)
+  string(REGEX REPLACE "[ \t]*\\[ *[0-9]+\\] " "" table "${table}")
+  string(REPLACE "\n" ";" entries "${table}")
+  set(names "")
+  foreach(name IN LISTS entries)
+    # GCC for Windows also exports the type information of each class derived from an exported
+    # class (the engine's allocaters): data that names a class, without its code.
+    if(NOT name MATCHES "^_ZTI" OR name STREQUAL "_ZTIN4vesk9allocaterE")
+      list(APPEND names "${name}")
+    endif()
+  endforeach()
+  execute_process(COMMAND ${CXXFILT} ${names} OUTPUT_VARIABLE demangled RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "c++filt failed on the names exported by ${library}")
+  endif()
+  string(REGEX REPLACE "([^\n]+)" "0 T \\1" listing "${demangled}")
+  set(${result} "${listing}" PARENT_SCOPE)
+endfunction()
+
+if(LIBRARY MATCHES "\\.dll$")
+  dllexports(${LIBRARY} listing)
+else()
+  find_program(NM nm)
+  if(NOT NM)
+    message(FATAL_ERROR "nm not found: cannot list the exported symbols")
+  endif()
+  execute_process(COMMAND ${NM} -D -C --defined-only ${LIBRARY}
+                  OUTPUT_VARIABLE listing ERROR_VARIABLE problem RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}: ${problem}")
+  endif()
 endif()
 
 set(classes "interpreter|variable|variables|parameters|stack|allocater")

@@ -12,7 +12,7 @@ foreach(case ${VESK_LIMIT_CASES} ${VESK_STRESS_CASES})
   add_test(NAME limits/${case}
            COMMAND ${CMAKE_COMMAND} -DVESK=$<TARGET_FILE:vesk>
                    -DWORKDIR=${CMAKE_CURRENT_BINARY_DIR}/limits/${case} -DCASE=${case}
-                   -P ${CMAKE_CURRENT_SOURCE_DIR}/runlimit.cmake)
+                   ${VESK_RUNNER_TARGET} -P ${CMAKE_CURRENT_SOURCE_DIR}/runlimit.cmake)
   set_tests_properties(limits/${case} PROPERTIES TIMEOUT 600 LABELS limits)
 endforeach()
 foreach(case ${VESK_STRESS_CASES})

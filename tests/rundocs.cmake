@@ -9,8 +9,10 @@
 # the output block, standard error must equal it; otherwise standard error must be empty.
 # Each example runs in a fresh folder that holds the ```vk blocks "; file: NAME.vk" written
 # since the example before it (and, for programs, the extension modules in MODULES).
+# Either mode takes -DEMULATOR=<wine> -DWINDOWS=1 for the Windows programs of a cross build.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/rundocs-blocks.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
 
 get_filename_component(docname "${DOC}" NAME)
 docs_blocks("${DOC}" block)
@@ -119,8 +121,9 @@ if(DEFINED PROGRAM)
       file(COPY ${modules} DESTINATION "${folder}")
     endif()
   endif()
-  execute_process(COMMAND "${PROGRAM}" WORKING_DIRECTORY "${folder}" OUTPUT_VARIABLE out
+  execute_process(COMMAND ${EMULATOR} "${PROGRAM}" WORKING_DIRECTORY "${folder}" OUTPUT_VARIABLE out
                   ERROR_VARIABLE err RESULT_VARIABLE status INPUT_FILE /dev/null TIMEOUT 60)
+  vesk_plainlines(out err)
   docs_compare("${where}" "${out}" "${err}")
   if(failures GREATER 0)
     message(FATAL_ERROR "${where}: exit status ${status}")
@@ -157,8 +160,9 @@ foreach(i RANGE 0 ${lastblock})
   docs_prepare("${folder}" "${helpers}")
   set(helpers "")
   file(WRITE "${folder}/${scriptname}" "${block_${i}_body}")
-  execute_process(COMMAND "${VESK}" "${scriptname}" WORKING_DIRECTORY "${folder}"
+  execute_process(COMMAND ${EMULATOR} "${VESK}" "${scriptname}" WORKING_DIRECTORY "${folder}"
                   OUTPUT_VARIABLE out ERROR_VARIABLE err INPUT_FILE /dev/null TIMEOUT 60)
+  vesk_plainlines(out err)
   docs_compare("${where}" "${out}" "${err}")
   math(EXPR examples "${examples} + 1")
 endforeach()

@@ -1,21 +1,36 @@
 # Runs one golden script (see golden.cmake) and compares output, diagnostics and exit status.
-# Called as: cmake -DVESK=<vesk> -DFOLDER=<folder> -DNAME=<name> -P rungolden.cmake
+# Called as: cmake -DVESK=<vesk> -DFOLDER=<folder> -DNAME=<name> [-DEMULATOR=<wine> -DWINDOWS=1]
+#           -P rungolden.cmake
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
 set(base ${FOLDER}/${NAME})
 if(EXISTS ${base}.args)
   file(STRINGS ${base}.args arguments)
   # @FOLDER@ stands for the script's folder as an absolute path (for file-system tests that
-  # need one, since deletefolder makes "/" the current directory).
+  # need one, since deletefolder makes "/" the current directory); @SEP@ for the separator
+  # with which the engine joins paths, so that scripts can compare the paths it composes.
   string(REPLACE "@FOLDER@" "${FOLDER}" arguments "${arguments}")
 else()
   set(arguments ${NAME}.vk)
 endif()
-execute_process(COMMAND ${VESK} ${arguments}
-                WORKING_DIRECTORY ${FOLDER}
-                OUTPUT_VARIABLE actual_out
-                ERROR_VARIABLE actual_err
-                RESULT_VARIABLE actual_status
-                INPUT_FILE /dev/null)
+set(separator /)
+if(WINDOWS)
+  set(separator "\\")
+endif()
+# Each argument is quoted whole: a list element ending in '\' would swallow the ';' after it.
+set(quoted "")
+foreach(argument IN LISTS arguments)
+  string(REPLACE "@SEP@" "${separator}" argument "${argument}")
+  string(APPEND quoted " [==[${argument}]==]")
+endforeach()
+cmake_language(EVAL CODE "
+  execute_process(COMMAND \${EMULATOR} \${VESK} ${quoted}
+                  WORKING_DIRECTORY \${FOLDER}
+                  OUTPUT_VARIABLE actual_out
+                  ERROR_VARIABLE actual_err
+                  RESULT_VARIABLE actual_status
+                  INPUT_FILE /dev/null)")
+vesk_plainlines(actual_out actual_err)
 
 set(expected_err "")
 set(expected_status 0)
@@ -25,6 +40,18 @@ if(EXISTS ${base}.err)
 endif()
 if(EXISTS ${base}.status)
   file(STRINGS ${base}.status expected_status)
+endif()
+
+# A test labelled `paths` prints paths that the engine composed: on Windows they are joined
+# with '\' where the expected output, written once for every system, has '/'.
+if(WINDOWS AND EXISTS ${base}.labels)
+  file(STRINGS ${base}.labels labels)
+  if("paths" IN_LIST labels)
+    foreach(part out err)
+      string(REPLACE "\\" "/" expected_${part} "${expected_${part}}")
+      string(REPLACE "\\" "/" actual_${part} "${actual_${part}}")
+    endforeach()
+  endif()
 endif()
 
 set(failed FALSE)

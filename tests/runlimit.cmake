@@ -1,8 +1,10 @@
 # Runs one bad-input case of the vesk command on a script too large to keep in the repository:
 # the script is written at test time into WORKDIR, run there, and its output, diagnostics and
 # exit status compared with what the case expects.
-# Called as: cmake -DVESK=<vesk> -DWORKDIR=<folder> -DCASE=<case> -P runlimit.cmake
+# Called as: cmake -DVESK=<vesk> -DWORKDIR=<folder> -DCASE=<case> [-DEMULATOR=<wine> -DWINDOWS=1]
+#           -P runlimit.cmake
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
 
 file(MAKE_DIRECTORY ${WORKDIR})
 set(name ${CASE})
@@ -110,8 +112,9 @@ elseif(CASE STREQUAL "million_lines_error")
 elseif(CASE STREQUAL "help")
   # -h and --help print the same usage text on standard output and succeed.
   file(WRITE ${script} "")
-  execute_process(COMMAND ${VESK} --help WORKING_DIRECTORY ${WORKDIR}
+  execute_process(COMMAND ${EMULATOR} ${VESK} --help WORKING_DIRECTORY ${WORKDIR}
                   OUTPUT_VARIABLE long_out ERROR_VARIABLE long_err RESULT_VARIABLE long_status)
+  vesk_plainlines(long_out long_err)
   if(NOT long_status EQUAL 0 OR NOT long_err STREQUAL "" OR NOT long_out MATCHES "^usage: vesk ")
     message(FATAL_ERROR "vesk --help: status ${long_status}, error '${long_err}', output '${long_out}'")
   endif()
@@ -121,12 +124,13 @@ else()
   message(FATAL_ERROR "unknown case ${CASE}")
 endif()
 
-execute_process(COMMAND ${VESK} ${arguments}
+execute_process(COMMAND ${EMULATOR} ${VESK} ${arguments}
                 WORKING_DIRECTORY ${WORKDIR}
                 OUTPUT_VARIABLE actual_out
                 ERROR_VARIABLE actual_err
                 RESULT_VARIABLE actual_status
                 INPUT_FILE /dev/null)
+vesk_plainlines(actual_out actual_err)
 file(REMOVE ${script})
 
 set(failed FALSE)

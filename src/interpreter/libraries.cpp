@@ -15,7 +15,8 @@ constexpr int maxmodules = 1000;
 typedef scriptfunc (*modulesentry)(int index);
 typedef char const* (*modulenameentry)(scriptfunc func);
 
-// Entry points by their decorated names first, then by the C names of vesk.h's export macros.
+// Entry points by their decorated names first, then (where the platform has them looked for)
+// by the C names of vesk.h's export macros.
 constexpr char const* runnames[] = {
     "?run@@YA_NPAVstack@vesk@@PAVparameters@2@PAVvariables@2@P6AXHPBD@Z@Z", "vesk_run"};
 constexpr char const* modulesnames[] = {
@@ -26,9 +27,8 @@ constexpr char const* modulenamenames[] = {
     "vesk_modulename"};
 
 void* entry(void* library, char const* const (&names)[2]) {
-  for (char const* name : names)
-    if (void* symbol = platform::findsymbol(library, name)) return symbol;
-  return nullptr;
+  if (void* symbol = platform::findsymbol(library, names[0])) return symbol;
+  return platform::cnamedentries ? platform::findsymbol(library, names[1]) : nullptr;
 }
 
 char const* basename(char const* path) {

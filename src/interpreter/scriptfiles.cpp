@@ -29,12 +29,13 @@ char* appendpath(char* at, char* end, char const* text) {
   return at + n;
 }
 
-// Builds "<directory>/<name>.vk" (no separator for an empty directory) into target, at most
-// maxpathlen characters; false when the path would not fit.
+// Builds "<directory>/<name>.vk" ('\\' on Windows; no separator for an empty directory) into
+// target, at most maxpathlen characters; false when the path would not fit.
 bool composepath(char* target, char const* directory, char const* name) {
+  constexpr char separator[] = {platform::pathseparator, '\0'};
   char* end = target + maxpathlen;
   char* at = appendpath(target, end, directory);
-  if (*directory) at = appendpath(at, end, "/");
+  if (*directory) at = appendpath(at, end, separator);
   at = appendpath(appendpath(at, end, name), end, scriptextension);
   if (at == nullptr) return false;
   *at = '\0';

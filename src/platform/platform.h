@@ -20,6 +20,14 @@ constexpr char pathseparator = '/';
 // private; Windows: LoadLibraryA, which adds ".dll" to a file name without extension).
 void* openlibrary(char const* path);               // null when it cannot be loaded
 void* findsymbol(void* library, char const* name); // null when not exported, or no library
+// Whether an extension library's entry points are also looked for under the C names that
+// vesk.h's export macros give them (vesk_run, ...). A Windows DLL exports the decorated names
+// themselves, mapped onto those functions by its .def file.
+#if defined(_WIN32)
+constexpr bool cnamedentries = false;
+#else
+constexpr bool cnamedentries = true;
+#endif
 
 // A worker thread running fn(arg); its result is handed back by jointhread.
 struct thread;

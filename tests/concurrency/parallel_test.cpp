@@ -58,7 +58,7 @@ protected:
   bool run(char const* const* lines, int count) {
     engine.setglobals(&store);
     engine.setlogfunc(countlog);
-    engine.setscriptpath(folder.c_str(), nullptr);
+    engine.setscriptpath(folder.string().c_str(), nullptr);
     engine.add(hostadd, "hostadd");
     engine.addinternalfuncs(nullptr);
     return engine.execute(const_cast<char const**>(lines), count, "stress");

@@ -167,7 +167,7 @@ TEST(registry, NestedScriptsShareTheRegistry) {
   std::filesystem::path folder = std::filesystem::temp_directory_path() / "vesk_calls_registry";
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "usetwo.vk") << "a = two() * 3\n";
-  h.engine.setscriptpath(folder.c_str(), nullptr);
+  h.engine.setscriptpath(folder.string().c_str(), nullptr);
   ASSERT_TRUE(runlines(h.engine, {"usetwo"}));
   EXPECT_EQ(hosttest::globalnumber(h.globals, "a"), 6);
   std::filesystem::remove_all(folder);
@@ -291,7 +291,7 @@ TEST(calllog, ACalledScriptsNameAndLineArePrefixed) {
   std::filesystem::path folder = std::filesystem::temp_directory_path() / "vesk_calls_calllog";
   std::filesystem::create_directories(folder);
   std::ofstream(folder / "inner.vk") << "; calls levels on line 3\n\nlevels\n";
-  h.engine.setscriptpath(folder.c_str(), nullptr);
+  h.engine.setscriptpath(folder.string().c_str(), nullptr);
   ASSERT_TRUE(runlines(h.engine, {"inner", "levels"}, "outer.vk"));
   std::string inner = (folder / "inner.vk").string();
   std::vector<logline> expected = {
@@ -367,7 +367,7 @@ TEST(scriptcalls, AScriptFileOpenedForACallIsClosedOnEveryPath) {
   std::ofstream(folder / "callee.vk") << "x = p\n";
   std::ofstream(folder / "failing.vk") << "throw \"failing\"\n";
   std::ofstream(folder / "itself.vk") << "itself\n";
-  h.engine.setscriptpath(folder.c_str(), nullptr);
+  h.engine.setscriptpath(folder.string().c_str(), nullptr);
   // Enough calls first for the engine to open what it keeps for the whole process (script
   // listings and their change watch are set up only after some hundred lookups).
   ASSERT_TRUE(runlines(h.engine, {"for i = 1 to 1000", "callee p = i", "next"}));

@@ -153,7 +153,8 @@ TEST_F(embedding, AFailedScriptCallLeavesATraceAtLevelZero) {
   std::ofstream(folder + "/failing.vk") << "x = 1\ny = nothere\n";
   interp.setscriptpath(folder.c_str(), nullptr);
   EXPECT_FALSE(run({"a = 1", "failing", "b = 2"}, "caller.vk"));
-  std::string called = folder + "/failing.vk";
+  // Joined as the engine joins a script folder and a name ('\\' on Windows).
+  std::string called = (std::filesystem::path(folder) / "failing.vk").string();
   EXPECT_EQ(received(),
             (loglines{{vesk::logerror, called + "(2): error: unknown element 'nothere'"},
                       {vesk::logerror, called + "(2): error: invalid expression following '='"},

@@ -1,6 +1,7 @@
 // Host tests of extension libraries, loaded by path as a host would load them: a library
 // exporting `run`, libraries exporting `modules` and `modulename`, libraries that cannot be
-// used, and the example extension of the examples folder. The paths come from the build.
+// used, and the example extension of the examples folder. The paths, and the file suffix of
+// the libraries (.so, or .dll on Windows), come from the build.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -73,9 +74,11 @@ TEST(libraries, ModulesAreRegisteredUnderTheirOwnNamesExceptThoseRefused) {
   std::vector<logline> log = takelog();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_TRUE(allerrors(log));
-  EXPECT_TRUE(endswith(log[0].text, ": error: 'print/shapes.so' already defined")) << log[0].text;
-  EXPECT_TRUE(endswith(log[1].text, ": error: 'thisfunctionnameislongerthan31chars/shapes.so' "
-                                    "name longer than 31 characters"))
+  EXPECT_TRUE(endswith(log[0].text, ": error: 'print/shapes" VESK_TEST_SUFFIX "' already defined"))
+      << log[0].text;
+  EXPECT_TRUE(endswith(log[1].text,
+                       ": error: 'thisfunctionnameislongerthan31chars/shapes" VESK_TEST_SUFFIX "' "
+                       "name longer than 31 characters"))
       << log[1].text;
   // The functions after the refused ones are registered too; print stays the built-in.
   ASSERT_TRUE(runlines(h.engine, {"s = square(3)", "c = cube 2", "print s, c"}));
@@ -115,9 +118,13 @@ TEST(libraries, UnusableLibrariesAreReportedByTheirBaseName) {
   ASSERT_EQ(log.size(), 4u);
   EXPECT_TRUE(allerrors(log));
   std::vector<std::string> lines = texts(log);
-  EXPECT_TRUE(endswith(lines[0], ": error: 'nothing.so' contains no functions")) << lines[0];
-  EXPECT_TRUE(endswith(lines[1], ": error: 'nofunctions.so' contains no functions")) << lines[1];
-  EXPECT_TRUE(endswith(lines[2], ": error: 'missing.so' not a valid DLL")) << lines[2];
+  EXPECT_TRUE(endswith(lines[0], ": error: 'nothing" VESK_TEST_SUFFIX "' contains no functions"))
+      << lines[0];
+  EXPECT_TRUE(
+      endswith(lines[1], ": error: 'nofunctions" VESK_TEST_SUFFIX "' contains no functions"))
+      << lines[1];
+  EXPECT_TRUE(endswith(lines[2], ": error: 'missing" VESK_TEST_SUFFIX "' not a valid DLL"))
+      << lines[2];
   EXPECT_TRUE(endswith(lines[3], ": error: 'libraries_test.cpp' not a valid DLL")) << lines[3];
 }
 

@@ -17,7 +17,7 @@ foreach(script ${RESOURCE_SCRIPTS})
   add_test(NAME resources/${name}
            COMMAND ${CMAKE_COMMAND} -DVESK=$<TARGET_FILE:vesk> -DFOLDER=${CMAKE_CURRENT_LIST_DIR}
                    -DNAME=${name} -P ${CMAKE_CURRENT_LIST_DIR}/runbounded.cmake)
-  set_tests_properties(resources/${name} PROPERTIES TIMEOUT 120 LABELS resources)
+  set_tests_properties(resources/${name} PROPERTIES TIMEOUT 120 LABELS "resources;posix")
   if(EXISTS ${base}.pending)
     set_tests_properties(resources/${name} PROPERTIES DISABLED TRUE)
   endif()

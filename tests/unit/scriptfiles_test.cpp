@@ -15,6 +15,13 @@
 
 namespace {
 
+constexpr int textend = 0x1a; // Ctrl-Z
+#if defined(_WIN32)
+constexpr bool windows = true;
+#else
+constexpr bool windows = false;
+#endif
+
 int loggedlines = 0;
 bool nulltext = false;
 
@@ -96,8 +103,9 @@ TEST_F(scriptfiles, CarriageReturnsBeforeLineFeedsAreDropped) {
 }
 
 TEST_F(scriptfiles, ANulEndsTheTextOfItsLineOnly) {
-  write("nul", std::string("x = 1\0x = 99\n\0\0\0\ny = 2\n", 22));
-  EXPECT_TRUE(runfile("nul"));
+  // (Not named "nul", which is the null device on Windows, whatever the extension.)
+  write("nulbytes", std::string("x = 1\0x = 99\n\0\0\0\ny = 2\n", 22));
+  EXPECT_TRUE(runfile("nulbytes"));
   EXPECT_EQ(number("x"), 1.0);
   EXPECT_EQ(number("y"), 2.0);
   EXPECT_EQ(loggedlines, 0);
@@ -128,10 +136,11 @@ TEST_F(scriptfiles, EveryByteValueOnItsOwnLineIsHandled) {
   write("bytes", text);
   runfile("bytes"); // fails at the first stray byte; must not crash
   EXPECT_GT(loggedlines, 0);
-  // Each line in a try block of its own: every byte value is met, and the run goes on.
+  // Each line in a try block of its own: every byte value is met, and the run goes on. Windows
+  // reads scripts in text mode, where Ctrl-Z ends the text (tests/windows shows it).
   std::string guarded;
   for (int b = 0; b < 256; ++b) {
-    if (b == '\n') continue;
+    if (b == '\n' || (b == textend && windows)) continue;
     char c = static_cast<char>(b);
     guarded += "try\nx = \"";
     guarded += c;
