@@ -81,7 +81,7 @@ namespace vesk::platform {
 
 // Opens a regular file for reading as a stream, or null. A name that does not exist costs one
 // system call and no heap allocation (script lookup tries many names that do not exist).
-// Windows opens it in text mode: CR LF reads as LF, and Ctrl-Z ends the text.
+// The bytes are read as they are on every system (the engine drops the CR of CR LF itself).
 FILE* openforreading(char const* path);
 
 } // namespace vesk::platform
