@@ -3,36 +3,15 @@
 // argument 1 runs with the engine's shortcuts, 0 without them, so their gain can be read off.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <vector>
 
+#include "scratchfolder.h"
 #include "values/fastpaths.h"
 #include "vesk.h"
 
 namespace {
 
 constexpr int passes = 10000;
-
-// A scratch folder holding step.vk, removed when the benchmark ends.
-class scriptfolder {
-public:
-  scriptfolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vesk-benchXXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    char* made = mkdtemp(buffer.data());
-    path = made ? made : ".";
-    std::ofstream(path + "/step.vk") << "; adds its parameter to the total\ntotal = total + k\n";
-  }
-  ~scriptfolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  std::string path;
-};
 
 // Runs `lines` once per iteration with the shortcuts as the argument says; passes per item.
 void runlines(benchmark::State& state, std::vector<char const*> lines, char const* folder) {
@@ -48,9 +27,10 @@ void runlines(benchmark::State& state, std::vector<char const*> lines, char cons
 }
 
 void scriptcall(benchmark::State& state) {
-  scriptfolder folder;
+  vesktest::scratchfolder folder;
+  folder.writefile("step.vk", "; adds its parameter to the total\ntotal = total + k\n");
   runlines(state, {"total = 0", "for i = 1 to 10000", "  step k = i", "next"},
-           folder.path.c_str());
+           folder.root.c_str());
 }
 BENCHMARK(scriptcall)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fuzzing.h"
+#include "scratchfolder.h"
 #include "interpreter/errorqueue.h"
 #include "values/fastpaths.h"
 #include "values/storeheap.h"
@@ -48,26 +49,17 @@ char const* const callees[][2] = {
     {"callee2", "if k > 1\n  r = k * 2\nelse\n  r = 0 - k\nend\nfor j = 1 to 2\n  calls = calls + j\nnext\n"},
     {"callee3", "callee1\ncallee2 k = 3\nrepeat\n  k = k - 1\nuntil k < 1\n"}};
 
-// The callees in a fresh folder, removed when the process ends; path "" when none was made.
-struct calleefiles {
+// The callees in a fresh folder, removed when the process ends.
+struct calleefiles : vesktest::scratchfolder {
   calleefiles() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vesk-diffXXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (mkdtemp(name.data()) == nullptr) return;
-    path = name.data();
-    for (auto const& callee : callees) std::ofstream(path + "/" + callee[0] + ".vk") << callee[1];
+    for (auto const& callee : callees) writefile(std::string(callee[0]) + ".vk", callee[1]);
   }
-  ~calleefiles() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  std::string path;
 };
 
+// The callees' folder, "" when none could be made.
 std::string const& calleefolder() {
   static calleefiles const files;
-  return files.path;
+  return files.root;
 }
 
 struct outcome {

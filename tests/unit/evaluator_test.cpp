@@ -7,12 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "scratchfolder.h"
 
 namespace {
 
@@ -75,27 +74,6 @@ protected:
 
   vesk::variables globals;
   vesk::interpreter interp{&globals, capture};
-};
-
-// A folder of scripts for one test, removed afterwards.
-class scriptfolder {
-public:
-  scriptfolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vesk-evalXXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    char* made = mkdtemp(buffer.data());
-    if (made != nullptr) path = made;
-  }
-  ~scriptfolder() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  void write(char const* name, std::string const& text) const {
-    std::ofstream file(path + "/" + name, std::ios::binary);
-    file << text;
-  }
-  std::string path;
 };
 
 // --- evaluate: values and types -----------------------------------------------------------
@@ -234,10 +212,10 @@ TEST_F(engine, AnUnknownNameIsNotAddedToTheStore) {
 }
 
 TEST_F(engine, AScriptCalledWithoutArgumentsLeavesNoValue) {
-  scriptfolder folder;
-  ASSERT_FALSE(folder.path.empty());
-  folder.write("setx.vk", "x = 42\n");
-  interp.setscriptpath(folder.path.c_str(), nullptr);
+  vesktest::scratchfolder folder;
+  ASSERT_TRUE(folder.ready());
+  folder.writefile("setx.vk", "x = 42\n");
+  interp.setscriptpath(folder.root.c_str(), nullptr);
   EXPECT_EQ(interp.evaluate("setx"), nullptr);
   EXPECT_TRUE(captured().empty());
   EXPECT_EQ(number("x"), 42.0);

@@ -5,45 +5,32 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
+#include "scratchfolder.h"
 
 namespace {
 
 class interpreterpool : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vesk-poolXXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    char* made = mkdtemp(buffer.data());
-    ASSERT_NE(made, nullptr);
-    folder = made;
+    ASSERT_TRUE(scratch.ready());
     // Lines where the other script has an "end" or a "next" are plain statements here. (A
     // script's name must not be a variable's: names are scripts before they are variables.)
     // The longest script, so that the others reuse the table of its block matching.
-    std::ofstream(folder + "/parity.vk") << "if k % 2 == 0\n  evens = evens + 1\nelse\n"
-                                            "  odds = odds + 1\nend\n; counts\n; both\n";
-    std::ofstream(folder + "/loops.vk") << "for j = 1 to 3\n  inner = inner + 1\nnext\n"
-                                           "repeat\n  k = k - 1\nuntil k <= 0\nparity k = 2\n";
+    scratch.writefile("parity.vk", "if k % 2 == 0\n  evens = evens + 1\nelse\n"
+                                   "  odds = odds + 1\nend\n; counts\n; both\n");
+    scratch.writefile("loops.vk", "for j = 1 to 3\n  inner = inner + 1\nnext\n"
+                                  "repeat\n  k = k - 1\nuntil k <= 0\nparity k = 2\n");
     // Its "else" and "end" are one line further down than in parity.vk.
-    std::ofstream(folder + "/twice.vk") << "if 0\n  inner = inner - 1000\n  inner = inner - 1000\n"
-                                           "else\n  inner = inner + 20\nend\n";
-    engine.setscriptpath(folder.c_str(), nullptr);
+    scratch.writefile("twice.vk", "if 0\n  inner = inner - 1000\n  inner = inner - 1000\n"
+                                  "else\n  inner = inner + 20\nend\n");
+    engine.setscriptpath(scratch.root.c_str(), nullptr);
   }
-  void TearDown() override {
-    store.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
+  void TearDown() override { store.reset(); }
   double number(char const* name) {
     vesk::variable* v = store.find(name);
     return v != nullptr && v->isnumber() ? v->number() : -1;
   }
-  std::string folder;
+  vesktest::scratchfolder scratch;
   vesk::variables store;
   vesk::interpreter engine{&store, nullptr};
 };

@@ -7,45 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
+#include "scratchfolder.h"
 
 namespace platformtest {
 
-class scratchfolder {
-public:
-  scratchfolder() {
-    namespace fs = std::filesystem;
-    std::string pattern = (fs::temp_directory_path() / "vesk-platform-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (mkdtemp(name.data()) != nullptr) root = name.data();
-  }
-  ~scratchfolder() {
-    std::error_code ignored;
-    if (!root.empty()) std::filesystem::remove_all(root, ignored);
-  }
-  scratchfolder(scratchfolder const&) = delete;
-  scratchfolder& operator=(scratchfolder const&) = delete;
-
-  bool ready() const { return !root.empty(); }
-  std::string path(std::string const& name) const { return root + "/" + name; }
-  void writefile(std::string const& name, std::string const& text = "x") const {
-    std::ofstream(path(name)) << text;
-  }
-  bool exists(std::string const& name) const {
-    return std::filesystem::exists(std::filesystem::symlink_status(path(name)));
-  }
-  bool isfolder(std::string const& name) const { return std::filesystem::is_directory(path(name)); }
-
-  std::string root;
-};
+using vesktest::scratchfolder;
 
 class platformfiles : public ::testing::Test {
 protected:

@@ -6,12 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
-#include <vector>
+
+#include "scratchfolder.h"
 
 namespace {
 
@@ -34,24 +32,16 @@ protected:
   void SetUp() override {
     loggedlines = 0;
     nulltext = false;
-    std::string pattern = (std::filesystem::temp_directory_path() / "vesk-filesXXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    char* made = mkdtemp(buffer.data());
-    ASSERT_NE(made, nullptr);
-    folder = made;
-    interp.setscriptpath(folder.c_str(), nullptr);
+    ASSERT_TRUE(folder.ready());
+    interp.setscriptpath(folder.root.c_str(), nullptr);
   }
   void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
     release(globals);
     EXPECT_FALSE(nulltext);
   }
 
   void write(std::string const& name, std::string const& bytes) {
-    std::ofstream file(folder + "/" + name + ".vk", std::ios::binary);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    folder.writefile(name + ".vk", bytes);
   }
   bool runfile(std::string const& name) {
     vesk::parameters params;
@@ -70,7 +60,7 @@ protected:
     EXPECT_EQ(v->count(), 3);
   }
 
-  std::string folder;
+  vesktest::scratchfolder folder;
   vesk::variables globals;
   vesk::interpreter interp{&globals, countlog};
 };

@@ -7,24 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "scratchfolder.h"
+
 namespace {
 
 std::string probefolder; // where makeprobe writes probe.vk
-
-std::string tempfolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vesk-memoXXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  char* made = mkdtemp(buffer.data());
-  return made ? made : "";
-}
 
 void writeprobe(std::string const& folder) {
   std::ofstream(folder + "/probe.vk") << "called = called + 1\n";
@@ -61,18 +54,11 @@ bool removestep(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc
 class scriptmemotest : public ::testing::Test {
 protected:
   void SetUp() override {
-    first = tempfolder();
-    second = tempfolder();
-    ASSERT_FALSE(first.empty());
-    ASSERT_FALSE(second.empty());
+    ASSERT_TRUE(firstfolder.ready());
+    ASSERT_TRUE(secondfolder.ready());
     probefolder = first;
   }
-  void TearDown() override {
-    store.reset(); // the host gives back what the runs stored
-    std::error_code ignored;
-    std::filesystem::remove_all(first, ignored);
-    std::filesystem::remove_all(second, ignored);
-  }
+  void TearDown() override { store.reset(); } // the host gives back what the runs stored
   double number(char const* name) {
     vesk::variable* v = store.find(name);
     return v != nullptr && v->isnumber() ? v->number() : -1;
@@ -81,7 +67,8 @@ protected:
     return engine.execute(const_cast<char const**>(lines.data()), static_cast<int>(lines.size()),
                           "memo");
   }
-  std::string first, second;
+  vesktest::scratchfolder firstfolder, secondfolder;
+  std::string const first = firstfolder.root, second = secondfolder.root;
   vesk::variables store;
   vesk::interpreter engine{&store, nullptr};
 };
