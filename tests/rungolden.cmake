@@ -2,6 +2,7 @@
 # Called as: cmake -DVESK=<vesk> -DFOLDER=<folder> -DNAME=<name> [-DEMULATOR=<wine> -DWINDOWS=1]
 #           -P rungolden.cmake
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/expected.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
 set(base ${FOLDER}/${NAME})
 if(EXISTS ${base}.args)
@@ -32,15 +33,7 @@ cmake_language(EVAL CODE "
                   INPUT_FILE /dev/null)")
 vesk_plainlines(actual_out actual_err)
 
-set(expected_err "")
-set(expected_status 0)
-file(READ ${base}.out expected_out)
-if(EXISTS ${base}.err)
-  file(READ ${base}.err expected_err)
-endif()
-if(EXISTS ${base}.status)
-  file(STRINGS ${base}.status expected_status)
-endif()
+vesk_readexpected(${base})
 
 # A test labelled `paths` prints paths that the engine composed: on Windows they are joined
 # with '\' where the expected output, written once for every system, has '/'.
@@ -54,13 +47,4 @@ if(WINDOWS AND EXISTS ${base}.labels)
   endif()
 endif()
 
-set(failed FALSE)
-foreach(part out err status)
-  if(NOT "${actual_${part}}" STREQUAL "${expected_${part}}")
-    message("--- ${part} expected:\n${expected_${part}}\n--- ${part} actual:\n${actual_${part}}")
-    set(failed TRUE)
-  endif()
-endforeach()
-if(failed)
-  message(FATAL_ERROR "golden script ${NAME}.vk: output differs")
-endif()
+vesk_compareexpected("golden script ${NAME}.vk")
