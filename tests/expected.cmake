@@ -18,13 +18,17 @@ macro(vesk_readexpected base)
 endmacro()
 
 # Compares actual_out, actual_err and actual_status with the expectations, shows every part
-# that differs (the actual one cut to 2000 characters) and then fails, naming WHAT.
+# that differs (both cut to 2000 characters) and then fails, naming WHAT. A caller that has
+# found a fault of its own sets `failed` to TRUE beforehand.
 macro(vesk_compareexpected what)
-  set(failed FALSE)
+  if(NOT failed)
+    set(failed FALSE)
+  endif()
   foreach(part out err status)
     if(NOT "${actual_${part}}" STREQUAL "${expected_${part}}")
-      string(SUBSTRING "${actual_${part}}" 0 2000 shown)
-      message("--- ${part} expected:\n${expected_${part}}\n--- ${part} actual:\n${shown}")
+      string(SUBSTRING "${expected_${part}}" 0 2000 want)
+      string(SUBSTRING "${actual_${part}}" 0 2000 got)
+      message("--- ${part} expected:\n${want}\n--- ${part} actual:\n${got}")
       set(failed TRUE)
     endif()
   endforeach()

@@ -4,6 +4,7 @@
 # Called as: cmake -DVESK=<vesk> -DWORKDIR=<folder> -DCASE=<case> [-DEMULATOR=<wine> -DWINDOWS=1]
 #           -P runlimit.cmake
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/expected.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
 
 file(MAKE_DIRECTORY ${WORKDIR})
@@ -143,14 +144,4 @@ if(err_contains)
   endif()
   set(actual_err "")
 endif()
-foreach(part out err status)
-  if(NOT "${actual_${part}}" STREQUAL "${expected_${part}}")
-    string(SUBSTRING "${expected_${part}}" 0 2000 want)
-    string(SUBSTRING "${actual_${part}}" 0 2000 got)
-    message("--- ${part} expected (first 2000 bytes):\n${want}\n--- ${part} actual:\n${got}")
-    set(failed TRUE)
-  endif()
-endforeach()
-if(failed)
-  message(FATAL_ERROR "bad-input case ${CASE}: vesk behaved differently")
-endif()
+vesk_compareexpected("bad-input case ${CASE}")

@@ -51,17 +51,6 @@ TEST_F(platformfiles, movefiledoesnotreplacedanglinglink) {
   EXPECT_TRUE(fs::is_symlink(scratch.path("link")));
 }
 
-TEST(platformdirectory, changetorootfolder) {
-  std::error_code error;
-  fs::path before = fs::current_path(error);
-  ASSERT_FALSE(error);
-  bool changed = vp::changetorootfolder();
-  fs::path after = fs::current_path(error);
-  fs::current_path(before); // restore before any expectation can end the test
-  EXPECT_TRUE(changed);
-  EXPECT_EQ(after, fs::path("/"));
-  EXPECT_EQ(fs::current_path(), before);
-}
 
 volatile std::sig_atomic_t signalled = 0;
 void onsignal(int) {

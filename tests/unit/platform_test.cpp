@@ -167,6 +167,21 @@ TEST_F(platformfiles, relativepathsfollowthecurrentdirectory) {
   EXPECT_TRUE(scratch.isfolder("relative"));
 }
 
+// ---- the current directory
+
+// "/" on POSIX systems; on Windows the root of the current drive (the drive stays).
+TEST(platformdirectory, changetorootfoldermakestherootcurrent) {
+  std::error_code error;
+  fs::path before = fs::current_path(error);
+  ASSERT_FALSE(error);
+  bool changed = vp::changetorootfolder();
+  fs::path after = fs::current_path(error);
+  fs::current_path(before); // restore before any expectation can end the test
+  EXPECT_TRUE(changed);
+  EXPECT_EQ(after, before.root_path());
+  EXPECT_EQ(fs::current_path(), before);
+}
+
 // ---- the worker thread
 
 int answer(void* arg) {

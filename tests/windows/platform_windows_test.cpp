@@ -115,18 +115,6 @@ TEST(windowslibrary, systemlibrarybymodulename) {
   EXPECT_EQ(vp::openlibrary("kernel32.dll"), library); // the same module, loaded once
 }
 
-// ---- the current directory
-
-TEST(windowsdirectory, changetorootfoldermakesthedrivesrootcurrent) {
-  std::error_code error;
-  fs::path before = fs::current_path(error);
-  ASSERT_FALSE(error);
-  bool changed = vp::changetorootfolder();
-  fs::path after = fs::current_path(error);
-  fs::current_path(before); // restore before any expectation can end the test
-  EXPECT_TRUE(changed);
-  EXPECT_EQ(after, before.root_path()); // the drive stays; only its root becomes current
-}
 
 TEST_F(platformfiles, workingfolderidfollowsthecurrentdirectory) {
   std::error_code error;
