@@ -1,16 +1,10 @@
-// fastpaths.cpp - the switch of fastpaths.h, read on hot paths: a relaxed atomic load.
+// fastpaths.cpp - the switch of fastpaths.h.
 #include "fastpaths.h"
-
-#include <atomic>
 
 namespace vesk {
 
-namespace {
-std::atomic<bool> enabled{true};
-}
+std::atomic<bool> fastpathswitch{true};
 
-bool fastpaths() { return enabled.load(std::memory_order_relaxed); }
-
-void setfastpaths(bool on) { enabled.store(on, std::memory_order_relaxed); }
+void setfastpaths(bool on) { fastpathswitch.store(on, std::memory_order_relaxed); }
 
 } // namespace vesk
