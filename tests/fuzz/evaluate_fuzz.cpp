@@ -41,6 +41,7 @@ bool heldback(char const* name) {
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
   std::vector<char> text = fuzzing::terminated(data, size);
   vesk::clearerrors(); // what an earlier input collected must not change this one
+  vesk::setstorelimit(fuzzing::storelimit); // bounds the lists an expression builds, too
   vesk::variables globals;
   {
     vesk::interpreter engine(&globals, fuzzing::sink);
