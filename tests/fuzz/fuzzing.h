@@ -16,9 +16,10 @@ namespace fuzzing {
 
 // The bounds of a fuzzed run: enough statements for loops to run a while, few enough that one
 // input takes milliseconds; stored lists far below the fuzzer's memory limit, and small enough
-// that a loop whose every statement copies a list near the limit (and fails) ends in seconds.
+// that a loop whose every statement copies a list near the limit (and fails) ends in about two
+// seconds under the sanitizers (the limit times the statements bounds an input's work).
 constexpr long long statementlimit = 10000;
-constexpr unsigned long long storelimit = 1ull << 20;
+constexpr unsigned long long storelimit = 256ull << 10;
 
 // Stops the run as a finding when a property of the engine does not hold.
 inline void check(bool holds, char const* property) {
