@@ -19,6 +19,7 @@ void deletefamily(family* shared) {
   if (shared == nullptr) return;
   releaseburied(shared);
   free(shared->graveyard);
+  while (shared->sparecount > 0) delete shared->spares[--shared->sparecount];
   delete shared;
 }
 

@@ -27,6 +27,11 @@ struct family {
   int buried = 0;
   int capacity = 0;
   recycler parameterstorage; // the parameter lists of calls, taken under the lock
+  // Nested interpreters kept for reuse (see interpreterpool.cpp), taken and given back under
+  // the lock or while no other thread of the family runs; released with the family.
+  static constexpr int keptnested = 8;
+  interpreter* spares[keptnested] = {};
+  int sparecount = 0;
 };
 
 family* newfamily();

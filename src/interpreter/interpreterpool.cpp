@@ -1,10 +1,13 @@
-// interpreterpool.cpp - nested interpreters kept for reuse, a few per thread: a script call or
-// a parallel part takes one instead of building a fresh operand stack, arena, temporaries and
-// lookup memory. A kept interpreter is renewed to the state a fresh one has.
+// interpreterpool.cpp - nested interpreters kept for reuse, a few per interpreter family: a
+// script call or a parallel part takes one instead of building a fresh operand stack, arena,
+// temporaries and lookup memory. A kept interpreter is renewed to the state a fresh one has.
+// The family holds them, not the thread: a thread's own storage would have to be released
+// when a parallel block's worker ends, which some systems do under a lock of their loader.
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "family.h"
 #include "frontend/temporaries.h"
 #include "internal.h"
 #include "listset.h"
@@ -12,27 +15,11 @@
 
 namespace vesk {
 
-namespace {
-
-constexpr int keptperthread = 8;
-
-struct sparepool {
-  interpreter* kept[keptperthread] = {};
-  int count = 0;
-  ~sparepool() {
-    while (count > 0) delete kept[--count];
-  }
-};
-
-thread_local sparepool spares;
-
-} // namespace
-
 // A nested interpreter sharing store, registry, log function, script directories and family.
 interpreter* interpreter::nest(bool outer) {
   interpreter* nested = nullptr;
-  if (spares.count > 0 && fastpaths()) {
-    nested = spares.kept[--spares.count];
+  if (shared != nullptr && shared->sparecount > 0 && fastpaths()) {
+    nested = shared->spares[--shared->sparecount];
     nested->renew(funcs, globals, logfunc);
   } else {
     nested = new (std::nothrow) interpreter(funcs, globals, logfunc);
@@ -50,8 +37,10 @@ interpreter* interpreter::nest(bool outer) {
 // Ends the use of a nested interpreter made by nest, keeping it for the next when there is room.
 void interpreter::retire(interpreter* nested) {
   if (nested == nullptr) return;
-  if (spares.count < keptperthread && fastpaths() && nested->temps != nullptr)
-    spares.kept[spares.count++] = nested;
+  family* shared = nested->shared;
+  if (shared != nullptr && shared->sparecount < family::keptnested && fastpaths() &&
+      nested->temps != nullptr)
+    shared->spares[shared->sparecount++] = nested;
   else
     delete nested;
 }
