@@ -27,6 +27,7 @@ class parameters;
 class stack;
 class interpreter;
 class symbolizer;
+class tokenlines;
 struct ctrlitem;
 struct family;
 struct token;
@@ -353,7 +354,8 @@ private:
   bool noscript(char const* name);
   void renew(void* registry, variables* store, vesk::logfunc log);
   static void retire(interpreter* nested);
-  bool run(char const** lines, int count, char const* name);
+  bool run(char const** lines, int count, char const* name, tokenlines* recorded);
+  symbolizer linetokens(int index, bool pass);
   interpreter* nest(bool outer);
   void restoreoverlay();
   static int runpart(void* job);
@@ -427,6 +429,7 @@ private:
   temporaries* temps; // lists of the current statement: the stack's arena, then the heap
   listset* created;   // lists a nested run stored itself, which it may give back at once
   scriptmemo* absentscripts; // names found to be no script file, null until the first
+  tokenlines* runtokens;     // the recorded tokens of the running lines, or null
 };
 
 // Bytes that the lists scripts store may take at once, in the whole process (0 restores the

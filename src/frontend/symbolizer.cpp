@@ -86,17 +86,74 @@ void setchar(token& t, int c) {
 } // namespace
 
 symbolizer::symbolizer(char const* text, int optionbits)
-    : pushedcount(0), position(text), endposition(nullptr), doublequote('"'), singlequote('\''),
-      options(optionbits == -1 ? defaultoptions : optionbits) {}
+    : pushedcount(0), replay(nullptr), position(text), endposition(nullptr), doublequote('"'),
+      singlequote('\''), options(optionbits == -1 ? defaultoptions : optionbits) {}
+
+symbolizer::symbolizer(unsigned char const* recording)
+    : pushedcount(0), replay(recording), position(nullptr), endposition(nullptr),
+      doublequote('"'), singlequote('\''), options(0) {}
+
+// A recording holds each token as its type, the length of its payload and the payload: the
+// value's bytes for numbers, else the text without its NUL. The endtoken comes last.
+namespace {
+
+std::size_t payloadsize(token const& t) {
+  if (t.type == integertoken) return sizeof t.integer;
+  if (t.type == realtoken) return sizeof t.real;
+  return std::strlen(t.text);
+}
+
+} // namespace
+
+std::size_t symbolizer::recordsize(char const* text, int optionbits) {
+  symbolizer tokens(text, optionbits);
+  token t;
+  std::size_t size = 0;
+  do {
+    tokens.readtoken(t);
+    size += 2 + payloadsize(t);
+  } while (t.type != endtoken);
+  return size;
+}
+
+void symbolizer::record(char const* text, int optionbits, unsigned char* recording) {
+  symbolizer tokens(text, optionbits);
+  token t;
+  do {
+    tokens.readtoken(t);
+    std::size_t size = payloadsize(t);
+    recording[0] = static_cast<unsigned char>(t.type);
+    recording[1] = static_cast<unsigned char>(size);
+    std::memcpy(recording + 2, t.text, size);
+    recording += 2 + size;
+  } while (t.type != endtoken);
+}
+
+// The next token from the recording; at its end the endtoken is delivered again and again,
+// as scanning delivers it at the end of the text.
+tokentype symbolizer::replaytoken(token& t) {
+  unsigned char const* at = replay;
+  t.type = static_cast<tokentype>(at[0]);
+  std::size_t size = at[1];
+  std::memcpy(t.text, at + 2, size);
+  t.text[size] = '\0';
+  if (t.type != endtoken) replay = at + 2 + size;
+  return t.type;
+}
+
+tokentype symbolizer::readtoken(token& t) {
+  if (replay != nullptr) return replaytoken(t);
+  std::memset(&t, 0, sizeof t); // every byte of the caller's record is defined
+  t.type = scantoken(t);
+  return t.type;
+}
 
 tokentype symbolizer::nexttoken(token& t) {
   if (pushedcount > 0) {
     t = pushed[--pushedcount];
     return t.type;
   }
-  std::memset(&t, 0, sizeof t); // every byte of the caller's record is defined
-  t.type = scantoken(t);
-  return t.type;
+  return readtoken(t);
 }
 
 void symbolizer::pushback(token const& t) {
@@ -104,17 +161,19 @@ void symbolizer::pushback(token const& t) {
 }
 
 token const& symbolizer::peektoken() {
-  if (pushedcount == 0) {
-    token& t = pushed[pushedcount++];
-    std::memset(&t, 0, sizeof t);
-    t.type = scantoken(t);
-  }
+  if (pushedcount == 0) readtoken(pushed[pushedcount++]);
   return pushed[pushedcount - 1];
 }
 
 void symbolizer::skiptoken() {
-  if (pushedcount == 0) peektoken();
-  --pushedcount;
+  if (pushedcount > 0) {
+    --pushedcount;
+  } else if (replay != nullptr) {
+    if (replay[0] != endtoken) replay += 2 + replay[1];
+  } else {
+    token scratch;
+    scantoken(scratch);
+  }
 }
 
 // The next byte as 0..255, or -1 at the terminating NUL. The NUL's position is recorded the

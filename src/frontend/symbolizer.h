@@ -1,7 +1,10 @@
 // symbolizer.h - the tokenizer every parser reads through: one token per nexttoken() call
-// from a caller's text read in place, with up to four tokens of look-ahead pushed back.
-// It allocates nothing and reports nothing; malformed input becomes an errortoken.
+// from a caller's text read in place, or replayed from a recording of that text's tokens, with
+// up to four tokens of look-ahead pushed back. It allocates nothing and reports nothing;
+// malformed input becomes an errortoken.
 #pragma once
+
+#include <cstddef>
 
 namespace vesk {
 
@@ -60,6 +63,13 @@ class symbolizer {
 public:
   // `text` is read in place and must outlive the tokenizer; options -1 means defaultoptions.
   symbolizer(char const* text, int options);
+  // Replays the tokens that record() wrote: the same tokens, in the same records, as scanning
+  // the recorded text would deliver (a token's text is defined through its terminating NUL).
+  explicit symbolizer(unsigned char const* recording);
+
+  // The bytes a recording of every token of `text` up to its endtoken takes, and writing it.
+  static std::size_t recordsize(char const* text, int options);
+  static void record(char const* text, int options, unsigned char* recording);
 
   // Delivers the most recently pushed-back token, or scans the next one from the text.
   tokentype nexttoken(token& t);
@@ -82,9 +92,12 @@ private:
   tokentype scannumber(token& t);
   bool scanexponent(int& exponent);
   tokentype scanstring(token& t, int terminator);
+  tokentype readtoken(token& t);
+  tokentype replaytoken(token& t);
 
   int pushedcount;
   token pushed[maxpushback];
+  unsigned char const* replay; // the next recorded token, or null when scanning text
   char const* position;
   char const* endposition;
   char doublequote;

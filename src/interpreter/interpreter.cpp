@@ -40,7 +40,7 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
       ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), targetplain(false), appendtarget(nullptr), exprdepth(0),
       nesting(0), matches(nullptr),
       temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))), created(nullptr),
-      absentscripts(nullptr) {
+      absentscripts(nullptr), runtokens(nullptr) {
   scriptpath1[0] = '\0';
   scriptpath2[0] = '\0';
   scriptname[0] = '\0';
@@ -76,6 +76,7 @@ interpreter& interpreter::operator=(interpreter const& other) {
   temps = other.temps;
   created = other.created;
   absentscripts = other.absentscripts;
+  runtokens = other.runtokens;
   callparams = other.callparams;
   calldepth = other.calldepth;
   shared = other.shared;

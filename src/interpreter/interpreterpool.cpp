@@ -57,6 +57,7 @@ void interpreter::renew(void* registry, variables* store, vesk::logfunc log) {
   globals = store;
   funcs = registry;
   cmds = nullptr;
+  runtokens = nullptr;
   numcmds = 0;
   ctrlstack = nullptr;
   ctrltop = 0;

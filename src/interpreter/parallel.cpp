@@ -51,7 +51,7 @@ void sleepunlocked(stack* opstack, unsigned milliseconds) {
 
 int interpreter::runpart(void* job) {
   auto work = static_cast<threadjob*>(job);
-  return work->part->run(work->lines, work->count, work->scriptname) ? 1 : 0;
+  return work->part->run(work->lines, work->count, work->scriptname, nullptr) ? 1 : 0;
 }
 
 int interpreter::execute_parallel(int a) {
@@ -82,7 +82,7 @@ int interpreter::execute_parallel(int a) {
   threadjob job{second, cmds + t + 1, e - t - 1, scriptname};
   bool held = pause(shared);
   platform::thread* worker = platform::startthread(runpart, &job);
-  first->run(cmds + a + 1, t - a - 1, scriptname);
+  first->run(cmds + a + 1, t - a - 1, scriptname, nullptr);
   if (worker != nullptr)
     platform::jointhread(worker);
   else

@@ -6,10 +6,12 @@
 #include <cstring>
 
 #include "family.h"
+#include "frontend/tokenlines.h"
 #include "frontend/symbolizer.h"
 #include "internal.h"
 #include "scriptmemo.h"
 #include "scriptcache.h"
+#include "values/fastpaths.h"
 #include "values/storeaccess.h"
 
 namespace vesk {
@@ -95,16 +97,21 @@ int interpreter::dispatch(char const* keyword, int index) {
 bool interpreter::execute(char const** lines, int count, char const* name) {
   beginrun();
   callparams = globals ? storeaccess::overlay(*globals) : nullptr;
-  return run(lines, count, name);
+  return run(lines, count, name, nullptr);
 }
 
-bool interpreter::run(char const** lines, int count, char const* name) {
+// Runs `lines`, replaying their tokens from `recorded` (the lines' own table, shared by the
+// runs of one script text) or else from a table of this run.
+bool interpreter::run(char const** lines, int count, char const* name, tokenlines* recorded) {
   copytext(scriptname, name, maxpathlen);
   if (absentscripts != nullptr) absentscripts->lookin(scriptname, scriptpath1, scriptpath2);
   ctrltop = 0;
   ctrlsize = ctrlstacksize;
   ctrlstack = nullptr; // taken when the first block opens: most called scripts open none
   bool ok = false;
+  tokenlines* own = nullptr;
+  if (fastpaths() && lines != nullptr && recorded == nullptr) own = tokenlines::make(count);
+  runtokens = fastpaths() ? (recorded != nullptr ? recorded : own) : nullptr;
   if (lines != nullptr && count >= 0) {
     vesk::logfunc hostlog = logfunc;
     cmds = lines;
@@ -117,6 +124,8 @@ bool interpreter::run(char const** lines, int count, char const* name) {
   }
   free(ctrlstack);
   ctrlstack = nullptr;
+  runtokens = nullptr;
+  tokenlines::release(own);
   endmatches();
   cursymbolizer = nullptr;
   return ok;
@@ -132,7 +141,7 @@ void interpreter::restoreoverlay() {
 bool interpreter::endofrun() {
   while (cmdindex < numcmds) {
     statementlock hold(shared);
-    symbolizer tokens(cmds[cmdindex], standardoptions);
+    symbolizer tokens = linetokens(cmdindex, true);
     token first;
     tokentype type = tokens.nexttoken(first);
     if (type != endtoken && !proceed()) return false;
@@ -165,6 +174,17 @@ bool interpreter::endofrun() {
   return false;
 }
 
+// The tokens of line `index`, replayed when the line has been recorded, else scanned. `pass`
+// tells that this is the line's next pass rather than a second look within one.
+symbolizer interpreter::linetokens(int index, bool pass) {
+  if (runtokens != nullptr && fastpaths()) {
+    unsigned char const* recording =
+        pass ? runtokens->recording(index, cmds[index]) : runtokens->recorded(index);
+    if (recording != nullptr) return symbolizer(recording);
+  }
+  return symbolizer(cmds[index], standardoptions);
+}
+
 // An assignment or expression statement; returns the next line, recoverable, or -1.
 int interpreter::statement(int index) {
   variable* target = deref(true);
@@ -177,7 +197,7 @@ int interpreter::statement(int index) {
   } else if (targetfailed) {
     return recoverable; // deref has reported why; evaluating the line again would repeat it
   }
-  symbolizer fresh(cmds[index], standardoptions);
+  symbolizer fresh = linetokens(index, false);
   cursymbolizer = &fresh;
   resetoperands();
   if (!boolterm()) return recoverable;

@@ -202,7 +202,7 @@ bool interpreter::runtext(scripttext* script, parameters* params, char const* sc
   nested->callparams = params;
   nested->calldepth = calldepth + 1;
   nested->restoreoverlay();
-  bool ok = nested->run(script->lines, script->count, scriptpath);
+  bool ok = nested->run(script->lines, script->count, scriptpath, script->tokens);
   restoreoverlay(); // the caller sees its own parameters again, not none
   retire(nested);
   return ok;

@@ -7,8 +7,10 @@
 #include <mutex>
 #include <new>
 
+#include "frontend/tokenlines.h"
 #include "internal.h"
 #include "scriptcache.h"
+#include "values/fastpaths.h"
 
 namespace vesk {
 
@@ -52,8 +54,10 @@ keptentry* findentry(keptstore& store, char const* path) {
 } // namespace
 
 scripttext* makescripttext(char* text, char const** lines, int count, long bytes) {
-  auto script = new (std::nothrow) scripttext{{1}, text, lines, count, bytes};
+  tokenlines* tokens = fastpaths() ? tokenlines::make(count) : nullptr;
+  auto script = new (std::nothrow) scripttext{{1}, text, lines, count, bytes, tokens};
   if (script != nullptr) return script;
+  tokenlines::release(tokens);
   free(lines);
   free(text);
   return nullptr;
@@ -63,6 +67,7 @@ void usescripttext(scripttext* script) { script->users.fetch_add(1, std::memory_
 
 void releasescripttext(scripttext* script) {
   if (script->users.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  tokenlines::release(script->tokens);
   free(script->lines);
   free(script->text);
   delete script;
