@@ -100,8 +100,11 @@ variable* variable::index(int i) {
 variable* variable::find(char const* path) {
   if (tag != namedlisttype || path == nullptr) return nullptr;
 
-  auto lookuppath = [](variable* list, char const* rest) -> variable* {
+  // A plain name (no '.') is looked up directly in each list: no segment to cut.
+  bool plain = std::strchr(path, '.') == nullptr;
+  auto lookuppath = [plain](variable* list, char const* rest) -> variable* {
     avltree const* index = &headerof(list->value.list)->index;
+    if (plain) return static_cast<variable*>(index->lookup(rest));
     for (;;) {
       char const* dot = std::strchr(rest, '.');
       if (dot == nullptr) return static_cast<variable*>(index->lookup(rest));
