@@ -42,9 +42,7 @@ bool interpreter::setloopvariable(char const* name, variable* value) {
       return false;
     }
   }
-  if (!assign(target, value, owned)) return false;
-  *target = variable(target, nullptr);
-  return true;
+  return assign(target, value, owned); // flags and user data start cleared
 }
 
 int interpreter::startforto(int a, char const* name) {

@@ -252,8 +252,11 @@ int interpreter::execute_assign(int index, variable* target) {
     error("nothing to store (expression did not produce a result)");
     return -1;
   }
-  if (!extended && !assign(target, opstack.top(0), targetowned)) return -1;
-  *target = variable(target, nullptr); // a new value starts without flags and user data
+  // A new value starts without flags and user data: assign clears them, and so does an append.
+  if (extended)
+    *target = variable(target, nullptr);
+  else if (!assign(target, opstack.top(0), targetowned))
+    return -1;
   opstack.pop(1);
   return index + 1;
 }
