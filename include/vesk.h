@@ -259,7 +259,8 @@ public:
   VESK_API variables* store();
   VESK_API int cmdsindex(); // 0-based index of the current (or last) line of the run
 
-  // Runs an array of lines; true when the end was reached with every block closed.
+  // Runs an array of lines, which must stay unchanged until the call returns; true when the
+  // end was reached with every block closed.
   VESK_API bool execute(char const** lines, int count, char const* scriptname);
   // Runs a registered function, or else the script file `name`.vk, with the given parameters.
   VESK_API bool execute(char const* name, parameters* params);
