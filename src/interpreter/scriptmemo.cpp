@@ -1,15 +1,16 @@
-// scriptmemo.cpp - a direct-mapped table of names without a script file: a later name with
-// the same slot replaces an earlier one, names too long for a slot are not remembered.
+// scriptmemo.cpp - a set-associative table of names without a script file: a name goes into
+// its set in place of its own stale entry, else a void one, else the set's ways in turn; names
+// too long for an entry are not remembered.
 #include "scriptmemo.h"
 
 #include <cstring>
 
 namespace vesk {
 
-unsigned scriptmemo::slotof(char const* name) {
+unsigned scriptmemo::hashof(char const* name) {
   unsigned hash = 2166136261u; // FNV-1a
   for (; *name; ++name) hash = (hash ^ static_cast<unsigned char>(*name)) * 16777619u;
-  return hash & (slots - 1);
+  return hash;
 }
 
 void scriptmemo::lookin(char const* scriptname, char const* path1, char const* path2) {
@@ -30,17 +31,32 @@ void scriptmemo::lookin(char const* scriptname, char const* path1, char const* p
 }
 
 bool scriptmemo::absent(char const* name, unsigned long long generation) const {
-  entry const& e = entries[slotof(name)];
-  return e.epoch == epoch && e.generation == generation && strcmp(e.name, name) == 0;
+  unsigned hash = hashof(name);
+  for (entry const& e : entries[hash & (sets - 1)])
+    if (e.hash == hash && e.epoch == epoch && e.generation == generation &&
+        strcmp(e.name, name) == 0)
+      return true;
+  return false;
 }
 
 void scriptmemo::remember(char const* name, unsigned long long generation) {
   size_t length = strlen(name);
   if (length >= namecapacity) return;
-  entry& e = entries[slotof(name)];
-  memcpy(e.name, name, length + 1);
-  e.generation = generation;
-  e.epoch = epoch;
+  unsigned hash = hashof(name);
+  unsigned set = hash & (sets - 1);
+  entry* slot = nullptr;
+  for (entry& e : entries[set])
+    if (e.hash == hash && strcmp(e.name, name) == 0) slot = &e;
+  for (entry& e : entries[set])
+    if (slot == nullptr && (e.epoch != epoch || e.generation != generation)) slot = &e;
+  if (slot == nullptr) {
+    slot = &entries[set][victim[set]];
+    victim[set] = static_cast<unsigned char>((victim[set] + 1) % ways);
+  }
+  memcpy(slot->name, name, length + 1);
+  slot->hash = hash;
+  slot->generation = generation;
+  slot->epoch = epoch;
 }
 
 } // namespace vesk

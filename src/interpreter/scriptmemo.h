@@ -18,15 +18,20 @@ public:
   void lookin(char const* scriptname, char const* path1, char const* path2);
 
 private:
-  static constexpr int slots = 128; // a power of two: a slot is the name's hash masked
+  // Four ways per set: names that share a set do not push each other out while there are at
+  // most four of them (a loop's variables often share one by chance).
+  static constexpr int ways = 4;
+  static constexpr int sets = 32; // a power of two: a name's set is its hash masked
   static constexpr int namecapacity = 32;
   struct entry {
     unsigned long long generation;
     unsigned long long epoch; // 0: never filled
+    unsigned hash;
     char name[namecapacity];
   };
-  static unsigned slotof(char const* name);
-  entry entries[slots] = {};
+  static unsigned hashof(char const* name);
+  entry entries[sets][ways] = {};
+  unsigned char victim[sets] = {}; // the way a new name takes next when none is free
   unsigned long long epoch = 1;
   unsigned long long context = 0; // a hash of the folders looked in
 };

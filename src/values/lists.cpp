@@ -120,8 +120,15 @@ variable* variable::find(char const* path) {
     }
   };
 
-  // Most lists have no overlay: the chain below would hold this list alone.
-  if (headerof(value.list)->overlay == nullptr) return lookuppath(this, path);
+  // Most lists have no overlay, and a store most often one (a call's parameters) with none of
+  // its own: the chain below would hold just those.
+  variable* overlay = headerof(value.list)->overlay;
+  if (overlay == nullptr || overlay->tag != namedlisttype || overlay == this)
+    return lookuppath(this, path);
+  if (headerof(overlay->value.list)->overlay == nullptr) {
+    variable* found = lookuppath(overlay, path);
+    return found != nullptr ? found : lookuppath(this, path);
+  }
   variable* chain[maxoverlaychain];
   int length = 0;
   for (variable* list = this;

@@ -313,6 +313,35 @@ TEST_F(namedlist, OverlayAnswersFirst) {
   params.reset();
 }
 
+TEST_F(namedlist, OverlaysAnswerDeepestFirstForNamesAndPaths) {
+  vesk::variables globals;
+  vesk::parameters first;
+  vesk::parameters second;
+  globals.add(1.0, "x");
+  variable* own = globals.add(5.0, "g");
+  variable* inglobals = globals.add(vesk::namedlisttype, "p")->add(1.0, "q");
+  variable* infirst = first.add(2.0, "x");
+  variable* pathinfirst = first.add(vesk::namedlisttype, "p")->add(2.0, "q");
+  globals.setoverlay(&first); // one overlay
+  EXPECT_EQ(globals.find("x"), infirst);
+  EXPECT_EQ(globals.find("p.q"), pathinfirst);
+  EXPECT_EQ(globals.find("g"), own);
+  EXPECT_EQ(globals.find("p.r"), nullptr);
+  variable* insecond = second.add(3.0, "x");
+  first.setoverlay(&second); // two overlays: the deepest answers first
+  EXPECT_EQ(globals.find("x"), insecond);
+  EXPECT_EQ(globals.find("p.q"), pathinfirst);
+  EXPECT_EQ(globals.find("g"), own);
+  first.setoverlay(nullptr);
+  globals.setoverlay(nullptr);
+  EXPECT_EQ(globals.find("p.q"), inglobals);
+  for (vesk::variable* list : {static_cast<variable*>(&globals), static_cast<variable*>(&first)})
+    list->find("p")->reset();
+  globals.reset();
+  first.reset();
+  second.reset();
+}
+
 TEST_F(namedlist, OverlayLoopsEnd) {
   vesk::parameters a;
   vesk::parameters b;

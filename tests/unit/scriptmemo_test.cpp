@@ -9,10 +9,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "interpreter/scriptmemo.h"
 #include "scratchfolder.h"
 
 namespace {
@@ -108,6 +110,36 @@ TEST_F(scriptmemotest, AKeptScriptIsNotCalledOnceItsFileIsGone) {
                    "removestep()", "last = step"}));
   EXPECT_EQ(number("total"), 400);
   EXPECT_EQ(number("last"), -1); // the name is a variable again
+}
+
+// The table itself: answers hold per name, and names that share a place do not push each other
+// out ("j" and "total" once did, so that a loop using both looked on the disk on every pass).
+TEST(scriptmemotable, NamesOfOneLoopAreRememberedTogether) {
+  auto memo = std::make_unique<vesk::scriptmemo>();
+  char const* const names[] = {"i", "j", "hits", "total", "n", "x", "p", "k"};
+  for (char const* name : names) memo->remember(name, 5);
+  for (int pass = 0; pass < 3; ++pass)
+    for (char const* name : names) EXPECT_TRUE(memo->absent(name, 5)) << name;
+  EXPECT_FALSE(memo->absent("other", 5));
+  EXPECT_FALSE(memo->absent("j", 6)) << "the listings changed since";
+  memo->forget();
+  EXPECT_FALSE(memo->absent("j", 5)) << "forgotten";
+}
+
+TEST(scriptmemotable, ManyNamesKeepTheLatestAndLongNamesAreNotKept) {
+  auto memo = std::make_unique<vesk::scriptmemo>();
+  for (int i = 0; i < 1000; ++i) {
+    std::string name = "v" + std::to_string(i);
+    memo->remember(name.c_str(), 1);
+    ASSERT_TRUE(memo->absent(name.c_str(), 1)) << name;
+  }
+  std::string longname(40, 'a');
+  memo->remember(longname.c_str(), 1);
+  EXPECT_FALSE(memo->absent(longname.c_str(), 1));
+  memo->remember("again", 1);
+  memo->remember("again", 2); // the same name again takes its own entry, now current
+  EXPECT_TRUE(memo->absent("again", 2));
+  EXPECT_FALSE(memo->absent("again", 1));
 }
 
 } // namespace
