@@ -16,6 +16,12 @@ bool ischar(token const& t, char c) {
   return t.type == chartoken && t.text[0] == c && t.text[1] == '\0';
 }
 
+// Whether the next token starts a selector: "." or "[".
+bool selectorfollows(symbolizer& tokens) {
+  token const& next = tokens.peektoken();
+  return ischar(next, '.') || ischar(next, '[');
+}
+
 } // namespace
 
 // atom -> "{" list | [prefix] ( "(" boolterm ")" | number | string | name [selectors] )
@@ -74,8 +80,7 @@ bool interpreter::operand(token& t) {
 
 // A name: an element chain when "." or "[" follows, else a function, a script or a variable.
 bool interpreter::name(char const* text) {
-  token const& next = cursymbolizer->peektoken();
-  if (ischar(next, '.') || ischar(next, '[')) {
+  if (cursymbolizer->peektype() == chartoken && selectorfollows(*cursymbolizer)) {
     // Values selected on the way are dropped: the chain leaves one operand, its last value.
     int below = opstack.numelements();
     variable* result = nullptr;

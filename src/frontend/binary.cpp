@@ -45,7 +45,7 @@ bool interpreter::boolterm() {
   expressionlevel level(exprdepth);
   if (!comparison()) return false;
   for (;;) {
-    tokentype type = cursymbolizer->peektoken().type;
+    tokentype type = cursymbolizer->peektype();
     if (type != andtoken && type != ortoken) return true;
     cursymbolizer->skiptoken();
     if (!comparison()) return false;
@@ -63,7 +63,7 @@ bool interpreter::boolterm() {
 bool interpreter::comparison() {
   if (!factor()) return false;
   for (;;) {
-    tokentype type = cursymbolizer->peektoken().type;
+    tokentype type = cursymbolizer->peektype();
     if (!comparisontoken(type)) return true;
     cursymbolizer->skiptoken();
     if (!factor()) return false;
@@ -85,7 +85,7 @@ bool interpreter::comparison() {
 bool interpreter::factor() {
   if (!term()) return false;
   for (;;) {
-    tokentype type = cursymbolizer->peektoken().type;
+    tokentype type = cursymbolizer->peektype();
     if (type != plustoken && type != minustoken) return true;
     cursymbolizer->skiptoken();
     if (!term()) return false;
@@ -135,7 +135,7 @@ bool interpreter::appendsinplace() {
   if (target == nullptr || !fastpaths() || exprdepth != 1 || opstack.numelements() != 2 ||
       memcmp(opstack.top(1), target, sizeof(variable)) != 0)
     return false;
-  return cursymbolizer->peektoken().type == endtoken;
+  return cursymbolizer->peektype() == endtoken;
 }
 
 // Appends as appendsinplace allows. When memory runs out the list goes back to what it was
@@ -164,7 +164,7 @@ bool interpreter::appendinplace() {
 bool interpreter::term() {
   if (!atom()) return false;
   for (;;) {
-    tokentype type = cursymbolizer->peektoken().type;
+    tokentype type = cursymbolizer->peektype();
     if (type != multoken && type != divtoken && type != modtoken) return true;
     cursymbolizer->skiptoken();
     if (!atom()) return false;

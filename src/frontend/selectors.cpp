@@ -98,6 +98,7 @@ bool interpreter::selectors(variable* current, char const* firstname, bool onsta
   char lastname[maxtokentext + 1];
   copytext(lastname, firstname, maxtokentext);
   for (;;) {
+    if (cursymbolizer->peektype() != chartoken) break;
     token const& t = cursymbolizer->peektoken();
     bool member = ischar(t, '.');
     if (!member && !ischar(t, '[')) break;
@@ -125,7 +126,7 @@ variable* interpreter::deref(bool create) {
   variable* found = find(first.text);
   if (found == nullptr) {
     if (!create || globals == nullptr) return nullptr;
-    if (cursymbolizer->peektoken().type != assigntoken) return nullptr;
+    if (cursymbolizer->peektype() != assigntoken) return nullptr;
     found = globals->add(undefinedtype, first.text);
     if (found == nullptr) {
       error(msg_memory);

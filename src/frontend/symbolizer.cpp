@@ -86,12 +86,13 @@ void setchar(token& t, int c) {
 } // namespace
 
 symbolizer::symbolizer(char const* text, int optionbits)
-    : pushedcount(0), replay(nullptr), position(text), endposition(nullptr), doublequote('"'),
-      singlequote('\''), options(optionbits == -1 ? defaultoptions : optionbits) {}
+    : pushedcount(0), replay(nullptr), peekedinplace(false), position(text),
+      endposition(nullptr), doublequote('"'), singlequote('\''),
+      options(optionbits == -1 ? defaultoptions : optionbits) {}
 
 symbolizer::symbolizer(unsigned char const* recording)
-    : pushedcount(0), replay(recording), position(nullptr), endposition(nullptr),
-      doublequote('"'), singlequote('\''), options(0) {}
+    : pushedcount(0), replay(recording), peekedinplace(false), position(nullptr),
+      endposition(nullptr), doublequote('"'), singlequote('\''), options(0) {}
 
 // A recording holds each token as its type, the length of its payload and the payload: the
 // value's bytes for numbers, else the text without its NUL. The endtoken comes last.
@@ -133,6 +134,7 @@ void symbolizer::record(char const* text, int optionbits, unsigned char* recordi
 // as scanning delivers it at the end of the text.
 tokentype symbolizer::replaytoken(token& t) {
   unsigned char const* at = replay;
+  peekedinplace = false;
   t.type = static_cast<tokentype>(at[0]);
   std::size_t size = at[1];
   std::memcpy(t.text, at + 2, size);
@@ -157,7 +159,7 @@ tokentype symbolizer::nexttoken(token& t) {
 }
 
 void symbolizer::pushback(token const& t) {
-  if (pushedcount < maxpushback) pushed[pushedcount++] = t;
+  if (pushedcount + (peekedinplace ? 1 : 0) < maxpushback) pushed[pushedcount++] = t;
 }
 
 token const& symbolizer::peektoken() {
@@ -169,6 +171,7 @@ void symbolizer::skiptoken() {
   if (pushedcount > 0) {
     --pushedcount;
   } else if (replay != nullptr) {
+    peekedinplace = false;
     if (replay[0] != endtoken) replay += 2 + replay[1];
   } else {
     token scratch;

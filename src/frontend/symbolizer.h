@@ -78,6 +78,14 @@ public:
   // The token nexttoken would deliver, held for it without a copy: the same as nexttoken
   // followed by pushback. The reference is valid until the tokenizer is used again.
   token const& peektoken();
+  // The type of that token: peektoken().type. A recording is read in place, the token held
+  // there as if it had been pushed back (it takes a place among the four).
+  tokentype peektype() {
+    if (pushedcount > 0) return pushed[pushedcount - 1].type;
+    if (replay == nullptr) return peektoken().type;
+    peekedinplace = true;
+    return static_cast<tokentype>(replay[0]);
+  }
   // Takes the next token and discards it, as nexttoken into a scratch record would.
   void skiptoken();
 
@@ -98,6 +106,7 @@ private:
   int pushedcount;
   token pushed[maxpushback];
   unsigned char const* replay; // the next recorded token, or null when scanning text
+  bool peekedinplace;          // peektype has looked at the next recorded token
   char const* position;
   char const* endposition;
   char doublequote;

@@ -1,5 +1,6 @@
 // tokenlines_test.cpp - recorded tokens: a replaying tokenizer must deliver what scanning the
-// same text delivers, under every mix of taking, peeking, skipping and pushing back; and the
+// same text delivers, under every mix of taking, peeking (at a token or its type), skipping and
+// pushing back; and the
 // table of a run's lines records a line on its second pass, keeps to its budget and shares
 // one recording between threads.
 #include "frontend/symbolizer.h"
@@ -42,7 +43,7 @@ void lockstep(std::string const& text, std::mt19937& random) {
   symbolizer replaying(recording.data());
   std::vector<token> held; // tokens taken and not yet given back, the same for both
   for (size_t step = 0; step < 4 * text.size() + 20; ++step) {
-    switch (random() % 4) {
+    switch (random() % 5) {
     case 0: {
       token a, b;
       std::memset(&b, 0xAA, sizeof b); // stale bytes must not show through
@@ -58,6 +59,9 @@ void lockstep(std::string const& text, std::mt19937& random) {
     case 2:
       scanning.skiptoken();
       replaying.skiptoken();
+      break;
+    case 3:
+      ASSERT_EQ(scanning.peektype(), replaying.peektype()) << text;
       break;
     default:
       if (!held.empty()) {
