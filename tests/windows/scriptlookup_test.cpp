@@ -8,6 +8,7 @@
 #include <string>
 
 #include "interpreter/scriptcache.h"
+#include "scratchfolder.h"
 #include "vesk.h"
 
 namespace {
@@ -16,17 +17,14 @@ namespace fs = std::filesystem;
 
 class scriptlookup : public ::testing::Test {
 protected:
+  // A folder of each test's own: tests run in parallel processes.
   void SetUp() override {
-    folder = fs::temp_directory_path() / "vesk_scriptlookup";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    ASSERT_TRUE(scratch.ready());
+    folder = scratch.root;
     engine.setscriptpath(folder.string().c_str(), nullptr);
     engine.addinternalfuncs(nullptr);
   }
-  void TearDown() override {
-    fs::remove_all(folder);
-    globals.reset();
-  }
+  void TearDown() override { globals.reset(); }
   // Runs one line in a try block; true when the call in it succeeded.
   bool calls(std::string const& line) {
     char const* lines[] = {"try", line.c_str(), "ok = 1", "catch", "ok = 0", "end"};
@@ -35,6 +33,7 @@ protected:
     return ok != nullptr && ok->number() == 1;
   }
 
+  vesktest::scratchfolder scratch;
   fs::path folder;
   vesk::variables globals;
   vesk::interpreter engine{&globals, nullptr};
