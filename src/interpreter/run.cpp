@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "family.h"
-#include "frontend/tokenlines.h"
 #include "frontend/symbolizer.h"
+#include "frontend/tokenlines.h"
 #include "internal.h"
 #include "scriptmemo.h"
 #include "scriptcache.h"

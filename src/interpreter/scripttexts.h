@@ -15,7 +15,8 @@ struct scripttext {
   char const** lines;
   int count;
   long bytes; // of the text
-  tokenlines* tokens; // recorded tokens of the lines, shared by the runs; null without
+  tokenlines* tokens; // recorded tokens of the lines, shared by the runs; null when the
+                      // shortcuts are off or memory is short
 };
 
 // Takes over text and lines (both from malloc) with one user; null, with both released, when
