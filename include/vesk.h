@@ -32,9 +32,11 @@ struct ctrlitem;
 struct family;
 struct token;
 class temporaries;
-class listset;
 class scriptmemo;
 struct scripttext;
+struct threadstate;
+struct callframe;
+struct target;
 
 // Log levels: the first argument of every log function.
 constexpr int logtrace = 0;   // one "script(line)" line per caller after a called script failed
@@ -302,7 +304,7 @@ private:
   void warning(char const* format, char const* text);
 
   bool execute(symbolizer* tokenizer);
-  int execute_assign(int index, variable* target);
+  int execute_assign(int index, target& to);
   int execute_if(int index);
   int execute_else(int index);
   int execute_end(int index);
@@ -337,30 +339,34 @@ private:
   bool factor();
   bool term();
   bool atom();
-  variable* deref(bool create);
+  variable* deref(bool create, target& where);
 
   // Internal helpers of the statement loop, the evaluator and calls.
+  bool begincall();
+  void endcall();
+  void misuse(char const* text);
+  bool refused(char const* scriptname, char const** lines, int count);
   int statement(int index);
   bool recover();
   bool endofrun();
+  bool stopped();
   int dispatch(char const* keyword, int index);
-  bool assign(variable* target, variable* value, bool owned);
-  bool ownedbystore(char const* name);
-  bool createdhere(variable* target);
-  void remembercreated(variable* list);
+  bool assign(target const& to, variable* value);
+  bool locate(char const* name, target& where);
+  bool findtarget(char const* name, target& where);
+  bool targetmoved(target& to, unsigned long long since);
   scripttext* readscript(FILE* file);
-  bool runscript(FILE* file, parameters* params, char const* scriptpath, bool outer);
-  bool runtext(scripttext* script, parameters* params, char const* scriptpath, bool outer);
+  bool runscript(FILE* file, callframe& callee, char const* scriptpath);
+  bool runtext(scripttext* script, callframe& callee, char const* scriptpath);
   scripttext* knownscript(char const* name);
   bool noscript(char const* name);
   void renew(void* registry, variables* store, vesk::logfunc log);
   static void retire(interpreter* nested);
   bool run(char const** lines, int count, char const* name, tokenlines* recorded);
   symbolizer linetokens(int index, bool pass);
-  interpreter* nest(bool outer);
+  interpreter* nest();
   void restoreoverlay();
   static int runpart(void* job);
-  void beginrun();
   bool proceed();
   bool pushvalue(variable* value);
   bool pushnumber(double number);
@@ -371,14 +377,16 @@ private:
   bool listliteral();
   bool name(char const* text);
   bool combine(bool add);
-  bool appendsinplace();
+  bool appendsinplace(variable& left, variable& right);
   bool appendinplace();
   bool concatenate(bool named);
   bool merge(variable* target, variable* source, int depth);
   bool copyinto(variable* target, variable* source);
-  bool selectors(variable* current, char const* firstname, bool onstack, variable** result);
-  bool selectmember(variable** current, char* lastname);
-  bool selectindex(variable** current);
+  bool selectors(target& current, char const* firstname, bool onstack);
+  bool selectmember(target& current, char* lastname, bool onstack);
+  bool selectindex(target& current, bool onstack);
+  variable* selectable(target& current, bool onstack);
+  void select(target& current, variable* list, variable* element);
   bool readarguments(parameters* params, bool parenthesised);
   bool callfunction(scriptfunc func, parameters* params, char const* name, int depth);
   void reportunused(parameters* params, char const* name);
@@ -390,6 +398,7 @@ private:
   bool numeric(char const* invalid, char const* notnumeric, char const* name, double* result);
   bool condition(char const* invalid, char const* notnumeric, bool* result);
   bool setloopvariable(char const* name, variable* value);
+  void retireoperands();
   bool loopname(token& t, char const* what);
   int startforto(int index, char const* name);
   int startforeach(int index);
@@ -410,25 +419,23 @@ private:
   int ctrltop;
   int ctrlsize;
 
-  // Beyond the core members: the parameters this interpreter's statements see laid over the
-  // global store (those of its script's call, or what the host laid there), the depth of script calls that led to it, and the
-  // state it shares with the interpreters nested in it.
-  variable* callparams;
+  // Beyond the core members: the call whose parameters this interpreter's statements see laid
+  // over the global store (its script's call, or what the host laid there), the depth of
+  // script calls that led to it, the thread it runs on, and the state it shares with the
+  // interpreters nested in it.
+  callframe* frame;
   int calldepth;
+  threadstate* thread;
   family* shared;  // state shared with nested interpreters
   bool ownsshared; // this interpreter created `shared` and releases it
-  bool outermost;  // no statement of another interpreter is in progress around this one
-  bool ownsfuncs;    // this interpreter created the registry and releases it
-  bool targetowned;  // the last target read by deref belongs to the store, not to parameters
-  bool targetfailed; // deref reported an error (as opposed to finding no target)
-  bool targetplain;  // the last target read by deref is a variable itself, not an element
+  bool ownsfuncs;  // this interpreter created the registry and releases it
+  variables* marked; // the store this interpreter's family marked as in use for a host's call
   variable* appendtarget; // the stored list that `name = name + list` may extend in place
   int exprdepth;     // expressions being parsed, the statement's own counting as 1
   int nesting;       // operands being parsed in the current expression
   int* matches;      // the matchers' answers in the current run, found once per start line;
                      // a small table stays for the next run
   temporaries* temps; // lists of the current statement: the stack's arena, then the heap
-  listset* created;   // lists a nested run stored itself, which it may give back at once
   scriptmemo* absentscripts; // names found to be no script file, null until the first
   tokenlines* runtokens;     // the recorded tokens of the running lines, or null
 };

@@ -100,6 +100,9 @@ bool sleep(stack* opstack, parameters* params, variables*, logfunc log) {
   if (!validatenumber(duration, log, "parameter for function 'sleep' needs to be numeric"))
     return false;
   duration->processed(true);
+  // Not a finite number: no pause was meant (an infinite one would block the run for good).
+  if (!std::isfinite(duration->number()))
+    return fail(log, "parameter for function 'sleep' needs to be a finite number");
   unsigned milliseconds = sleepduration(duration->number());
   if (opstack != nullptr)
     sleepunlocked(opstack, milliseconds);

@@ -2,15 +2,16 @@
 // first, and throw, which fails with a message of the script's choosing.
 #include "arguments.h"
 #include "builtins.h"
-#include "interpreter/errorqueue.h"
+#include "interpreter/internal.h"
 
 namespace vesk::builtins {
 
-// The slot for the text is pushed first, so that a full stack loses no collected line.
+// The slot for the text is pushed first, so that a full stack loses no collected line. The
+// errors are those of the family of the interpreter whose stack it is given.
 bool getlasterror(stack* opstack, parameters*, variables*, logfunc log) {
   if (!pushresult(opstack, "", "getlasterror", log)) return false;
   char text[errortextlen + 1] = "";
-  takeerror(text);
+  if (errorqueue* errors = collectederrors(opstack)) takeerror(*errors, text);
   *opstack->top(0) = variable(text);
   return true;
 }

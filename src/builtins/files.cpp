@@ -10,6 +10,7 @@
 #include "builtins.h"
 #include "interpreter/internal.h"
 #include "platform/platform.h"
+#include "values/storeaccess.h"
 
 namespace vesk::builtins {
 
@@ -32,6 +33,14 @@ constexpr folderid folderids[] = {
     {"PERSONAL", 5}, {"PROFILE", 40}, {"PROGRAM_FILES", 38},    {"PROGRAMS", 2},
     {"RECENT", 8},   {"STARTUP", 7},  {"WINDOWS", 36},          {"COMMON_APPDATA", 35},
 };
+
+constexpr char msg_cutpath[] = "path longer than 127 characters";
+
+// A path that lost characters on its way (a text keeps 127) names another file or folder: it
+// never reaches the file system.
+bool whole(variable const* path, logfunc log) {
+  return !storeaccess::iscut(*path) || fail(log, msg_cutpath);
+}
 
 folderid const* findfolderid(char const* name) {
   for (folderid const& id : folderids)
@@ -62,7 +71,7 @@ void addentry(void* context, char const* name, bool isfolder) {
 bool enumerate(char const* function, bool folders, stack* opstack, parameters* params,
                logfunc log) {
   variable* folder = firststring(params, log, "folder expected");
-  if (folder == nullptr) return false;
+  if (folder == nullptr || !whole(folder, log)) return false;
   variable* list = pushlist(opstack, function, log);
   if (list == nullptr) return false;
   if (std::strlen(folder->string()) + 2 < pathbuffersize) { // room for the pattern "%s/*"
@@ -70,7 +79,7 @@ bool enumerate(char const* function, bool folders, stack* opstack, parameters* p
     platform::listfolder(folder->string(), addentry, &collect);
   }
   // The list's storage lives until the statement ends; a host calling directly owns it.
-  releaseafterstatement(list);
+  keepforstatement(opstack, *list);
   return true;
 }
 
@@ -117,6 +126,7 @@ bool deletefile(stack*, parameters* params, variables*, logfunc log) {
   arguments args(params);
   for (variable* path = args.firststring(); path != nullptr; path = args.nextstring()) {
     path->processed(true);
+    if (!whole(path, log)) return false;
     if (!platform::deletefile(path->string())) return fail(log, "file could not be deleted");
   }
   return true;
@@ -131,6 +141,7 @@ bool deletefolder(stack* opstack, parameters* params, variables*, logfunc log) {
   arguments args(params);
   for (variable* path = args.firststring(); path != nullptr; path = args.nextstring()) {
     path->processed(true);
+    if (!whole(path, log)) return false;
     if (!removefolder(path->string(), opstack)) return fail(log, "folder could not be deleted");
   }
   return true;
@@ -141,7 +152,7 @@ bool renamefile(stack*, parameters* params, variables*, logfunc log) {
   variable* from = firststring(params, log, "folder expected");
   if (from == nullptr) return false;
   variable* to = namedstring(params, "to", log, "to= missing or not a string value");
-  if (to == nullptr) return false;
+  if (to == nullptr || !whole(from, log) || !whole(to, log)) return false;
   forgetscripts(); // a script file may appear or go under either name
   if (!platform::movefile(from->string(), to->string())) return fail(log, "failed to rename");
   return true;
@@ -149,7 +160,7 @@ bool renamefile(stack*, parameters* params, variables*, logfunc log) {
 
 bool createfolder(stack*, parameters* params, variables*, logfunc log) {
   variable* folder = firststring(params, log, "folder name expected");
-  if (folder == nullptr) return false;
+  if (folder == nullptr || !whole(folder, log)) return false;
   if (!platform::createfolder(folder->string())) return fail(log, "failed to create folder");
   return true;
 }

@@ -96,9 +96,9 @@ bool isdefined(stack* opstack, parameters* params, variables* globals, logfunc l
 
 // delete: removes the variable named by the first argument from the store's own elements.
 // Values of the running statement may share a list's storage with it (print x, delete("x")),
-// so the storage is handed on to be released when the statement ends, and remove() finds an
-// empty record. A host calling delete directly runs no statement: the storage goes at once.
-bool deletevariable(stack*, parameters* params, variables* globals, logfunc log) {
+// so the storage is given back to be released when no statement can hold it, and remove()
+// finds an empty record. A host calling delete directly runs no statement: it goes at once.
+bool deletevariable(stack* opstack, parameters* params, variables* globals, logfunc log) {
   variable* name = arguments(params).first();
   if (name == nullptr) return fail(log, "function takes one parameter");
   if (!name->isstring()) return fail(log, "parameter needs to be a string");
@@ -108,7 +108,7 @@ bool deletevariable(stack*, parameters* params, variables* globals, logfunc log)
   if (target != nullptr && (target->islist() || target->isnamedlist())) {
     variable storage = *target;
     *target = variable();
-    if (!releaseafterstatement(&storage)) releasevalue(&storage);
+    giveback(opstack, storage);
   }
   if (!globals->remove(name->string())) return fail(log, "unknown element");
   return true;

@@ -83,9 +83,10 @@ bool interpreter::name(char const* text) {
   if (cursymbolizer->peektype() == chartoken && selectorfollows(*cursymbolizer)) {
     // Values selected on the way are dropped: the chain leaves one operand, its last value.
     int below = opstack.numelements();
-    variable* result = nullptr;
-    if (!selectors(find(text), text, true, &result)) return false;
-    variable last = *result;
+    target chain;
+    chain.slot = find(text);
+    if (!selectors(chain, text, true)) return false;
+    variable last = *chain.slot;
     opstack.pop(opstack.numelements() - below);
     return pushvalue(&last);
   }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "frontend/symbolizer.h"
+#include "interpreter/family.h"
 #include "interpreter/internal.h"
 #include "values/fastpaths.h"
 #include "values/storeaccess.h"
@@ -113,7 +114,7 @@ bool interpreter::combine(bool add) {
     snprintf(text, sizeof text, "%.0f%s", left->number(), right->string());
   else if (left->isstring() && right->isstring())
     snprintf(text, sizeof text, "%s%s", left->string(), right->string());
-  else if (add && left->islist() && right->islist() && appendsinplace())
+  else if (add && left->type() == right->type() && appendsinplace(*left, *right))
     return appendinplace();
   else if ((left->islist() && right->islist()) || (left->isnamedlist() && right->isnamedlist()))
     return concatenate(left->isnamedlist());
@@ -126,16 +127,44 @@ bool interpreter::combine(bool add) {
   return pushstring(text);
 }
 
-// `l = l + list`, as the whole of an assignment to the stored list l: the right operand's
-// elements are appended to l itself instead of copying l into a new list and that into the
-// store. The value is the same; nothing else can see l between the two, since the "+" is the
-// statement's last operation and l is the left-most operand, unchanged since it was read.
-bool interpreter::appendsinplace() {
+namespace {
+
+// Whether every member of the named list `right` can be appended to `left` as it is: its name
+// is in neither `left` nor before it in `right` (else "+" would join or replace). Dotted names
+// are always added as they are.
+bool newmembers(variable& left, variable& right) {
+  constexpr int checked = 16; // longer right operands take the general way
+  char const* names[checked];
+  int count = 0;
+  variable walker = right;
+  char* name = nullptr;
+  for (variable* e = walker.first(&name); e != nullptr; e = walker.next(&name)) {
+    char const* key = name ? name : "";
+    if (count == checked) return false;
+    if (strchr(key, '.') != nullptr) continue;
+    if (left.find(key) != nullptr) return false;
+    for (int i = 0; i < count; ++i)
+      if (strcmp(names[i], key) == 0) return false;
+    names[count++] = key;
+  }
+  return true;
+}
+
+} // namespace
+
+// `l = l + list` and `n = n + {name = value}`, as the whole of an assignment to the stored
+// list l or named list n: the right operand's elements are appended to the stored list itself
+// instead of copying it into a new list and that into the store, which would make growing a
+// list one element at a time quadratic. The value is the same; nothing else can see the list
+// between the two, since the "+" is the statement's last operation and the list is the
+// left-most operand, unchanged since it was read.
+bool interpreter::appendsinplace(variable& left, variable& right) {
   variable* target = appendtarget;
   if (target == nullptr || !fastpaths() || exprdepth != 1 || opstack.numelements() != 2 ||
-      memcmp(opstack.top(1), target, sizeof(variable)) != 0)
+      !storeaccess::samelist(left, *target))
     return false;
-  return cursymbolizer->peektype() == endtoken;
+  if (cursymbolizer->peektype() != endtoken) return false;
+  return left.islist() || (left.isnamedlist() && newmembers(left, right));
 }
 
 // Appends as appendsinplace allows. When memory runs out the list goes back to what it was
@@ -143,12 +172,16 @@ bool interpreter::appendsinplace() {
 // the store is; appendtarget is cleared to tell execute_assign so.
 bool interpreter::appendinplace() {
   variable* target = appendtarget;
+  bool named = target->isnamedlist();
   int before = target->count();
   variable walker = *opstack.top(0);
-  for (variable* e = walker.first(); e != nullptr; e = walker.next()) {
+  char* name = nullptr;
+  for (variable* e = named ? walker.first(&name) : walker.first(); e != nullptr;
+       e = named ? walker.next(&name) : walker.next()) {
     variable copy;
-    bool copied = storedcopy(e, &copy);
-    if (copied && target->add(&copy) != nullptr) continue;
+    bool copied = storedcopy(e, &copy, shared->clock);
+    if (copied && (named ? target->add(&copy, name ? name : "") : target->add(&copy)) != nullptr)
+      continue;
     if (copied) releasevalue(&copy);
     for (int i = before, n = target->count(); i < n; ++i) releasevalue(target->index(i));
     storeaccess::truncate(*target, before);

@@ -5,7 +5,6 @@
 
 #include "interpreter/internal.h"
 #include "frontend/temporaries.h"
-#include "values/stackaccess.h"
 
 namespace vesk {
 
@@ -31,21 +30,20 @@ bool interpreter::pushstring(char const* text) {
 // statement; it lives until the operands are next reset. Null (after a message) when the
 // statement has used up what it may take.
 variable* interpreter::newlist(vartype type) {
-  allocater* storage = temps;
-  if (storage == nullptr) storage = stackaccess::arena(opstack);
-  void* memory =
-      storage ? storage->alloc(sizeof(variable), type == listtype ? "list" : "namedlist") : nullptr;
+  void* memory = temps->alloc(sizeof(variable), type == listtype ? "list" : "namedlist");
   if (memory == nullptr) {
     error(msg_arenafull);
     return nullptr;
   }
-  return new (memory) variable(type, storage);
+  return new (memory) variable(type, temps);
 }
 
-// Empties the operand stack and gives back every temporary list of the last statement.
+// Empties the operand stack and gives back every temporary list of the last statement, with
+// what was stored into them.
 void interpreter::resetoperands() {
   opstack.reset();
-  if (temps != nullptr) temps->reset();
+  retireoperands();
+  temps->reset();
 }
 
 } // namespace vesk

@@ -7,6 +7,7 @@
 
 #include "frontend/symbolizer.h"
 #include "interpreter/internal.h"
+#include "values/storeaccess.h"
 
 namespace vesk {
 
@@ -25,10 +26,27 @@ int truncate32(double value) {
 
 } // namespace
 
+// The value a selector applies to: the current one, or the variable a text names. A text
+// names a variable wherever it is, so the target's kind follows it there.
+variable* interpreter::selectable(target& current, bool onstack) {
+  variable* value = current.slot;
+  if (value == nullptr || !value->isstring()) return value;
+  char name[maxtextlen + 1];
+  copytext(name, value->string(), maxtextlen);
+  if (onstack) return find(name);
+  return locate(name, current) ? current.slot : nullptr;
+}
+
+// The element `element` of the list `list` becomes the current target.
+void interpreter::select(target& current, variable* list, variable* element) {
+  current.kind = elementkind(*list);
+  current.container = list;
+  current.slot = element;
+}
+
 // "." member: the current value (a named list, or a text naming one) and a member name.
-bool interpreter::selectmember(variable** current, char* lastname) {
-  variable* value = *current;
-  if (value != nullptr && value->isstring()) value = find(value->string());
+bool interpreter::selectmember(target& current, char* lastname, bool onstack) {
+  variable* value = selectable(current, onstack);
   if (value == nullptr) {
     error("element '%s' (before '.') unknown", lastname);
     return false;
@@ -43,19 +61,19 @@ bool interpreter::selectmember(variable** current, char* lastname) {
     error("string oder name erwartet (nach '.')");
     return false;
   }
-  *current = value->find(member.text);
-  if (*current == nullptr) {
+  located at = vesk::locate(value, member.text);
+  if (at.value == nullptr) {
     error("unbekanntes element (nach '.')");
     return false;
   }
+  select(current, at.container, at.value);
   copytext(lastname, member.text, maxtokentext);
   return true;
 }
 
 // "[" index "]": the current value (a list or named list, or a text naming one) and a position.
-bool interpreter::selectindex(variable** current) {
-  variable* value = *current;
-  if (value != nullptr && value->isstring()) value = find(value->string());
+bool interpreter::selectindex(target& current, bool onstack) {
+  variable* value = selectable(current, onstack);
   if (value == nullptr) {
     error("element before '[' unknown");
     return false;
@@ -83,7 +101,7 @@ bool interpreter::selectindex(variable** current) {
     error(text);
     return false;
   }
-  *current = value->index(i);
+  select(current, value, value->index(i));
   token close;
   cursymbolizer->nexttoken(close);
   if (ischar(close, ']')) return true;
@@ -93,8 +111,7 @@ bool interpreter::selectindex(variable** current) {
 
 // Applies selectors while "." or "[" follows. On the stack (operands), each selected value is
 // pushed and the next step starts from that copy; otherwise the elements themselves are used.
-bool interpreter::selectors(variable* current, char const* firstname, bool onstack,
-                            variable** result) {
+bool interpreter::selectors(target& current, char const* firstname, bool onstack) {
   char lastname[maxtokentext + 1];
   copytext(lastname, firstname, maxtokentext);
   for (;;) {
@@ -103,48 +120,38 @@ bool interpreter::selectors(variable* current, char const* firstname, bool onsta
     bool member = ischar(t, '.');
     if (!member && !ischar(t, '[')) break;
     cursymbolizer->skiptoken();
-    if (!(member ? selectmember(&current, lastname) : selectindex(&current))) return false;
+    if (!(member ? selectmember(current, lastname, onstack) : selectindex(current, onstack)))
+      return false;
     if (onstack) {
-      if (!pushvalue(current)) return false;
-      current = opstack.top(0);
+      if (!pushvalue(current.slot)) return false;
+      current.slot = opstack.top(0);
     }
   }
-  *result = current;
   return true;
 }
 
 // deref -> (name | string | quoted) selectors; the assignment target, or null. A first name
 // that the store lacks is created only when "=" follows, so that a statement that is not an
 // assignment leaves the store as it found it.
-variable* interpreter::deref(bool create) {
-  targetfailed = false;
-  targetowned = false;
-  targetplain = false;
+variable* interpreter::deref(bool create, target& where) {
+  where = target{};
   token first;
   tokentype type = cursymbolizer->nexttoken(first);
   if (type != nametoken && type != stringtoken && type != quotedtoken) return nullptr;
-  variable* found = find(first.text);
-  if (found == nullptr) {
+  copytext(where.name, first.text, maxtokentext);
+  if (!locate(first.text, where)) {
     if (!create || globals == nullptr) return nullptr;
     if (cursymbolizer->peektype() != assigntoken) return nullptr;
-    found = globals->add(undefinedtype, first.text);
-    if (found == nullptr) {
-      error(msg_memory);
-      targetfailed = true;
-      return nullptr;
-    }
-    targetowned = true;
-    targetplain = true;
-    return found;
+    where.plain = true;
+    return findtarget(first.text, where) ? where.slot : nullptr;
   }
-  targetowned = ownedbystore(first.text);
-  variable* result = nullptr;
-  if (!selectors(found, first.text, false, &result)) {
-    targetfailed = true;
+  variable* found = where.slot;
+  if (!selectors(where, first.text, false)) {
+    where.failed = true;
     return nullptr;
   }
-  targetplain = result == found;
-  return result;
+  where.plain = where.slot == found;
+  return where.slot;
 }
 
 } // namespace vesk

@@ -32,6 +32,23 @@ void* temporaries::alloc(unsigned size, char const* tag) {
   return reinterpret_cast<char*>(header) + headersize;
 }
 
+temporaries::~temporaries() {
+  reset();
+  ::free(adoptions);
+}
+
+bool temporaries::adopt(variable const& value) {
+  if (adopted == adoptcapacity) {
+    int larger = adoptcapacity ? adoptcapacity * 2 : 8;
+    void* grown = realloc(adoptions, sizeof(variable) * static_cast<std::size_t>(larger));
+    if (grown == nullptr) return false;
+    adoptions = static_cast<variable*>(grown);
+    adoptcapacity = larger;
+  }
+  adoptions[adopted++] = value;
+  return true;
+}
+
 void temporaries::reset() {
   while (blocks != nullptr) {
     block* next = blocks->next;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "callframe.h"
 #include "family.h"
 #include "frontend/symbolizer.h"
 #include "internal.h"
@@ -131,7 +132,8 @@ bool interpreter::call(scriptfunc func, FILE* file, scripttext* script, char con
   char callee[maxpathlen + 1]; // the name may be foundpath, which the arguments can change
   copytext(callee, name, maxpathlen);
   // Taken and given back under the family's lock: the family's recycler serves it.
-  parameters params(shared != nullptr && fastpaths() ? &shared->parameterstorage : nullptr);
+  parameters params(fastpaths() ? &shared->parameterstorage : nullptr);
+  ++shared->calls;
   token t;
   cursymbolizer->nexttoken(t);
   bool parenthesised = ischar(t, '(');
@@ -150,8 +152,8 @@ bool interpreter::call(scriptfunc func, FILE* file, scripttext* script, char con
   } else if (ok) {
     FILE* opened = file;
     file = nullptr;
-    ok = opened != nullptr ? execute(opened, &params, callee)
-                           : runtext(script, &params, callee, false);
+    callframe kept(&params, true);
+    ok = opened != nullptr ? execute(opened, &params, callee) : runtext(script, kept, callee);
     if (!ok) {
       char trace[messagesize];
       snprintf(trace, sizeof trace, "%s(%d)", scriptname, cmdindex + 1);

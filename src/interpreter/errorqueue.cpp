@@ -1,55 +1,32 @@
-// errorqueue.cpp - the process-wide queue of collected error lines. A lock of its own keeps it
-// sound when the two parts of a parallel block, or two hosts' threads, use try at once.
+// errorqueue.cpp - the queue of collected error lines of one family, and trylog, which finds
+// the family through the statement lock that the reporting thread holds.
 #include "errorqueue.h"
 
 #include <cstring>
-#include <mutex>
 
+#include "family.h"
 #include "internal.h"
 
 namespace vesk {
 
-namespace {
+void clearerrors(errorqueue& queue) { queue.used = 0; }
 
-struct queue {
-  std::mutex lock;
-  char slots[errorslots][errortextlen + 1];
-  int used = 0;
-};
-
-queue& errorqueue() {
-  static queue instance;
-  return instance;
+void collecterror(errorqueue& queue, char const* text) {
+  if (text == nullptr || text[0] == '\0' || queue.used == errorslots) return;
+  copytext(queue.slots[queue.used++], text, errortextlen);
 }
 
-} // namespace
-
-void clearerrors() {
-  queue& q = errorqueue();
-  std::lock_guard<std::mutex> hold(q.lock);
-  q.used = 0;
-}
-
-void collecterror(char const* text) {
-  if (text == nullptr || text[0] == '\0') return;
-  queue& q = errorqueue();
-  std::lock_guard<std::mutex> hold(q.lock);
-  if (q.used == errorslots) return;
-  copytext(q.slots[q.used++], text, errortextlen);
-}
-
-bool takeerror(char* text) {
-  queue& q = errorqueue();
-  std::lock_guard<std::mutex> hold(q.lock);
-  if (q.used == 0) return false;
-  memcpy(text, q.slots[0], errortextlen + 1);
-  memmove(q.slots[0], q.slots[1], sizeof q.slots[0] * static_cast<size_t>(q.used - 1));
-  --q.used;
+bool takeerror(errorqueue& queue, char* text) {
+  if (queue.used == 0) return false;
+  memcpy(text, queue.slots[0], errortextlen + 1);
+  memmove(queue.slots[0], queue.slots[1], sizeof queue.slots[0] * static_cast<size_t>(queue.used - 1));
+  --queue.used;
   return true;
 }
 
 void trylog(int level, char const* text) {
-  if (level == logerror) collecterror(text);
+  family* shared = lockedfamily();
+  if (level == logerror && shared != nullptr) collecterror(shared->errors, text);
 }
 
 } // namespace vesk

@@ -1,5 +1,6 @@
-// errorqueue.h - the error lines collected while a try body runs: eight slots of 127
-// characters, oldest first, shared by the whole process and guarded by a lock of its own.
+// errorqueue.h - the error lines collected while try bodies run: eight slots of 127
+// characters, oldest first. Each interpreter family has its own queue, used under the
+// family's statement lock; the parts of a parallel block share their family's.
 #pragma once
 
 namespace vesk {
@@ -7,12 +8,18 @@ namespace vesk {
 constexpr int errorslots = 8;
 constexpr int errortextlen = 127;
 
-void clearerrors();                  // empties the queue (every try does)
-void collecterror(char const* text); // appends; null, empty and ninth texts are dropped
-// Takes the oldest text out into `text` (errortextlen + 1 bytes); false when none waits.
-bool takeerror(char* text);
+struct errorqueue {
+  char slots[errorslots][errortextlen + 1];
+  int used = 0;
+};
 
-// The log function of try bodies: level-1 lines go to the queue, everything else is dropped.
+void clearerrors(errorqueue& queue);                  // every try does
+void collecterror(errorqueue& queue, char const* text); // null, empty and ninth texts dropped
+// Takes the oldest text out into `text` (errortextlen + 1 bytes); false when none waits.
+bool takeerror(errorqueue& queue, char* text);
+
+// The log function of try bodies: level-1 lines go to the queue of the family whose statement
+// this thread is running, everything else is dropped.
 void trylog(int level, char const* text);
 
 } // namespace vesk

@@ -1,55 +1,134 @@
 // family.cpp - shared state of an interpreter and its nested interpreters: the statement lock
-// (see family.h) and the deferred release of storage that nested runs give back.
+// (see family.h) and the release of storage given back. Storage stored at tick `born` and
+// given back at tick `retired` may still be held by a statement that was running then, or by
+// a statement that ran while the storage existed and now waits for a call: it is released
+// once every thread's running statement began after `retired` and every thread's waiting
+// statements made their calls before `born`.
 #include "family.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
 #include "internal.h"
+#include "values/storeaccess.h"
 
 namespace vesk {
 
 namespace {
+
 thread_local family* heldfamily = nullptr; // the family whose lock this thread holds
+
+// The most recently stored waiting value first: it is the first that a return from a call
+// frees.
+bool olderstored(retiredvalue const& a, retiredvalue const& b) { return a.born < b.born; }
+
+// Room for one more element in a growable array; false (nothing changed) without memory.
+bool makeroom(retiredvalue*& items, int count, int& capacity) {
+  if (count < capacity) return true;
+  int larger = capacity ? capacity * 2 : 64;
+  void* grown = realloc(items, sizeof(retiredvalue) * static_cast<size_t>(larger));
+  if (grown == nullptr) return false;
+  items = static_cast<retiredvalue*>(grown);
+  capacity = larger;
+  return true;
+}
+
+// Moves a value that waiting statements may hold to the heap of waiting values; without
+// memory it is kept for good, which is safe.
+void wait(family* shared, retiredvalue const& item) {
+  if (!makeroom(shared->waiting, shared->waitingcount, shared->waitingcapacity)) return;
+  shared->waiting[shared->waitingcount++] = item;
+  std::push_heap(shared->waiting, shared->waiting + shared->waitingcount, olderstored);
+}
+
+// Whether `slot` is an element of the list `tree` or of a list inside it.
+bool holds(variable const& tree, variable const* slot, int depth) {
+  if ((!tree.islist() && !tree.isnamedlist()) || depth >= maxdatadepth) return false;
+  variable walker = tree;
+  for (variable* e = walker.first(); e != nullptr; e = walker.next())
+    if (e == slot || holds(*e, slot, depth + 1)) return true;
+  return false;
+}
+
 } // namespace
 
 family* newfamily() { return new (std::nothrow) family; }
 
 void deletefamily(family* shared) {
   if (shared == nullptr) return;
-  releaseburied(shared);
-  free(shared->graveyard);
+  for (int i = shared->retiredhead; i < shared->retiredcount; ++i)
+    releasevalue(&shared->retired[i].value);
+  for (int i = 0; i < shared->waitingcount; ++i) releasevalue(&shared->waiting[i].value);
+  free(shared->retired);
+  free(shared->waiting);
   while (shared->sparecount > 0) delete shared->spares[--shared->sparecount];
   delete shared;
 }
 
-void giveback(family* shared, variable* value, bool now) {
-  if (!value->islist() && !value->isnamedlist()) return;
-  if (now || shared == nullptr) {
-    releasevalue(value);
-    return;
-  }
-  if (shared->buried == shared->capacity) {
-    int capacity = shared->capacity ? shared->capacity * 2 : 64;
-    void* grown = realloc(shared->graveyard, sizeof(variable) * static_cast<size_t>(capacity));
-    if (grown == nullptr) return; // keeping the storage is safe; releasing it early is not
-    shared->graveyard = static_cast<variable*>(grown);
-    shared->capacity = capacity;
-  }
-  shared->graveyard[shared->buried++] = *value;
+void beginstatement(family* shared, threadstate* thread) { thread->statement = ++shared->clock; }
+
+void endstatement(family* shared, threadstate* thread) {
+  thread->statement = 0;
+  if (shared->retiredcount > shared->retiredhead || shared->waitingcount > 0) collect(shared);
 }
 
-void releaseburied(family* shared) {
-  if (shared == nullptr) return;
-  for (int i = 0; i < shared->buried; ++i) releasevalue(&shared->graveyard[i]);
-  shared->buried = 0;
+void retire(family* shared, variable const& value) {
+  if (!value.islist() && !value.isnamedlist()) return;
+  if (!makeroom(shared->retired, shared->retiredcount, shared->retiredcapacity)) return;
+  // A list the engine did not store existed before any statement of the family began.
+  unsigned long long born = storeaccess::stamp(value);
+  shared->retired[shared->retiredcount++] = {value, born ? born : 1, shared->clock};
+}
+
+void collect(family* shared) {
+  unsigned long long firstrunning = ~0ull, lastsuspended = 0;
+  for (threadstate* t = shared->threads; t != nullptr; t = t->next) {
+    if (t->statement != 0) firstrunning = std::min(firstrunning, t->statement);
+    lastsuspended = std::max(lastsuspended, t->suspended);
+  }
+  int i = shared->retiredhead;
+  for (; i < shared->retiredcount && shared->retired[i].retired < firstrunning; ++i) {
+    if (shared->retired[i].born > lastsuspended)
+      releasevalue(&shared->retired[i].value);
+    else
+      wait(shared, shared->retired[i]);
+  }
+  shared->retiredhead = i;
+  if (shared->retiredhead == shared->retiredcount) shared->retiredhead = shared->retiredcount = 0;
+  while (shared->waitingcount > 0 && shared->waiting[0].born > lastsuspended) {
+    std::pop_heap(shared->waiting, shared->waiting + shared->waitingcount, olderstored);
+    releasevalue(&shared->waiting[--shared->waitingcount].value);
+  }
+}
+
+bool givenbacksince(family* shared, variable const* slot, unsigned long long since) {
+  for (int i = shared->retiredhead; i < shared->retiredcount; ++i)
+    if (shared->retired[i].retired >= since && holds(shared->retired[i].value, slot, 0))
+      return true;
+  for (int i = 0; i < shared->waitingcount; ++i)
+    if (shared->waiting[i].retired >= since && holds(shared->waiting[i].value, slot, 0))
+      return true;
+  return false;
+}
+
+void addthread(family* shared, threadstate* thread) {
+  thread->next = shared->host.next;
+  shared->host.next = thread;
+}
+
+void removethread(family* shared, threadstate* thread) {
+  for (threadstate* t = &shared->host; t->next != nullptr; t = t->next) {
+    if (t->next != thread) continue;
+    t->next = thread->next;
+    return;
+  }
 }
 
 statementlock::statementlock(family* shared)
     : held(shared), outer(heldfamily), acquired(shared != nullptr && heldfamily != shared) {
   if (!acquired) return;
   shared->lock.lock();
-  --shared->paused;
   heldfamily = shared;
 }
 
@@ -62,7 +141,6 @@ statementlock::~statementlock() {
 bool pause(family* shared) {
   if (shared == nullptr || heldfamily != shared) return false;
   heldfamily = nullptr;
-  ++shared->paused;
   shared->lock.unlock();
   return true;
 }
@@ -73,10 +151,6 @@ void resume(family* shared, bool washeld) {
   heldfamily = shared;
 }
 
-bool releaseafterstatement(variable* value) {
-  if (heldfamily == nullptr) return false;
-  giveback(heldfamily, value, false);
-  return true;
-}
+family* lockedfamily() { return heldfamily; }
 
 } // namespace vesk

@@ -3,6 +3,8 @@
 // the evaluator and the built-ins need. Nothing here is part of the exported interface.
 #pragma once
 
+#include "errorqueue.h"
+#include "frontend/symbolizer.h"
 #include "values/valuelimits.h"
 #include "vesk.h"
 
@@ -62,23 +64,52 @@ struct nestinglevel {
 };
 constexpr char msg_toodeep[] = "expression nested too deeply";
 
+// Who owns the slot that an assignment writes, and so what becomes of the value it replaces
+// and of the one it stores (see docs/embedding.md, "Who owns a list").
+enum slotkind {
+  variableslot,  // a variable of the store: it owns its value
+  parameterslot, // a parameter of the running call: it borrows its value until assigned
+  elementslot,   // an element of a list that owns its elements (stored lists, the host's)
+  temporaryslot  // an element of a statement's temporary list, which only borrows: what is
+                 // stored there is given back with the temporaries
+};
+
+// An assignment target: the slot, its kind, and the list holding it (element slots). A plain
+// target is a variable named directly (no selectors) by `name`.
+struct target {
+  variable* slot = nullptr;
+  slotkind kind = variableslot;
+  variable* container = nullptr;
+  bool plain = false;
+  bool failed = false; // an error was reported (as opposed to no target being found)
+  char name[maxtokentext + 1] = ""; // the first name of the chain
+};
+
+// The kind of an element slot of the list `container`: the elements of a statement's temporary
+// list borrow, those of every other list are owned by it.
+slotkind elementkind(variable const& container);
+
 // Copies at most `limit` characters of `text` (null taken as "") and terminates the copy.
 void copytext(char* target, char const* text, int limit);
 
-// Sleeps without holding the statement lock of the interpreter that owns `opstack`, so that
-// the other part of a parallel block goes on meanwhile.
+// What functions ask of the interpreter that runs them, found through the operand stack they
+// are given (its owner).
+// Sleeps without holding the statement lock, so that the other part of a parallel block goes
+// on meanwhile; a stop request from the host ends the pause early.
 void sleepunlocked(stack* opstack, unsigned milliseconds);
+// The errors collected by try bodies of the running family, or null without one.
+errorqueue* collectederrors(stack* opstack);
+// A value taken out of the store: its storage is given back once no statement can hold it
+// (at once when no statement is running).
+void giveback(stack* opstack, variable const& value);
+// A list a function made for the calling statement: given back when the statement's
+// temporaries are. False, and nothing done, when no statement is running (a host's direct
+// call): the caller keeps it.
+bool keepforstatement(stack* opstack, variable const& list);
 
-// Hands the storage of `value` (a list or named list with every list inside it; the record
-// itself is left alone) to the family whose statement this thread is running: it is released
-// when the outermost interpreter starts its next statement, so that values of the running
-// statement that share it stay valid until then. False, and nothing done, when this thread
-// runs no statement (a host called a function directly): the caller then decides.
-bool releaseafterstatement(variable* value);
-
-// A deep copy of `value` whose lists take their storage from the heap; false when memory runs
-// out or lists nest more than maxdatadepth deep.
-bool storedcopy(variable* value, variable* copy);
+// A deep copy of `value` whose lists take their storage from the heap, stamped `born`; false
+// when memory runs out or lists nest more than maxdatadepth deep.
+bool storedcopy(variable* value, variable* copy, unsigned long long born);
 
 // Gives back the storage of a stored value: a list or named list with every list inside it.
 void releasevalue(variable* value);

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "family.h"
-#include "listset.h"
 #include "scriptmemo.h"
 #include "frontend/temporaries.h"
 #include "values/stackaccess.h"
@@ -31,15 +30,19 @@ interpreter::interpreter(variables* store, vesk::logfunc log)
     : interpreter(nullptr, store, log) {
   shared = newfamily();
   ownsshared = shared != nullptr;
+  if (shared != nullptr) {
+    shared->reportto.store(logfunc);
+    thread = &shared->host;
+  }
 }
 
 interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
     : cursymbolizer(nullptr), opstack(defaultarenasize), logfunc(log ? log : droplog), cmdindex(0),
       globals(store), funcs(registry), cmds(nullptr), numcmds(0), ctrlstack(nullptr),
-      ctrltop(0), ctrlsize(0), callparams(nullptr), calldepth(0), shared(nullptr),
-      ownsshared(false), outermost(true), ownsfuncs(false), targetowned(false), targetfailed(false), targetplain(false), appendtarget(nullptr), exprdepth(0),
+      ctrltop(0), ctrlsize(0), frame(nullptr), calldepth(0), thread(nullptr), shared(nullptr),
+      ownsshared(false), ownsfuncs(false), marked(nullptr), appendtarget(nullptr), exprdepth(0),
       nesting(0), matches(nullptr),
-      temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))), created(nullptr),
+      temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))),
       absentscripts(nullptr), runtokens(nullptr) {
   scriptpath1[0] = '\0';
   scriptpath2[0] = '\0';
@@ -48,14 +51,20 @@ interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
 }
 
 interpreter::~interpreter() {
+  // Nothing runs any more: what was stored into the last statement's lists goes at once.
+  for (int i = 0; temps != nullptr && i < temps->adoptedcount(); ++i) {
+    variable adopted = temps->adoptedvalue(i);
+    releasevalue(&adopted);
+  }
   delete temps;
-  delete created;
   delete absentscripts;
   releasematches();
   if (ownsshared) deletefamily(shared);
   releaseregistry();
 }
 
+// Every member is copied, the state shared with nested interpreters included: both objects
+// then share the operand stack, the family and the registry, and only one may be destroyed.
 interpreter& interpreter::operator=(interpreter const& other) {
   if (this == &other) return *this;
   cursymbolizer = other.cursymbolizer;
@@ -73,20 +82,27 @@ interpreter& interpreter::operator=(interpreter const& other) {
   ctrlstack = other.ctrlstack;
   ctrltop = other.ctrltop;
   ctrlsize = other.ctrlsize;
-  temps = other.temps;
-  created = other.created;
-  absentscripts = other.absentscripts;
-  runtokens = other.runtokens;
-  callparams = other.callparams;
+  frame = other.frame;
   calldepth = other.calldepth;
+  thread = other.thread;
   shared = other.shared;
   ownsshared = other.ownsshared;
-  outermost = other.outermost;
   ownsfuncs = other.ownsfuncs;
+  marked = other.marked;
+  appendtarget = other.appendtarget;
+  exprdepth = other.exprdepth;
+  nesting = other.nesting;
+  matches = other.matches;
+  temps = other.temps;
+  absentscripts = other.absentscripts;
+  runtokens = other.runtokens;
   return *this;
 }
 
-void interpreter::setlogfunc(vesk::logfunc log) { logfunc = log ? log : droplog; }
+void interpreter::setlogfunc(vesk::logfunc log) {
+  logfunc = log ? log : droplog;
+  if (shared != nullptr) shared->reportto.store(logfunc, std::memory_order_release);
+}
 
 void interpreter::setglobals(variables* store) { globals = store; }
 

@@ -10,13 +10,13 @@
 #include "family.h"
 #include "frontend/temporaries.h"
 #include "internal.h"
-#include "listset.h"
 #include "values/fastpaths.h"
 
 namespace vesk {
 
-// A nested interpreter sharing store, registry, log function, script directories and family.
-interpreter* interpreter::nest(bool outer) {
+// A nested interpreter sharing store, registry, log function, script directories, family,
+// thread and call. Null when there is no memory for it.
+interpreter* interpreter::nest() {
   interpreter* nested = nullptr;
   if (shared != nullptr && shared->sparecount > 0 && fastpaths()) {
     nested = shared->spares[--shared->sparecount];
@@ -24,12 +24,16 @@ interpreter* interpreter::nest(bool outer) {
   } else {
     nested = new (std::nothrow) interpreter(funcs, globals, logfunc);
     if (nested == nullptr) return nullptr;
+    if (nested->temps == nullptr) {
+      delete nested;
+      return nullptr;
+    }
   }
   memcpy(nested->scriptpath1, scriptpath1, sizeof scriptpath1);
   memcpy(nested->scriptpath2, scriptpath2, sizeof scriptpath2);
   nested->shared = shared;
-  nested->outermost = outer;
-  nested->callparams = callparams;
+  nested->thread = thread;
+  nested->frame = frame;
   nested->calldepth = calldepth;
   return nested;
 }
@@ -38,8 +42,8 @@ interpreter* interpreter::nest(bool outer) {
 void interpreter::retire(interpreter* nested) {
   if (nested == nullptr) return;
   family* shared = nested->shared;
-  if (shared != nullptr && shared->sparecount < family::keptnested && fastpaths() &&
-      nested->temps != nullptr)
+  nested->retireoperands(); // its last statement's lists, and what was stored into them
+  if (shared != nullptr && shared->sparecount < family::keptnested && fastpaths())
     shared->spares[shared->sparecount++] = nested;
   else
     delete nested;
@@ -62,19 +66,17 @@ void interpreter::renew(void* registry, variables* store, vesk::logfunc log) {
   ctrlstack = nullptr;
   ctrltop = 0;
   ctrlsize = 0;
-  callparams = nullptr;
+  frame = nullptr;
   calldepth = 0;
+  thread = nullptr;
   shared = nullptr;
   ownsshared = false;
-  outermost = true;
   ownsfuncs = false;
-  targetowned = targetfailed = targetplain = false;
+  marked = nullptr;
   appendtarget = nullptr;
   exprdepth = 0;
   nesting = 0;
   temps->reset();
-  delete created;
-  created = nullptr;
   scriptname[0] = '\0';
   foundpath[0] = '\0';
 }

@@ -74,11 +74,14 @@ bool interpreter::add(char const* libraryname) {
   bool all = true;
   for (int i = 0; i < maxmodules; ++i) {
     scriptfunc func = modules(i);
-    if (func == nullptr) break;
+    if (func == nullptr) return all;
     char const* name = modulename(func);
     if (!addfromlibrary(func, name ? name : "", base)) all = false;
   }
-  return all;
+  // The first maxmodules functions are registered; the library offers more than that.
+  if (modules(maxmodules) == nullptr) return all;
+  error("'%s' has more than 1000 functions; the rest are not registered", base);
+  return false;
 }
 
 } // namespace vesk

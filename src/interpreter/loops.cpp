@@ -1,6 +1,7 @@
 // loops.cpp - for NAME = START to LIMIT ... next, for each NAME in LIST ... next,
 // repeat ... until CONDITION and do ... while CONDITION. Loop counters live in the control
 // item, loop variables in the global store; a loop without a store runs without its variable.
+#include <cstdio>
 #include <cstring>
 
 #include "builtins/findelement.h"
@@ -32,17 +33,9 @@ bool interpreter::loopname(token& t, char const* what) {
 // Sets the loop variable `name` to a deep copy of `value` (without flags and user data).
 bool interpreter::setloopvariable(char const* name, variable* value) {
   if (globals == nullptr) return true;
-  bool owned = ownedbystore(name);
-  variable* target = find(name);
-  if (target == nullptr) {
-    target = globals->add(undefinedtype, name);
-    owned = true;
-    if (target == nullptr) {
-      error(msg_memory);
-      return false;
-    }
-  }
-  return assign(target, value, owned); // flags and user data start cleared
+  target to;
+  if (!findtarget(name, to)) return false;
+  return assign(to, value); // flags and user data start cleared
 }
 
 int interpreter::startforto(int a, char const* name) {
@@ -134,7 +127,15 @@ int interpreter::execute_next(int a) {
   if (!closing("next", "no opening 'for'")) return -1;
   ctrlitem item = ctrlstack[--ctrltop];
   if (item.kind == fortoblock) {
+    double previous = item.value;
     item.value += 1;
+    if (item.value == previous && item.value <= item.limit) {
+      // A counter this large no longer changes when 1 is added: the loop would never end.
+      char text[messagesize];
+      snprintf(text, sizeof text, "'for %s' cannot count beyond %g", item.varname, previous);
+      error(text);
+      return -1;
+    }
     variable counter(item.value);
     if (!setloopvariable(item.varname, &counter)) return -1;
     if (!(item.value <= item.limit)) return a + 1;

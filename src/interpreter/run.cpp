@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "callframe.h"
 #include "family.h"
 #include "frontend/symbolizer.h"
 #include "frontend/tokenlines.h"
@@ -36,35 +37,31 @@ char const* notterminated(int kind) {
 
 } // namespace
 
-// A call from the host begins: the count of statements starts again and an earlier stop
-// request is forgotten. Nested runs share the count of the host's call.
-void interpreter::beginrun() {
-  refreshscripts(); // files the host has just written are seen
-  if (!ownsshared) return;
-  shared->hostlog = logfunc;
-  shared->executed = 0;
-  shared->halted = false;
-  shared->stoprequested = false;
-}
-
 // Whether the next statement may run: false, after a message that no try block intercepts,
 // once the host has asked to stop or the statement limit is used up.
 bool interpreter::proceed() {
-  if (shared == nullptr) return true;
-  if (shared->halted) return false;
+  if (stopped()) return false;
+  if (shared->statementlimit <= 0 || ++shared->executed <= shared->statementlimit) return true;
   char text[messagesize];
-  if (shared->stoprequested)
-    snprintf(text, sizeof text, "%s(%d): error: run stopped by the host", scriptname,
-             cmdindex + 1);
-  else if (shared->statementlimit > 0 && ++shared->executed > shared->statementlimit)
-    snprintf(text, sizeof text, "%s(%d): error: statement limit of %lld reached", scriptname,
-             cmdindex + 1, shared->statementlimit);
-  else
-    return true;
+  snprintf(text, sizeof text, "%s(%d): error: statement limit of %lld reached", scriptname,
+           cmdindex + 1, shared->statementlimit);
   shared->halted = true;
   // The host learns why even when a try body collects the run's messages.
   (shared->hostlog ? shared->hostlog : logfunc)(logerror, text);
   return false;
+}
+
+// Whether the run has been stopped: by the host (reported here, once) or by the statement
+// limit. A stop that comes during the last statement of a run still fails the run.
+bool interpreter::stopped() {
+  if (shared->halted) return true;
+  if (!shared->stoprequested.load(std::memory_order_relaxed)) return false;
+  char text[messagesize];
+  snprintf(text, sizeof text, "%s(%d): error: run stopped by the host", scriptname,
+           cmdindex + 1);
+  shared->halted = true;
+  (shared->hostlog ? shared->hostlog : logfunc)(logerror, text);
+  return true;
 }
 
 void interpreter::setstatementlimit(long long statements) {
@@ -95,9 +92,16 @@ int interpreter::dispatch(char const* keyword, int index) {
 
 // A run given by the host: its statements see whatever the host laid over the store.
 bool interpreter::execute(char const** lines, int count, char const* name) {
-  beginrun();
-  callparams = globals ? storeaccess::overlay(*globals) : nullptr;
-  return run(lines, count, name, nullptr);
+  if (!begincall()) return false;
+  bool ok = false;
+  if (!refused(name, lines, count)) {
+    callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
+    frame = &host;
+    ok = run(lines, count, name, nullptr);
+    frame = nullptr;
+  }
+  endcall();
+  return ok;
 }
 
 // Runs `lines`, replaying their tokens from `recorded` (the lines' own table, shared by the
@@ -134,7 +138,7 @@ bool interpreter::run(char const** lines, int count, char const* name, tokenline
 // Lays this interpreter's parameters over the store again, after a call or another part of
 // a parallel block may have laid others there.
 void interpreter::restoreoverlay() {
-  if (globals != nullptr) storeaccess::setoverlay(*globals, callparams);
+  if (globals != nullptr) storeaccess::setoverlay(*globals, frame ? frame->params : nullptr);
 }
 
 // Runs the lines from cmdindex to the end, then makes the end-of-run checks.
@@ -145,10 +149,10 @@ bool interpreter::endofrun() {
     token first;
     tokentype type = tokens.nexttoken(first);
     if (type != endtoken && !proceed()) return false;
-    if (outermost) releaseburied(shared);
     restoreoverlay();
     cursymbolizer = &tokens;
     resetoperands();
+    beginstatement(shared, thread);
     int next = notakeyword;
     if (type == nametoken) next = dispatch(first.text, cmdindex);
     if (next == notakeyword) {
@@ -159,6 +163,7 @@ bool interpreter::endofrun() {
         next = statement(cmdindex);
       }
     }
+    endstatement(shared, thread);
     cursymbolizer = nullptr;
     if (next == recoverable) {
       if (!recover()) return false;
@@ -167,8 +172,10 @@ bool interpreter::endofrun() {
     cmdindex = next;
     if (cmdindex < 0) return false;
   }
-  if (ctrltop == 0) return true;
   statementlock hold(shared);
+  cmdindex = numcmds - 1; // a stop is reported at the last line
+  if (stopped()) return false;
+  if (ctrltop == 0) return true;
   cmdindex = numcmds;
   error(notterminated(ctrlstack[ctrltop - 1].kind));
   return false;
@@ -187,14 +194,15 @@ symbolizer interpreter::linetokens(int index, bool pass) {
 
 // An assignment or expression statement; returns the next line, recoverable, or -1.
 int interpreter::statement(int index) {
-  variable* target = deref(true);
+  target to;
+  variable* slot = deref(true, to);
   token next;
-  if (target != nullptr) {
+  if (slot != nullptr) {
     if (cursymbolizer->nexttoken(next) == assigntoken) {
-      int result = execute_assign(index, target);
+      int result = execute_assign(index, to);
       return result < 0 ? recoverable : result;
     }
-  } else if (targetfailed) {
+  } else if (to.failed) {
     return recoverable; // deref has reported why; evaluating the line again would repeat it
   }
   symbolizer fresh = linetokens(index, false);
@@ -229,14 +237,16 @@ bool interpreter::recover() {
   return false;
 }
 
-int interpreter::execute_assign(int index, variable* target) {
+int interpreter::execute_assign(int index, target& to) {
   // `l = l + list` may extend the stored list in place (see appendinplace).
-  variable* extensible = targetowned && targetplain && target->islist() ? target : nullptr;
+  bool islist = to.slot->islist() || to.slot->isnamedlist();
+  variable* extensible = to.kind == variableslot && to.plain && islist ? to.slot : nullptr;
   appendtarget = extensible;
+  unsigned long long calls = shared->calls, since = shared->clock;
   bool ok = boolterm();
   bool appendfailed = extensible != nullptr && appendtarget == nullptr;
   bool extended = ok && appendtarget != nullptr && opstack.numelements() > 0 &&
-                  memcmp(opstack.top(0), appendtarget, sizeof(variable)) == 0;
+                  storeaccess::samelist(*opstack.top(0), *appendtarget);
   appendtarget = nullptr;
   if (!ok) {
     // A failed append in place has reported its failure as the store's copy would have.
@@ -253,12 +263,29 @@ int interpreter::execute_assign(int index, variable* target) {
     return -1;
   }
   // A new value starts without flags and user data: assign clears them, and so does an append.
-  if (extended)
-    *target = variable(target, nullptr);
-  else if (!assign(target, opstack.top(0), targetowned))
-    return -1;
+  if (extended) {
+    *to.slot = variable(to.slot, nullptr);
+  } else {
+    // A call on the right side may have deleted or replaced the target.
+    if (shared->calls != calls && targetmoved(to, since)) return -1;
+    if (!assign(to, opstack.top(0))) return -1;
+  }
   opstack.pop(1);
   return index + 1;
+}
+
+// Whether the target was lost while the right side of its assignment ran: a variable is found
+// again by its name (and made anew when it was deleted); an element of a list that was given
+// back meanwhile cannot be written, which is reported.
+bool interpreter::targetmoved(target& to, unsigned long long since) {
+  if (to.plain) {
+    char name[maxtokentext + 1];
+    copytext(name, to.name, maxtokentext);
+    return !findtarget(name, to);
+  }
+  if (!givenbacksince(shared, to.slot, since)) return false;
+  error("the target of the assignment was replaced while its value was computed");
+  return true;
 }
 
 bool interpreter::execute(symbolizer* tokens) {
@@ -293,35 +320,35 @@ bool interpreter::execute(symbolizer* tokens) {
     error("nothing to store (expression did not produce a result)");
     return false;
   }
-  bool owned = ownedbystore(first.text);
-  variable* target = find(first.text);
-  if (target == nullptr) {
-    target = globals->add(vesk::undefinedtype, first.text);
-    if (target == nullptr) {
-      error("memory exhausted");
-      return false;
-    }
-  }
-  if (!assign(target, opstack.top(0), owned)) return false;
+  target to;
+  if (!findtarget(first.text, to) || !assign(to, opstack.top(0))) return false;
   opstack.pop(1);
   return true;
 }
 
 bool interpreter::execute(char const* line, char const* name) {
+  if (!begincall()) return false;
+  bool ok = false;
   cmdindex = 0;
-  if (line == nullptr) return false;
-  ctrlstack = nullptr;
-  ctrltop = 0;
-  ctrlsize = 0;
-  copytext(scriptname, name, maxpathlen);
-  beginrun();
-  statementlock hold(shared);
-  if (!proceed()) return false;
-  if (outermost) releaseburied(shared);
-  callparams = globals ? storeaccess::overlay(*globals) : nullptr;
-  symbolizer tokens(line, standardoptions);
-  bool ok = execute(&tokens);
-  cursymbolizer = nullptr;
+  if (line != nullptr && !refused(name, nullptr, 0)) {
+    ctrlstack = nullptr;
+    ctrltop = 0;
+    ctrlsize = 0;
+    copytext(scriptname, name, maxpathlen);
+    callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
+    frame = &host;
+    statementlock hold(shared);
+    if (proceed()) {
+      resetoperands();
+      beginstatement(shared, thread);
+      symbolizer tokens(line, standardoptions);
+      ok = execute(&tokens) && !stopped();
+      cursymbolizer = nullptr;
+      endstatement(shared, thread);
+    }
+    frame = nullptr;
+  }
+  endcall();
   return ok;
 }
 

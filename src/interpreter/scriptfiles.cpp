@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "callframe.h"
+#include "family.h"
 #include "internal.h"
 #include "scriptcache.h"
 #include "scriptmemo.h"
@@ -163,7 +165,9 @@ scripttext* interpreter::readscript(FILE* file) {
   char* text = readwhole(file, &length);
   char const** lines = nullptr;
   int count = 0;
-  if (text == nullptr || !cutlines(text, length, &lines, &count)) {
+  // A UTF-8 byte-order mark that an editor wrote before the first line is no part of it.
+  long skipped = text != nullptr && length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+  if (text == nullptr || !cutlines(text + skipped, length - skipped, &lines, &count)) {
     free(text);
     error("memory exhausted");
     return nullptr;
@@ -174,54 +178,68 @@ scripttext* interpreter::readscript(FILE* file) {
 }
 
 bool interpreter::execute(FILE* file, parameters* params, char const* scriptpath) {
-  return runscript(file, params, scriptpath, false);
+  callframe callee(params, true);
+  return runscript(file, callee, scriptpath);
 }
 
 // Reads the script and runs it; the text is kept for later calls when the listings can tell
-// whether the file changes. `outer` tells that no statement is in progress around the call
-// (the host called by name), so the nested run may release storage at once.
-bool interpreter::runscript(FILE* file, parameters* params, char const* scriptpath, bool outer) {
+// whether the file changes.
+bool interpreter::runscript(FILE* file, callframe& callee, char const* scriptpath) {
   unsigned long long generation = scriptsgeneration(); // from before the read
   scripttext* script = readscript(file);
   fclose(file);
   if (script == nullptr) return false;
   if (fastpaths()) keepscript(scriptpath, script, generation);
-  bool ok = runtext(script, params, scriptpath, outer);
+  bool ok = runtext(script, callee, scriptpath);
   releasescripttext(script);
   return ok;
 }
 
-// Runs a script's lines on a nested interpreter with the call's parameters laid over the store.
-bool interpreter::runtext(scripttext* script, parameters* params, char const* scriptpath,
-                          bool outer) {
-  interpreter* nested = nest(outer);
+// Runs a script's lines on a nested interpreter with the call's parameters laid over the
+// store. The statement that called it waits meanwhile: what the script stored and gave back,
+// and what it stored into its parameters, the waiting statement cannot hold, and goes when
+// the script ends.
+bool interpreter::runtext(scripttext* script, callframe& callee, char const* scriptpath) {
+  interpreter* nested = nest();
   if (nested == nullptr) {
     error(msg_memory);
     return false;
   }
-  nested->callparams = params;
+  threadstate caller = *thread;
+  thread->suspended = ++shared->clock;
+  thread->statement = 0;
+  nested->frame = &callee;
   nested->calldepth = calldepth + 1;
   nested->restoreoverlay();
   bool ok = nested->run(script->lines, script->count, scriptpath, script->tokens);
-  restoreoverlay(); // the caller sees its own parameters again, not none
   retire(nested);
+  if (callee.givesback) callee.release(shared);
+  collect(shared);
+  thread->statement = caller.statement;
+  thread->suspended = caller.suspended;
+  restoreoverlay(); // the caller sees its own parameters again, not none
   return ok;
 }
 
 bool interpreter::execute(char const* name, parameters* params) {
-  if (name == nullptr) return false;
+  if (name == nullptr || !begincall()) return false;
+  bool ok = false;
   if (scriptfunc func = findfunc(name)) {
     opstack.owner = this;
-    return func(&opstack, params, globals, logfunc);
+    ok = func(&opstack, params, globals, logfunc);
+  } else if (FILE* file = findscript(name)) {
+    char saved[maxpathlen + 1];
+    memcpy(saved, scriptname, sizeof saved);
+    // The store's overlay is the host's again afterwards; the host's parameters keep what
+    // the script stores into them.
+    callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
+    callframe callee(params, false);
+    frame = &host;
+    ok = runscript(file, callee, foundpath);
+    frame = nullptr;
+    memcpy(scriptname, saved, sizeof saved);
   }
-  beginrun();
-  FILE* file = findscript(name);
-  if (file == nullptr) return false;
-  char saved[maxpathlen + 1];
-  memcpy(saved, scriptname, sizeof saved);
-  callparams = globals ? storeaccess::overlay(*globals) : nullptr;
-  bool ok = runscript(file, params, foundpath, outermost);
-  memcpy(scriptname, saved, sizeof saved);
+  endcall();
   return ok;
 }
 

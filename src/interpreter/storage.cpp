@@ -1,28 +1,35 @@
-// storage.cpp - values that outlive a statement: deep copies of lists into the plain heap for
-// the global store (detachcopy), assignment over a stored value, and giving back the storage
-// a stored value owns. Copies are bounded in nesting so that no value can exhaust the stack.
+// storage.cpp - values that outlive a statement: deep copies of lists into the counted heap
+// (stamped with the tick they were made at), assignment by the kind of slot written, and the
+// giving back of stored storage. Every slot owns or borrows its value (internal.h, slotkind):
+// an owner that drops a value retires it to the family, which releases it once no statement
+// can hold a copy of its record. Copies are bounded in nesting so that no value exhausts the
+// native stack.
 #include <new>
 
+#include "callframe.h"
 #include "family.h"
+#include "frontend/temporaries.h"
 #include "internal.h"
-#include "listset.h"
+#include "values/storeaccess.h"
 #include "values/storeheap.h"
 
 namespace vesk {
 
 namespace {
 
-// Deep copy of `value` into `out`; false when memory runs out or lists nest too deeply.
-bool detachcopy(variable* value, variable* out, int depth);
+bool islist(variable const& value) { return value.islist() || value.isnamedlist(); }
 
-bool copyelements(variable* source, variable* copy, int depth) {
+// Deep copy of `value` into `out`; false when memory runs out or lists nest too deeply.
+bool detachcopy(variable* value, variable* out, unsigned long long born, int depth);
+
+bool copyelements(variable* source, variable* copy, unsigned long long born, int depth) {
   variable walker = *source; // iterate a copy of the header: the source's cursor stays put
   char* name = nullptr;
   bool named = source->isnamedlist();
   variable* element = named ? walker.first(&name) : walker.first();
   while (element != nullptr) {
     variable detached;
-    if (!detachcopy(element, &detached, depth + 1)) return false;
+    if (!detachcopy(element, &detached, born, depth + 1)) return false;
     variable* added = named ? copy->add(&detached, name ? name : "") : copy->add(&detached);
     if (added == nullptr) {
       releasevalue(&detached);
@@ -33,23 +40,24 @@ bool copyelements(variable* source, variable* copy, int depth) {
   return true;
 }
 
-bool detachcopy(variable* value, variable* out, int depth) {
-  if (!value->islist() && !value->isnamedlist()) {
+bool detachcopy(variable* value, variable* out, unsigned long long born, int depth) {
+  if (!islist(*value)) {
     *out = *value;
     return true;
   }
   if (depth >= maxdatadepth) return false;
   variable copy(value->type(), storeheap());
-  if (!copyelements(value, &copy, depth)) {
+  if (!copyelements(value, &copy, born, depth)) {
     releasevalue(&copy);
     return false;
   }
+  storeaccess::setstamp(copy, born);
   *out = copy;
   return true;
 }
 
 void release(variable* value, int depth) {
-  if (!value->islist() && !value->isnamedlist()) return;
+  if (!islist(*value)) return;
   if (depth < maxdatadepth) {
     variable walker = *value; // walking by cursor costs one step per element, not per block
     for (variable* e = walker.first(); e != nullptr; e = walker.next()) release(e, depth + 1);
@@ -59,48 +67,86 @@ void release(variable* value, int depth) {
 
 } // namespace
 
+slotkind elementkind(variable const& container) {
+  return dynamic_cast<temporaries*>(storeaccess::storage(container)) != nullptr ? temporaryslot
+                                                                                : elementslot;
+}
+
 void releasevalue(variable* value) { release(value, 0); }
 
-bool storedcopy(variable* value, variable* copy) { return detachcopy(value, copy, 0); }
+bool storedcopy(variable* value, variable* copy, unsigned long long born) {
+  return detachcopy(value, copy, born, 0);
+}
 
-// Stores a deep copy of `value` in `target`, giving back what the target held before when the
-// store owns it. The record stays at its address; flags and user data start cleared.
-bool interpreter::assign(variable* target, variable* value, bool owned) {
-  variable detached;
-  if (!detachcopy(value, &detached, 0)) {
-    error("memory exhausted or lists nested too deeply");
-    return false;
-  }
-  if (owned) giveback(shared, target, outermost || createdhere(target));
-  *target = variable(&detached, nullptr);
-  if (outermost) return true;
-  if (owned)
-    remembercreated(&detached);
+// Where the variable `name` (a dotted path included) is, as find() finds it: a variable of
+// the store, a parameter of an overlay, or an element of a named list. False when it is not.
+bool interpreter::locate(char const* name, target& where) {
+  located at = vesk::locate(globals, name);
+  where.slot = at.value;
+  where.container = at.container;
+  if (at.value == nullptr) return false;
+  if (at.container == at.root)
+    where.kind = at.root == globals ? variableslot : parameterslot;
   else
-    // A parameter of a script call belongs to a parameter list that the caller throws away
-    // after the call, shallowly: the copy stored here is released once the call is over.
-    giveback(shared, &detached, false);
+    where.kind = elementkind(*at.container);
   return true;
 }
 
-// Whether the list in `target` was stored by this (nested) run itself, so that no statement in
-// progress elsewhere can hold it: not while another thread of the family waits in the middle of
-// a statement (sleep, parallel), whose references this run cannot know.
-bool interpreter::createdhere(variable* target) {
-  if (created == nullptr || shared == nullptr || shared->paused > 0) return false;
-  return created->remove(*target);
+// The variable `name` as the target of an assignment, added to the store (without a value)
+// when it is nowhere. False, reported, when it cannot be added; false without a report when
+// there is no store.
+bool interpreter::findtarget(char const* name, target& where) {
+  if (locate(name, where)) return true;
+  if (globals == nullptr) return false;
+  where.slot = globals->add(undefinedtype, name);
+  where.kind = variableslot;
+  where.container = globals;
+  if (where.slot != nullptr) return true;
+  error(msg_memory);
+  where.failed = true;
+  return false;
 }
 
-void interpreter::remembercreated(variable* list) {
-  if (!list->islist() && !list->isnamedlist()) return;
-  if (created == nullptr) created = new (std::nothrow) listset;
-  if (created != nullptr) created->add(*list);
+// Stores a deep copy of `value` in the target's slot. What the slot held before is given back
+// when the slot owned it; what it holds now belongs to its owner: the store, the list, the
+// call (parameters) or the temporaries of the statement whose list it is.
+bool interpreter::assign(target const& to, variable* value) {
+  variable stored;
+  if (!storedcopy(value, &stored, shared->clock)) {
+    error("memory exhausted or lists nested too deeply");
+    return false;
+  }
+  variable* slot = to.slot;
+  bool kept = true;
+  switch (to.kind) {
+  case variableslot:
+  case elementslot:
+    vesk::retire(shared, *slot);
+    break;
+  case parameterslot:
+    if (frame != nullptr && frame->owns(slot))
+      vesk::retire(shared, *slot);
+    else if (islist(stored))
+      kept = frame != nullptr && frame->own(slot);
+    break;
+  case temporaryslot:
+    if (islist(stored))
+      kept = static_cast<temporaries*>(storeaccess::storage(*to.container))->adopt(stored);
+    break;
+  }
+  if (!kept) {
+    releasevalue(&stored);
+    error(msg_memory);
+    return false;
+  }
+  *slot = variable(&stored, nullptr); // flags and user data start cleared
+  return true;
 }
 
-// A variable found through the parameters of this interpreter's call belongs to the caller:
-// its lists may share storage with the caller's values and are never given back here.
-bool interpreter::ownedbystore(char const* name) {
-  return callparams == nullptr || callparams->find(name) == nullptr;
+// Gives back the values the engine stored into lists of the last statement's temporaries.
+void interpreter::retireoperands() {
+  for (int i = 0; i < temps->adoptedcount(); ++i) vesk::retire(shared, temps->adoptedvalue(i));
+  temps->forgetadopted();
 }
 
 } // namespace vesk

@@ -1,7 +1,7 @@
 // trycatch.cpp - try ... [catch ...] end: while the body runs, the log function collects
 // error lines into the error queue instead of reporting them; a failing statement continues in
 // the catch part (or after end), which runs with the log function of before the try.
-#include "errorqueue.h"
+#include "family.h"
 #include "internal.h"
 
 namespace vesk {
@@ -17,7 +17,7 @@ int interpreter::execute_try(int a) {
   ctrlitem* item = pushblock(tryblock, e + 1);
   item->catchtarget = c + 1;
   logfunc = trylog;
-  clearerrors();
+  clearerrors(shared->errors);
   return a + 1;
 }
 

@@ -26,6 +26,14 @@ static_assert(std::is_trivially_copyable_v<namedlistheader> &&
                   std::is_trivially_destructible_v<namedlistheader>,
               "list headers are copied with their record byte for byte and never destroyed");
 
+// Bytes of the payload after the headers that the engine keeps for itself: in a list record,
+// when its storage was stored (see storeaccess::stamp); in a store, which interpreter family
+// is using it (see storeaccess::usemark).
+constexpr int stampoffset = payloadsize - 8;
+constexpr int usemarkoffset = payloadsize - 16;
+static_assert(sizeof(namedlistheader) <= usemarkoffset && sizeof(objlist) <= usemarkoffset,
+              "the engine's own payload bytes lie after the list headers");
+
 // Bytes of one named element: the name field, then the value record.
 constexpr int namedelementsize = namefieldlength + static_cast<int>(sizeof(variable));
 

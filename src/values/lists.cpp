@@ -2,6 +2,7 @@
 // names), indexing, dotted-path lookup through the overlay, removal by name and the add forms.
 // Every operation checks the record's type first and is a no-op (null, false) on another type.
 #include "listheaders.h"
+#include "storeaccess.h"
 
 #include <cstring>
 
@@ -9,8 +10,7 @@ namespace vesk {
 
 namespace {
 
-// How many named lists find() consults, the record itself and its overlays. A chain that leads
-// back to a list already in it ends there, so a loop of overlays cannot recurse without end.
+// How many named lists find() consults, the record itself and its overlays.
 constexpr int maxoverlaychain = 16;
 
 objlist* elementsof(unsigned char* payload) {
@@ -92,58 +92,77 @@ variable* variable::index(int i) {
   return valueof(list->index(i), list->nameoffset());
 }
 
-// Overlays first (the deepest one first), then this list. Within one list a path "a.b.c" is
-// looked up segment by segment, each segment but the last in the name index of the named list
-// found for the one before it (whose own overlay is not consulted). A segment followed by '.'
-// is cut to maxsegmentlen characters, and every key to the index's capacity - 1, exactly as
-// names are cut when they are added.
-variable* variable::find(char const* path) {
-  if (tag != namedlisttype || path == nullptr) return nullptr;
+namespace {
 
+// A path looked up in one list: segment by segment, each segment but the last in the name
+// index of the named list found for the one before it (whose own overlay is not consulted).
+// A segment followed by '.' is cut to maxsegmentlen characters, and every key to the index's
+// capacity - 1, exactly as names are cut when they are added.
+located lookuppath(variable* list, char const* path, bool plain) {
+  located at{nullptr, list, list};
+  avltree const* index = &headerof(storeaccess::payload(*list))->index;
+  if (plain) {
+    at.value = static_cast<variable*>(index->lookup(path));
+    return at;
+  }
+  for (char const* rest = path;;) {
+    char const* dot = std::strchr(rest, '.');
+    if (dot == nullptr) {
+      at.value = static_cast<variable*>(index->lookup(rest));
+      return at;
+    }
+    char segment[maxsegmentlen + 1];
+    size_t length = static_cast<size_t>(dot - rest);
+    if (length > maxsegmentlen) length = maxsegmentlen;
+    std::memcpy(segment, rest, length);
+    segment[length] = '\0';
+    auto* found = static_cast<variable*>(index->lookup(segment));
+    if (found == nullptr || found->type() != namedlisttype) return at;
+    at.container = found;
+    index = &headerof(storeaccess::payload(*found))->index;
+    rest = dot + 1;
+  }
+}
+
+variable* overlayof(variable* list) { return headerof(storeaccess::payload(*list))->overlay; }
+
+} // namespace
+
+// Overlays first (the deepest one first), then the list itself; a chain that leads back to a
+// list already in it ends there, so a loop of overlays cannot recurse without end.
+located locate(variable* list, char const* path) {
+  located none{nullptr, nullptr, nullptr};
+  if (list == nullptr || list->type() != namedlisttype || path == nullptr) return none;
   // A plain name (no '.') is looked up directly in each list: no segment to cut.
   bool plain = std::strchr(path, '.') == nullptr;
-  auto lookuppath = [plain](variable* list, char const* rest) -> variable* {
-    avltree const* index = &headerof(list->value.list)->index;
-    if (plain) return static_cast<variable*>(index->lookup(rest));
-    for (;;) {
-      char const* dot = std::strchr(rest, '.');
-      if (dot == nullptr) return static_cast<variable*>(index->lookup(rest));
-      char segment[maxsegmentlen + 1];
-      size_t length = static_cast<size_t>(dot - rest);
-      if (length > maxsegmentlen) length = maxsegmentlen;
-      std::memcpy(segment, rest, length);
-      segment[length] = '\0';
-      auto* found = static_cast<variable*>(index->lookup(segment));
-      if (found == nullptr || found->tag != namedlisttype) return nullptr;
-      index = &headerof(found->value.list)->index;
-      rest = dot + 1;
-    }
-  };
-
   // Most lists have no overlay, and a store most often one (a call's parameters) with none of
   // its own: the chain below would hold just those.
-  variable* overlay = headerof(value.list)->overlay;
-  if (overlay == nullptr || overlay->tag != namedlisttype || overlay == this)
-    return lookuppath(this, path);
-  if (headerof(overlay->value.list)->overlay == nullptr) {
-    variable* found = lookuppath(overlay, path);
-    return found != nullptr ? found : lookuppath(this, path);
+  variable* overlay = overlayof(list);
+  if (overlay == nullptr || overlay->type() != namedlisttype || overlay == list)
+    return lookuppath(list, path, plain);
+  if (overlayof(overlay) == nullptr) {
+    located found = lookuppath(overlay, path, plain);
+    return found.value != nullptr ? found : lookuppath(list, path, plain);
   }
   variable* chain[maxoverlaychain];
   int length = 0;
-  for (variable* list = this;
-       list != nullptr && list->tag == namedlisttype && length < maxoverlaychain;
-       list = headerof(list->value.list)->overlay) {
+  for (variable* l = list; l != nullptr && l->type() == namedlisttype && length < maxoverlaychain;
+       l = overlayof(l)) {
     bool seen = false;
-    for (int k = 0; k < length; ++k) seen = seen || chain[k] == list;
+    for (int k = 0; k < length; ++k) seen = seen || chain[k] == l;
     if (seen) break;
-    chain[length++] = list;
+    chain[length++] = l;
   }
   while (length > 0) {
-    variable* found = lookuppath(chain[--length], path);
-    if (found != nullptr) return found;
+    located found = lookuppath(chain[--length], path, plain);
+    if (found.value != nullptr) return found;
   }
-  return nullptr;
+  return none;
+}
+
+variable* variable::find(char const* path) {
+  if (tag != namedlisttype || path == nullptr) return nullptr;
+  return locate(this, path).value;
 }
 
 bool variable::remove(char const* name) {

@@ -1,23 +1,92 @@
-// storeaccess.h - internal access to a named list's overlay pointer, for the interpreter, which
-// lays the parameters of each running script over the global store and restores them.
+// storeaccess.h - internal access to a value record for the interpreter: a named list's
+// overlay, the payload bytes the engine keeps for itself (when stored storage was made, which
+// family uses a store), the mark of a text that was cut, and path lookup that tells where a
+// value was found. Nothing here is part of the exported interface.
 #pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
 
 #include "listheaders.h"
 #include "vesk.h"
 
 namespace vesk {
 
+// Where locate() found a value: the value itself, the list of the overlay chain it was found
+// in (`root`), and the named list whose element it is (`container`: the root for a plain name,
+// the named list of the last segment but one for a dotted path).
+struct located {
+  variable* value;
+  variable* root;
+  variable* container;
+};
+
+// find(path) of a named list, telling where the value was found; all null when it was not.
+located locate(variable* list, char const* path);
+
 struct storeaccess {
+  static unsigned char* payload(variable& v) { return v.value.list; }
+
   // The overlay of a named list, or null (also for any other value).
   static variable* overlay(variable const& store) {
     if (store.tag != namedlisttype) return nullptr;
     return reinterpret_cast<namedlistheader const*>(store.value.list)->overlay;
   }
   static void setoverlay(variable& store, variable* overlay) { store.setoverlaypointer(overlay); }
-  // Cuts a plain list back to its first n elements (see objlist::truncate).
+  // Cuts a list back to its first n elements (see objlist::truncate); a named list also
+  // forgets the names of the elements it drops.
   static void truncate(variable& list, int n) {
-    if (list.tag == listtype) reinterpret_cast<objlist*>(list.value.list)->truncate(n);
+    if (list.tag == namedlisttype) {
+      auto* header = reinterpret_cast<namedlistheader*>(list.value.list);
+      for (int i = n; i < header->elements.size(); ++i) {
+        auto* name = static_cast<char*>(header->elements.index(i));
+        if (header->index.lookup(name) == name + namefieldlength) header->index.erase(name);
+      }
+    }
+    if (list.tag == listtype || list.tag == namedlisttype)
+      reinterpret_cast<objlist*>(list.value.list)->truncate(n);
   }
+  // Where a list's blocks come from (null: the plain heap, and for any other value).
+  static allocater* storage(variable const& list) {
+    if (list.tag != listtype && list.tag != namedlisttype) return nullptr;
+    return reinterpret_cast<objlist const*>(list.value.list)->allocator();
+  }
+
+  // Whether two list records are handles on the same storage with the same elements.
+  static bool samelist(variable const& a, variable const& b) {
+    if (a.tag != b.tag || (a.tag != listtype && a.tag != namedlisttype)) return false;
+    auto const& x = *reinterpret_cast<objlist const*>(a.value.list);
+    auto const& y = *reinterpret_cast<objlist const*>(b.value.list);
+    return x.size() == y.size() && x.index(0) == y.index(0);
+  }
+
+  // The moment a list's storage was stored by the engine (a tick of its family's clock); 0 for
+  // lists the engine did not store, and for every other value. Copies of the record carry it.
+  static unsigned long long stamp(variable const& list) {
+    if (list.tag != listtype && list.tag != namedlisttype) return 0;
+    unsigned long long born;
+    std::memcpy(&born, list.value.list + stampoffset, sizeof born);
+    return born;
+  }
+  static void setstamp(variable& list, unsigned long long born) {
+    if (list.tag == listtype || list.tag == namedlisttype)
+      std::memcpy(list.value.list + stampoffset, &born, sizeof born);
+  }
+
+  // The family using a store during a host's call, or 0.
+  static std::atomic_ref<std::uintptr_t> usemark(variable& store) {
+    return std::atomic_ref<std::uintptr_t>(
+        *reinterpret_cast<std::uintptr_t*>(store.value.list + usemarkoffset));
+  }
+
+  // A text that lost characters when it was made (longer than maxtextlen). The mark travels
+  // with copies of the record; it is no flag a host can see or set.
+  static bool iscut(variable const& text) { return text.tag == stringtype && (text.flags & cutflag); }
+  static void keepcut(variable& to, variable const& from) {
+    if (iscut(from)) to.flags = static_cast<unsigned short>(to.flags | cutflag);
+  }
+  static constexpr unsigned short cutflag = 0x8000;
 };
 
 } // namespace vesk

@@ -2,6 +2,7 @@
 // data and reset. A record is plain bytes: copies are byte copies and nothing is released
 // except by reset(), which gives back the blocks and index of a list or named list.
 #include "listheaders.h"
+#include "storeaccess.h"
 
 #include <cstddef>
 #include <cstring>
@@ -27,21 +28,30 @@ unsigned short withflag(unsigned short flags, unsigned short bit, bool on) {
 
 } // namespace
 
+// Every constructor writes the whole record, so that a byte copy or a compare of two records
+// never reads bytes that were not written.
 variable::variable() : tag(undefinedtype), flags(0), userdata(0) {
   std::memset(value.list, 0, sizeof value.list);
 }
 
 variable::variable(double number) : tag(numbertype), flags(0), userdata(0) {
+  std::memset(value.list, 0, sizeof value.list);
   value.number = number;
 }
 
+// A longer text keeps its first maxtextlen characters and carries the mark of a cut text.
 variable::variable(char const* text) : tag(stringtype), flags(0), userdata(0) {
-  size_t length = strnlen(text, maxtextlen);
+  size_t length = strnlen(text, maxtextlen + 1);
+  if (length > maxtextlen) {
+    length = maxtextlen;
+    flags = storeaccess::cutflag;
+  }
   std::memcpy(value.text, text, length);
   std::memset(value.text + length, 0, sizeof value.text - length);
 }
 
 variable::variable(void const* data, int length) : tag(binarytype), flags(0), userdata(0) {
+  std::memset(value.list, 0, sizeof value.list);
   value.binary.data = const_cast<void*>(data);
   value.binary.length = length;
 }
@@ -52,7 +62,7 @@ variable::variable(variable const* source, allocater*) : tag(undefinedtype), fla
     return;
   }
   *this = *source;
-  flags = 0;
+  flags = flags & storeaccess::cutflag; // a cut text stays known as cut
   userdata = 0;
 }
 

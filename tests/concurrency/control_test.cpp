@@ -72,4 +72,56 @@ TEST(control, TheStatementLimitCountsNestedRunsAndStartsAgainPerCall) {
   store.reset();
 }
 
+// A stop that lands in the last statement fails the run as one earlier does; so does a limit
+// reached inside a final parallel block.
+TEST(control, AStopOrLimitInTheLastStatementFailsTheRun) {
+  vesk::variables store;
+  vesk::interpreter engine(&store, keeplog);
+  engine.addinternalfuncs(nullptr);
+  char const* lines[] = {"x = 1", "sleep(20000)"};
+  messages.clear();
+  std::thread host([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    engine.stop();
+  });
+  EXPECT_FALSE(engine.execute(lines, 2, "last"));
+  host.join();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), "last(2): error: run stopped by the host");
+
+  engine.setstatementlimit(20);
+  char const* parallel[] = {"parallel", "repeat", "until 0", "thread", "repeat", "until 0", "end"};
+  messages.clear();
+  EXPECT_FALSE(engine.execute(parallel, 7, "limited"));
+  ASSERT_FALSE(messages.empty());
+  EXPECT_NE(messages[0].find("statement limit of 20 reached"), std::string::npos);
+  engine.setstatementlimit(0);
+  store.reset();
+}
+
+// Each interpreter family keeps the errors its try bodies collect: two hosts' threads using
+// try and getlasterror at once read only their own.
+TEST(control, EachFamilyReadsItsOwnCaughtErrors) {
+  auto run = [](char const* mine, int* wrong) {
+    vesk::variables store;
+    vesk::interpreter engine(&store, nullptr);
+    engine.addinternalfuncs(nullptr);
+    std::string raise = std::string("  throw(\"") + mine + "\")";
+    char const* lines[] = {"try", raise.c_str(), "catch", "  e = getlasterror()", "end"};
+    for (int i = 0; i < 2000; ++i) {
+      ASSERT_TRUE(engine.execute(lines, 5, mine));
+      std::string caught = store.find("e")->string();
+      if (caught != std::string(mine) + "(2): error: " + mine) ++*wrong;
+    }
+    store.reset();
+  };
+  int wrong[2] = {0, 0};
+  std::thread first(run, "one", &wrong[0]);
+  std::thread second(run, "two", &wrong[1]);
+  first.join();
+  second.join();
+  EXPECT_EQ(wrong[0], 0);
+  EXPECT_EQ(wrong[1], 0);
+}
+
 } // namespace

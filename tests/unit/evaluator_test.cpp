@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -291,12 +292,38 @@ TEST_F(engine, ANullScriptNameIsEmptyInMessages) {
                                           std::string("(2): error: Division durch 0 aufgetreten")));
 }
 
-TEST_F(engine, ALongScriptNameIsCutTo127Characters) {
+// A cut name would make called scripts be looked for beside another path: the run is refused.
+TEST_F(engine, AScriptNameLongerThan127CharactersIsRefused) {
   std::string name(300, 'n');
-  char const* lines[] = {"foo"};
+  char const* lines[] = {"x = 1"};
   EXPECT_FALSE(interp.execute(lines, 1, name.c_str()));
   ASSERT_EQ(captured().size(), 1u);
-  EXPECT_EQ(captured()[0].second, std::string(127, 'n') + "(1): error: unknown element 'foo'");
+  EXPECT_EQ(captured()[0].second,
+            std::string(127, 'n') + "(0): error: script name longer than 127 characters");
+  EXPECT_EQ(globals.find("x"), nullptr);
+}
+
+// Growing a named list one new member per statement appends to the stored list: 20000 such
+// statements took minutes when each copied the whole list twice.
+TEST_F(engine, GrowingANamedListMemberByMemberTakesLinearTime) {
+  std::vector<std::string> texts{"n = {m0 = 0}"};
+  for (int i = 1; i < 20000; ++i)
+    texts.push_back("n = n + {m" + std::to_string(i) + " = " + std::to_string(i) + "}");
+  std::vector<char const*> lines;
+  for (std::string const& t : texts) lines.push_back(t.c_str());
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(run(lines));
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(took).count(), 5);
+  vesk::variable* n = globals.find("n");
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->count(), 20000);
+  ASSERT_NE(n->find("m12345"), nullptr);
+  EXPECT_EQ(n->find("m12345")->number(), 12345);
+  // A member that is there already is merged as "+" says, not appended a second time.
+  ASSERT_TRUE(run({"n = n + {m7 = -7}"}));
+  EXPECT_EQ(n->count(), 20000);
+  EXPECT_EQ(n->find("m7")->number(), -7);
 }
 
 TEST_F(engine, AssignedListsOutliveTheStatementThatBuiltThem) {
