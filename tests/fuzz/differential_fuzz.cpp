@@ -14,7 +14,6 @@
 
 #include "fuzzing.h"
 #include "scratchfolder.h"
-#include "interpreter/errorqueue.h"
 #include "values/fastpaths.h"
 #include "values/storeheap.h"
 #include "vesk.h"
@@ -73,7 +72,6 @@ outcome runonce(std::vector<char const*>& lines, bool fast) {
   outcome result;
   captured = &result.log;
   vesk::setfastpaths(fast);
-  vesk::clearerrors();
   unsigned long long refusals = vesk::storeheaprefusals();
   vesk::variables globals;
   {

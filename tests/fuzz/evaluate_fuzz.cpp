@@ -8,7 +8,6 @@
 #include <string>
 
 #include "fuzzing.h"
-#include "interpreter/errorqueue.h"
 #include "vesk.h"
 
 namespace {
@@ -40,7 +39,6 @@ bool heldback(char const* name) {
 
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
   std::vector<char> text = fuzzing::terminated(data, size);
-  vesk::clearerrors(); // what an earlier input collected must not change this one
   vesk::setstorelimit(fuzzing::storelimit); // bounds the lists an expression builds, too
   vesk::variables globals;
   {

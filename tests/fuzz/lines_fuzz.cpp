@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "fuzzing.h"
-#include "interpreter/errorqueue.h"
 #include "vesk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
   std::vector<char> text = fuzzing::terminated(data, size);
   std::vector<char const*> lines = fuzzing::cutlines(text);
-  vesk::clearerrors(); // what an earlier input collected must not change this one
   vesk::setstorelimit(fuzzing::storelimit);
   vesk::variables globals;
   {
