@@ -12,32 +12,26 @@ namespace {
 
 using vesk::token;
 
-// The word for one token: its kind, with the text where the kind does not say it all. An
-// errortoken ends the line's list: no parser reads past it.
+// The word for each kind of token that its kind says all about. "<>" and "!=" are one kind.
+struct kindword {
+  vesk::tokentype type;
+  char const* word;
+};
+constexpr kindword kindwords[] = {
+    {vesk::errortoken, "error"},    {vesk::stringtoken, "string"}, {vesk::quotedtoken, "quoted"},
+    {vesk::integertoken, "number"}, {vesk::realtoken, "number"},   {vesk::assigntoken, "="},
+    {vesk::eqtoken, "=="},          {vesk::netoken, "!="},         {vesk::gttoken, ">"},
+    {vesk::getoken, ">="},          {vesk::lttoken, "<"},          {vesk::letoken, "<="},
+    {vesk::andtoken, "&&"},         {vesk::ortoken, "||"},         {vesk::plustoken, "+"},
+    {vesk::minustoken, "-"},        {vesk::multoken, "*"},         {vesk::divtoken, "/"},
+    {vesk::modtoken, "%"}};
+
+// The word for one token: a name with its text, a character as its code in hex. An errortoken
+// ends the line's list: no parser reads past it.
 std::string word(token const& t) {
-  switch (t.type) {
-  case vesk::errortoken: return "error";
-  case vesk::nametoken: return std::string("name:") + t.text;
-  case vesk::stringtoken: return "string";
-  case vesk::quotedtoken: return "quoted";
-  case vesk::integertoken:
-  case vesk::realtoken: return "number";
-  case vesk::assigntoken: return "=";
-  case vesk::eqtoken: return "==";
-  case vesk::netoken: return "!=";
-  case vesk::gttoken: return ">";
-  case vesk::getoken: return ">=";
-  case vesk::lttoken: return "<";
-  case vesk::letoken: return "<=";
-  case vesk::andtoken: return "&&";
-  case vesk::ortoken: return "||";
-  case vesk::plustoken: return "+";
-  case vesk::minustoken: return "-";
-  case vesk::multoken: return "*";
-  case vesk::divtoken: return "/";
-  case vesk::modtoken: return "%";
-  default: break;
-  }
+  if (t.type == vesk::nametoken) return std::string("name:") + t.text;
+  for (auto const& kind : kindwords)
+    if (kind.type == t.type) return kind.word;
   char hex[16];
   std::snprintf(hex, sizeof hex, "char:%02x", static_cast<unsigned char>(t.text[0]));
   return hex;
