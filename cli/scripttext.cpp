@@ -1,6 +1,6 @@
-// standardinput.cpp - reading a whole script from a stream and cutting it into lines in
-// place: the text is kept in one string and the lines point into it.
-#include "standardinput.h"
+// scripttext.cpp - reading a whole script from a stream, up to a bound, and cutting it into
+// lines in place: the text is kept in one string and the lines point into it.
+#include "scripttext.h"
 
 namespace cli {
 
@@ -8,19 +8,23 @@ namespace {
 
 constexpr std::size_t chunksize = 65536;
 
-bool readall(FILE* stream, std::string& text) {
+readstatus readall(FILE* stream, std::string& text, std::size_t limit) {
   char chunk[chunksize];
   std::size_t got = 0;
-  while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) text.append(chunk, got);
-  return ferror(stream) == 0;
+  while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) {
+    if (got > limit - text.size()) return readstatus::toolarge;
+    text.append(chunk, got);
+  }
+  return ferror(stream) == 0 ? readstatus::complete : readstatus::failed;
 }
 
 } // namespace
 
-bool readlines(FILE* stream, std::string& text, std::vector<char const*>& lines) {
+readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& lines,
+                     std::size_t limit) {
   text.clear();
   lines.clear();
-  bool complete = readall(stream, text);
+  readstatus status = readall(stream, text, limit);
   // Lines are cut only once the text no longer grows, since its storage may move while it does.
   std::size_t start = 0;
   while (start < text.size()) {
@@ -31,7 +35,7 @@ bool readlines(FILE* stream, std::string& text, std::vector<char const*>& lines)
     lines.push_back(text.c_str() + start);
     start = end + 1;
   }
-  return complete;
+  return status;
 }
 
 } // namespace cli

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# standardinput_test.sh - vesk running the script on standard input: "vesk -" and vesk without
-# a script when standard input is no terminal (a pipe, a file). Checks output, diagnostics (the
-# script is named "-"), exit status, parameters, and that --timeout counts from the run.
-# usage: standardinput_test.sh VESK
+# command_test.sh - vesk where a golden script cannot reach: the script on standard input
+# ("vesk -" and vesk without a script when standard input is no terminal: output, diagnostics
+# named "-", exit status, parameters, --timeout counting from the run, the bound on what is
+# read); script paths that are no file (a folder, a FIFO, a device); extension libraries
+# loaded with -l; and messages written as UTF-8 in a UTF-8 locale.
+# usage: command_test.sh VESK EXTENSIONS   (EXTENSIONS: the folder of the test extensions)
 set -u
 vesk=$1
+extensions=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -85,6 +88,51 @@ expect "--timeout stops the script" 1 '' $'-(2): error: run stopped by the host\
 (sleep 0.6; printf 'print("in time")\n') | "$vesk" --timeout 0.3 - >out 2>err
 status=$?
 expect "--timeout counts from the run, not from reading" 0 $'in time \n' ''
+
+# Endless input ends at the bound, with a message naming it, instead of exhausting memory.
+yes 'x = 1' | timeout 60 "$vesk" - >out 2>err
+status=$?
+expect "standard input beyond the bound" 2 '' \
+  $'vesk: standard input holds more than 64 MiB, the most a script may have\n'
+
+# --- script paths that are no file: reported at once, never opened ----------------------------
+mkdir folder.vk
+mkfifo fifo.vk
+ln -s /dev/zero device.vk
+: >input
+run folder
+expect "a folder named like the script" 2 '' $'vesk: script \'folder.vk\' is a folder, not a file\n'
+timeout 10 "$vesk" fifo.vk <input >out 2>err
+status=$?
+expect "a FIFO named like the script" 2 '' $'vesk: script \'fifo.vk\' is a FIFO, not a file\n'
+run device.vk
+expect "a device named like the script" 2 '' $'vesk: script \'device.vk\' is a device, not a file\n'
+run /dev/zero
+expect "a device named without .vk" 2 '' \
+  $'vesk: script \'/dev/zero\' not found (\'/dev/zero\' is a device; a script is a file NAME.vk)\n'
+
+# --- extension libraries -----------------------------------------------------------------------
+run --library "$extensions/geo.ext" -e 'geo(3, 4)'
+expect "--library loads a library before the run" 0 $'5\n' ''
+run -l "$extensions/missing.so" -c 'print 1'
+expect "a library the loader cannot load: its own reason" 2 '' \
+  "vesk: cannot load library '$extensions/missing.so': $extensions/missing.so: cannot open shared object file: No such file or directory"$'\n'
+run -l "$extensions/nothing.so" -c 'print 1'
+expect "a library without functions" 2 '' \
+  "vesk: library '$extensions/nothing.so': 'nothing.so' contains no functions"$'\n'
+run -l "$extensions/geo.ext" -l "$extensions/geo.ext" -c 'print 1'
+expect "a library whose function is taken" 2 '' \
+  "vesk: library '$extensions/geo.ext': 'geo/geo.ext' already defined"$'\n'
+
+# --- the engine's German messages in a UTF-8 locale ---------------------------------------------
+LC_ALL=C.UTF-8 "$vesk" -c 'x = "a" * 2' >out 2>err
+status=$?
+expect "the umlaut as UTF-8 in a UTF-8 locale" 1 '' \
+  $'-c(1): error: Beide Operanden der Multiplikation bzw. Division m\xC3\xBCssen Zahlen sein\n'
+LC_ALL=C LANG=C.UTF-8 "$vesk" -c 'x = "a" * 2' >out 2>err
+status=$?
+expect "the engine's byte under LC_ALL=C" 1 '' \
+  $'-c(1): error: Beide Operanden der Multiplikation bzw. Division m\xFCssen Zahlen sein\n'
 
 if ((failures > 0)); then
   echo "$failures case(s) failed"
