@@ -148,7 +148,8 @@ lineinput::lineinput(std::string const& historyfile, namesource names)
   el_set(state->line, EL_SIGNAL, 1);
   el_set(state->line, EL_PROMPT, currentprompt);
   el_set(state->line, EL_HIST, history, state->history);
-  el_set(state->line, EL_ADDFN, "vesk-complete", "complete a name", completename);
+  // The wide form keeps these texts as given; the narrow one copies them and never frees them.
+  el_wset(state->line, EL_ADDFN, L"vesk-complete", L"complete a name", completename);
   el_set(state->line, EL_BIND, "^I", "vesk-complete", nullptr);
   el_source(state->line, nullptr); // the user's ~/.editrc (or $EDITRC), "vesk:" lines included
 }
