@@ -1,7 +1,8 @@
 // main.cpp - vesk, the command-line host of the engine: runs a script file with parameters,
 // the script on standard input, one command line, one expression, or a session at the prompt,
 // with output on standard output and diagnostics on standard error. Exit status 0 success,
-// 1 failure of the script, 2 usage, missing script or unreadable standard input.
+// 1 failure of the script, 2 usage, a library that cannot be loaded, or a script that cannot
+// be found or read.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,24 +10,36 @@
 #include <vector>
 
 #include "frontend/symbolizer.h"
+#include "loader.h"
+#include "messages.h"
 #include "options.h"
 #include "prompt.h"
-#include "standardinput.h"
+#include "scriptfile.h"
+#include "scripttext.h"
 #include "terminal.h"
+#include "values.h"
 #include "vesk.h"
 #include "watchdog.h"
 
 namespace {
 
 constexpr int exitsuccess = 0, exitfailure = 1, exitusage = 2;
-constexpr std::size_t maxscriptpath = 127; // longest path the engine opens a script by
-constexpr char const* inputname = "-";     // the script on standard input in diagnostics
+constexpr char const* inputname = "-";      // the script on standard input in diagnostics
+constexpr char const* expressionname = "-e"; // and the expression of -e
+#if defined(_WIN32)
+constexpr char pathseparator = '\\'; // as the engine joins a folder and a script's name
+#else
+constexpr char pathseparator = '/';
+#endif
 
-// Level 3 (output) to standard output, every other level to standard error.
-void writelog(int level, char const* text) {
-  FILE* stream = level == vesk::logoutput ? stdout : stderr;
-  fputs(text, stream);
-  fputc('\n', stream);
+cli::messages* lines = nullptr; // where writelog goes; set for the whole of main
+
+void writelog(int level, char const* text) { lines->write(level, text); }
+
+// A message of the command itself, after whatever the engine wrote before it.
+void complain(char const* format, char const* first, char const* second = "") {
+  lines->flush();
+  fprintf(stderr, format, first, second);
 }
 
 // Gives back the storage of a value and of every list inside it.
@@ -35,16 +48,6 @@ void releasetree(vesk::variable& value) {
   vesk::variable walker = value; // by cursor: index(i) would walk the blocks from the start
   for (vesk::variable* e = walker.first(); e != nullptr; e = walker.next()) releasetree(*e);
   value.reset();
-}
-
-// Prints a value the way the engine's dump prints it.
-void print(vesk::variable* value) {
-  vesk::interpreter printer(writelog);
-  printer.addinternalfuncs(nullptr);
-  vesk::parameters params;
-  params.add(value, "");
-  printer.execute("dump", &params);
-  params.reset();
 }
 
 // True when `text` reads, after an optional minus, as exactly one number token.
@@ -79,59 +82,17 @@ bool addparameters(vesk::parameters& params, cli::options const& opts) {
   return stored;
 }
 
-bool exists(std::string const& path) {
-  FILE* file = fopen(path.c_str(), "r");
-  if (file != nullptr) fclose(file);
-  return file != nullptr;
-}
-
-// Where the engine will look for the script: the working directory, then the -I directories.
-bool findable(std::string const& name, cli::options const& opts) {
-  if (exists(name + ".vk")) return true;
-  for (char const* directory : opts.directories)
-    if (exists(std::string(directory) + "/" + name + ".vk")) return true;
-  return false;
-}
-
-int runscript(vesk::interpreter& engine, cli::options const& opts) {
-  std::string name = opts.target;
-  if (name.size() > 3 && name.compare(name.size() - 3, 3, ".vk") == 0) name.resize(name.size() - 3);
-  if (name.size() + 3 > maxscriptpath) {
-    fprintf(stderr, "vesk: script path '%s' longer than %zu characters\n", opts.target,
-            maxscriptpath);
-    return exitusage;
-  }
-  if (!findable(name, opts)) {
-    fprintf(stderr, "vesk: script '%s' not found\n", opts.target);
-    return exitusage;
-  }
-  vesk::parameters params;
-  int status = addparameters(params, opts) ? exitsuccess : exitfailure;
-  if (status == exitsuccess) {
-    cli::watchdog timer(engine, opts.timeout);
-    if (!engine.execute(name.c_str(), &params)) status = exitfailure;
-  }
-  releasetree(params);
-  return status;
-}
-
-// The script on standard input runs as a run of lines named "-", with its parameters laid
-// over the global store as a script file called by name has them. The time limit starts once
-// the whole script has been read.
-int runinput(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts) {
-  std::string text;
-  std::vector<char const*> lines;
-  if (!cli::readlines(stdin, text, lines)) {
-    fprintf(stderr, "vesk: cannot read standard input: %s\n", strerror(errno));
-    return exitusage;
-  }
+// Runs the lines of a script named `name` in diagnostics, with its parameters laid over the
+// global store as the engine lays a called script's. The time limit starts with the run.
+int runlines(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts,
+             std::vector<char const*>& script, char const* name) {
   vesk::parameters params;
   int status = addparameters(params, opts) ? exitsuccess : exitfailure;
   // An empty script succeeds; the engine takes a null array of lines for an error.
-  if (status == exitsuccess && !lines.empty()) {
+  if (status == exitsuccess && !script.empty()) {
     globals.setoverlay(&params);
     cli::watchdog timer(engine, opts.timeout);
-    if (!engine.execute(lines.data(), static_cast<int>(lines.size()), inputname))
+    if (!engine.execute(script.data(), static_cast<int>(script.size()), name))
       status = exitfailure;
     globals.setoverlay(nullptr);
   }
@@ -139,33 +100,157 @@ int runinput(vesk::interpreter& engine, vesk::variables& globals, cli::options c
   return status;
 }
 
+// The script file named on the command line runs as the lines of that file, under the path
+// it was found at: the file is what runs even when a function has its name, diagnostics name
+// the path, and the scripts it calls are looked for beside it.
+int runscript(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts) {
+  std::string path, problem;
+  if (!cli::findscript(opts.target, opts.directories, pathseparator, path, problem)) {
+    complain("vesk: %s\n", problem.c_str());
+    return exitusage;
+  }
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    complain("vesk: cannot read script '%s': %s\n", path.c_str(), strerror(errno));
+    return exitusage;
+  }
+  std::string text;
+  std::vector<char const*> script;
+  cli::readstatus read = cli::readlines(file, text, script);
+  int error = errno;
+  fclose(file);
+  if (read == cli::readstatus::toolarge) {
+    complain("vesk: script '%s' is larger than %s\n", path.c_str(), cli::maxscriptsize);
+    return exitusage;
+  }
+  if (read == cli::readstatus::failed) {
+    complain("vesk: cannot read script '%s': %s\n", path.c_str(), strerror(error));
+    return exitusage;
+  }
+  return runlines(engine, globals, opts, script, path.c_str());
+}
+
+// The script on standard input runs as a run of lines named "-". The time limit starts once
+// the whole script has been read.
+int runinput(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts) {
+  std::string text;
+  std::vector<char const*> script;
+  cli::readstatus read = cli::readlines(stdin, text, script);
+  if (read == cli::readstatus::toolarge) {
+    complain("vesk: standard input holds more than %s, the most a script may have\n",
+             cli::maxscriptsize);
+    return exitusage;
+  }
+  if (read == cli::readstatus::failed) {
+    complain("vesk: cannot read standard input: %s\n", strerror(errno));
+    return exitusage;
+  }
+  return runlines(engine, globals, opts, script, inputname);
+}
+
+// The expression of -e runs as a command line named "-e", so that the engine reports text
+// after it; the value it leaves is shown.
+int runexpression(vesk::interpreter& engine, cli::options const& opts) {
+  bool ran = false;
+  {
+    cli::watchdog timer(engine, opts.timeout);
+    ran = engine.execute(opts.target, expressionname);
+  }
+  if (!ran) return exitfailure;
+  vesk::variable* value = cli::lastvalue(engine);
+  if (value == nullptr) {
+    complain("vesk: -e: '%s' gives no value (a call of a function without a result, or an "
+             "assignment)\n",
+             opts.target);
+    return exitfailure;
+  }
+  cli::show(value, writelog);
+  return exitsuccess;
+}
+
 // Runs what the command line asks for, once.
 int runonce(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts) {
-  if (opts.what == cli::mode::script) return runscript(engine, opts);
+  if (opts.what == cli::mode::script) return runscript(engine, globals, opts);
   if (opts.what == cli::mode::input) return runinput(engine, globals, opts);
+  if (opts.what == cli::mode::expression) return runexpression(engine, opts);
   cli::watchdog timer(engine, opts.timeout);
-  if (opts.what == cli::mode::line)
-    return engine.execute(opts.target, "-c") ? exitsuccess : exitfailure;
-  vesk::variable* value = engine.evaluate(opts.target);
-  if (value == nullptr) return exitfailure;
-  print(value);
-  return exitsuccess;
+  return engine.execute(opts.target, "-c") ? exitsuccess : exitfailure;
+}
+
+// Keeps the text of the engine's messages while it lives, instead of writing them.
+class heldmessages {
+public:
+  explicit heldmessages(vesk::interpreter& engine) : engine(engine) {
+    held.clear();
+    engine.setlogfunc(hold);
+  }
+  ~heldmessages() { engine.setlogfunc(writelog); }
+  heldmessages(heldmessages const&) = delete;
+  heldmessages& operator=(heldmessages const&) = delete;
+  // The messages so far, without the prefix of script and line, one after the other.
+  std::string const& text() const { return held; }
+
+private:
+  static void hold(int, char const* text) {
+    char const* error = strstr(text, "error: ");
+    if (!held.empty()) held += "; ";
+    held += error != nullptr ? error + strlen("error: ") : text;
+  }
+  static inline std::string held;
+  vesk::interpreter& engine;
+};
+
+// Loads the -l libraries in order; false, after a message, at the first that fails.
+bool loadlibraries(vesk::interpreter& engine, cli::options const& opts) {
+  for (char const* library : opts.libraries) {
+    std::string reason;
+    if (!cli::loadlibrary(library, reason)) {
+      complain("vesk: cannot load library '%s': %s\n", library, reason.c_str());
+      return false;
+    }
+    heldmessages messages(engine);
+    if (!engine.add(library)) {
+      complain("vesk: library '%s': %s\n", library, messages.text().c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+// The names completion at the prompt offers besides keywords and variables.
+std::vector<std::string> functionnames(cli::options const& opts) {
+  static std::vector<std::string>* names = nullptr;
+  std::vector<std::string> collected;
+  names = &collected;
+  if (opts.builtins) {
+    vesk::interpreter lister(nullptr);
+    lister.addinternalfuncs([](char const* name) {
+      names->emplace_back(name);
+      return true; // registers nothing
+    });
+  }
+  for (char const* library : opts.libraries)
+    for (std::string& name : cli::libraryfunctions(library)) collected.push_back(name);
+  names = nullptr;
+  return collected;
 }
 
 int run(cli::options const& opts) {
   vesk::variables globals;
   vesk::interpreter engine(&globals, writelog);
   if (opts.builtins) engine.addinternalfuncs(nullptr);
+  if (!loadlibraries(engine, opts)) return exitusage;
+  cli::watchvalues(engine);
   engine.setstatementlimit(opts.maxstatements);
-  constexpr double megabyte = 1024.0 * 1024.0, mostbytes = 1e18;
-  double bytes = opts.maxmemory * megabyte;
-  vesk::setstorelimit(bytes < mostbytes ? static_cast<unsigned long long>(bytes) : 0);
+  vesk::setstorelimit(opts.maxstorebytes);
   char const* first = opts.directories.size() > 0 ? opts.directories[0] : "";
   char const* second = opts.directories.size() > 1 ? opts.directories[1] : "";
   engine.setscriptpath(first, second);
-  int status = opts.what == cli::mode::session ? cli::prompt(engine, opts.timeout)
-                                               : runonce(engine, globals, opts);
-  if (opts.globals) print(&globals);
+  int status = opts.what == cli::mode::session
+                   ? cli::prompt(engine, opts.timeout, functionnames(opts), writelog, *lines)
+                   : runonce(engine, globals, opts);
+  if (opts.globals) cli::show(&globals, writelog);
+  lines->flush();
   releasetree(globals);
   return status;
 }
@@ -185,5 +270,9 @@ int main(int argc, char** argv) {
   }
   // Without a script only a person at a terminal gets the prompt; a pipe or file is a script.
   if (opts.what == cli::mode::session && !cli::terminalinput()) opts.what = cli::mode::input;
-  return run(opts);
+  cli::messages written(stdout, stderr, cli::utf8locale());
+  lines = &written;
+  int status = run(opts);
+  lines = nullptr;
+  return status;
 }

@@ -1,7 +1,9 @@
 // options.cpp - parsing and explaining the command line of vesk. Everything after the script
-// (or "-") is a NAME=VALUE parameter; options come before it.
+// (or "-") is a NAME=VALUE parameter; options come before it. A limit that makes no sense is a
+// usage error, never a limit silently dropped; one too large to matter means no limit.
 #include "options.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,9 +13,15 @@ namespace cli {
 namespace {
 
 constexpr std::size_t maxdirectories = 2;
+// Beyond these a limit can never be reached in practice: about four months of running time
+// (the watchdog's clock could not count much further), 10^18 statements and 10^18 bytes.
+constexpr double longesttimeout = 1e7;
+constexpr double moststatements = 1e18;
+constexpr double mostbytes = 1e18;
+constexpr double megabyte = 1024.0 * 1024.0;
 
-bool usage(char const* text, char const* detail = "") {
-  fprintf(stderr, "vesk: %s%s (try 'vesk --help')\n", text, detail);
+bool usage(char const* text, char const* detail = "", char const* after = "") {
+  fprintf(stderr, "vesk: %s%s%s (try 'vesk --help')\n", text, detail, after);
   return false;
 }
 
@@ -24,14 +32,47 @@ bool value(int argc, char** argv, int& i, char const*& out, char const* name) {
   return true;
 }
 
-// A positive number after option `name`, or a usage error.
-bool positive(int argc, char** argv, int& i, double& out, char const* name) {
+// A number above 0 after option `name` (infinity included), or a usage error saying what
+// `name` needs.
+bool positive(int argc, char** argv, int& i, double& out, char const* name, char const* needs) {
   char const* text = nullptr;
   if (!value(argc, argv, i, text, name)) return false;
   char* end = nullptr;
   out = strtod(text, &end);
-  if (end == text || *end != '\0' || !(out > 0))
-    return usage("expected a positive number after ", name);
+  if (end == text || *end != '\0' || !(out > 0)) {
+    fprintf(stderr, "vesk: %s needs %s, not '%s' (try 'vesk --help')\n", name, needs, text);
+    return false;
+  }
+  return true;
+}
+
+bool timeout(int argc, char** argv, int& i, options& out) {
+  double seconds = 0;
+  if (!positive(argc, argv, i, seconds, argv[i], "a number of seconds above 0")) return false;
+  out.timeout = seconds < longesttimeout ? seconds : 0;
+  return true;
+}
+
+bool maxstatements(int argc, char** argv, int& i, options& out) {
+  char const* name = argv[i];
+  double count = 0;
+  char const* needs = "a whole number of statements, at least 1";
+  if (!positive(argc, argv, i, count, name, needs)) return false;
+  if (count < moststatements && (count < 1 || count != std::floor(count))) {
+    fprintf(stderr, "vesk: %s needs %s, not '%s' (try 'vesk --help')\n", name, needs, argv[i]);
+    return false;
+  }
+  out.maxstatements = static_cast<long long>(count < moststatements ? count : moststatements);
+  return true;
+}
+
+bool maxmemory(int argc, char** argv, int& i, options& out) {
+  char const* name = argv[i];
+  double megabytes = 0;
+  if (!positive(argc, argv, i, megabytes, name, "a number of megabytes above 0")) return false;
+  double bytes = megabytes * megabyte;
+  if (bytes < 1) return usage(name, " of less than one byte: ", argv[i]);
+  out.maxstorebytes = static_cast<unsigned long long>(bytes < mostbytes ? bytes : mostbytes);
   return true;
 }
 
@@ -52,18 +93,20 @@ bool parse(int argc, char** argv, options& out) {
     } else if (strcmp(arg, "--no-builtins") == 0) {
       out.builtins = false;
     } else if (strcmp(arg, "--max-statements") == 0) {
-      double count = 0;
-      if (!positive(argc, argv, i, count, arg)) return false;
-      out.maxstatements = count < 1e18 ? static_cast<long long>(count) : 1000000000000000000LL;
+      if (!maxstatements(argc, argv, i, out)) return false;
     } else if (strcmp(arg, "--max-memory") == 0) {
-      if (!positive(argc, argv, i, out.maxmemory, arg)) return false;
+      if (!maxmemory(argc, argv, i, out)) return false;
     } else if (strcmp(arg, "--timeout") == 0) {
-      if (!positive(argc, argv, i, out.timeout, arg)) return false;
+      if (!timeout(argc, argv, i, out)) return false;
     } else if (strcmp(arg, "-I") == 0) {
       char const* directory = nullptr;
       if (!value(argc, argv, i, directory, "-I")) return false;
       if (out.directories.size() == maxdirectories) return usage("at most two -I directories");
       out.directories.push_back(directory);
+    } else if (strcmp(arg, "-l") == 0 || strcmp(arg, "--library") == 0) {
+      char const* library = nullptr;
+      if (!value(argc, argv, i, library, arg)) return false;
+      out.libraries.push_back(library);
     } else if (strcmp(arg, "-e") == 0 || strcmp(arg, "-c") == 0) {
       out.what = arg[1] == 'e' ? mode::expression : mode::line;
       if (!value(argc, argv, i, out.target, arg)) return false;
@@ -101,6 +144,7 @@ void printhelp() {
       "       vesk [options]                           the prompt on a terminal, else as 'vesk -'\n"
       "options:\n"
       "  -I DIR          a script directory (at most two)\n"
+      "  -l, --library PATH   load an extension library first (may be repeated)\n"
       "  --globals       after the run or session, print the global variables\n"
       "  --no-builtins   run without the built-in functions\n"
       "  --max-statements N   stop a run after N statements\n"
@@ -108,15 +152,21 @@ void printhelp() {
       "  --max-memory MB      let the lists a script stores take at most MB megabytes\n"
       "  --version       print the library's version\n"
       "  -h, --help      print this text\n"
-      "The script on standard input is named '-' in diagnostics: '-(3): error: ...'.\n"
+      "The script file named on the command line is the one that runs, also when a function\n"
+      "has its name. The script on standard input (at most 64 MiB) is named '-' in\n"
+      "diagnostics: '-(3): error: ...'; a line or expression is named '-c' or '-e'.\n"
       "At the prompt every entry is a run of its own, named 'prompt', over one global store\n"
       "kept for the session. A line whose first word opens a block (if, for, repeat, do, try,\n"
       "parallel) is collected, with the prompt '....>', until its blocks are closed; then the\n"
-      "lines run together. Expression values are not echoed: use print. Ctrl-C stops a run\n"
-      "or drops the entry being typed; Ctrl-D at an empty prompt ends the session.\n"
+      "lines run together. An entry that is an expression shows its value as -e does. Tab\n"
+      "completes keywords, functions and global variables, and the history is kept in\n"
+      "$XDG_STATE_HOME/vesk/history (with line editing). Ctrl-C stops a run or drops the\n"
+      "entry being typed; Ctrl-D drops an unfinished block, and at an empty prompt ends the\n"
+      "session.\n"
       "Output of print and dump goes to standard output, diagnostics to standard error.\n"
-      "Exit status: 0 success, 1 the script, line or expression failed, 2 usage error or\n"
-      "script not found. A session at the prompt ends with 0.\n",
+      "Exit status: 0 success, 1 the script, line or expression failed, 2 usage error, a\n"
+      "library that cannot be loaded, a script that is not found or cannot be read. A session\n"
+      "at the prompt ends with 0.\n",
       stdout);
 }
 

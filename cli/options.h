@@ -1,6 +1,6 @@
 // options.h - the command line of vesk: what to run (a script file, the script on standard
-// input, one line, one expression, or a session at the prompt), with which script directories
-// and parameters, and what to print afterwards.
+// input, one line, one expression, or a session at the prompt), with which script directories,
+// extension libraries and parameters, within which limits, and what to print afterwards.
 #pragma once
 
 #include <vector>
@@ -15,12 +15,13 @@ struct options {
   mode what = mode::help;
   char const* target = nullptr;         // script name, "-", line or expression
   std::vector<char const*> directories; // -I, at most two
+  std::vector<char const*> libraries;   // -l and --library, loaded in the order given
   std::vector<char const*> assignments; // NAME=VALUE after the script or "-"
   bool globals = false;                 // --globals
   bool builtins = true;                 // --no-builtins clears it
   long long maxstatements = 0;          // --max-statements N; 0: no limit
   double timeout = 0;                   // --timeout SECONDS; 0: none
-  double maxmemory = 0;                 // --max-memory MB for stored lists; 0: the default
+  unsigned long long maxstorebytes = 0; // --max-memory MB in bytes; 0: the library's default
 };
 
 // Parses argv; false (after a one-line message on standard error) for a usage error.

@@ -1,6 +1,7 @@
 // terminal_posix.cpp - the prompt's side of the terminal: libedit (when VESK_LINE_EDITING is set)
-// or plain reads for lines, and a SIGINT handler. The handler does only async-signal-safe
-// work: an atomic load and the interpreter's stop request, which is an atomic store.
+// with completion and a history file, or plain reads for lines, and a SIGINT handler. The
+// handler does only async-signal-safe work: an atomic load and the interpreter's stop
+// request, which is an atomic store.
 #include "terminal.h"
 
 #include <atomic>
@@ -13,6 +14,8 @@
 
 #if VESK_LINE_EDITING
 #include <histedit.h>
+
+#include "completion.h"
 #endif
 
 namespace cli {
@@ -20,6 +23,8 @@ namespace cli {
 bool terminalinput() {
   return isatty(STDIN_FILENO) == 1;
 }
+
+char const* endofinputkeys() { return "Ctrl-D"; }
 
 namespace {
 
@@ -48,14 +53,17 @@ constexpr int historysize = 1000;
 
 } // namespace
 
-// The editor and its history, and the user's character set (from LC_ALL, LC_CTYPE or LANG):
-// libedit needs it to take multibyte characters as one, while the engine keeps the "C"
-// locale, so it is made the thread's locale only while libedit works.
+// The editor, its history and the file that keeps it, the source of names to complete, and
+// the user's character set (from LC_ALL, LC_CTYPE or LANG): libedit needs it to take
+// multibyte characters as one, while the engine keeps the "C" locale, so it is made the
+// thread's locale only while libedit works.
 struct lineinput::editor {
   EditLine* line = nullptr;
   History* history = nullptr;
   HistEvent event{};
   char const* prompt = "";
+  std::string historyfile;
+  namesource names;
   locale_t typing = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
   ~editor() {
     if (typing != static_cast<locale_t>(0)) freelocale(typing);
@@ -64,12 +72,43 @@ struct lineinput::editor {
 
 namespace {
 
-// libedit asks for the prompt each time it draws the line; the client data points at the
-// prompt of the read in progress.
-char* currentprompt(EditLine* line) {
-  char const** prompt = nullptr;
-  el_get(line, EL_CLIENTDATA, &prompt);
-  return const_cast<char*>(*prompt);
+// libedit hands the editor back through the client data: it asks for the prompt each time
+// it draws the line, and calls completion on Tab.
+lineinput::editor* editorof(EditLine* line) {
+  lineinput::editor* state = nullptr;
+  el_get(line, EL_CLIENTDATA, &state);
+  return state;
+}
+
+char* currentprompt(EditLine* line) { return const_cast<char*>(editorof(line)->prompt); }
+
+// Lists the candidates below the line; libedit then draws prompt and line again.
+void listmatches(std::vector<std::string> const& matches) {
+  fputc('\n', stdout);
+  for (std::string const& match : matches) printf("%s  ", match.c_str());
+  fputc('\n', stdout);
+}
+
+// Tab: completes the name before the cursor as far as its candidates agree, and lists them
+// when they agree no further; elsewhere Tab is inserted as itself.
+unsigned char completename(EditLine* line, int) {
+  LineInfo const* typed = el_line(line);
+  std::string text(typed->buffer, static_cast<std::size_t>(typed->lastchar - typed->buffer));
+  std::size_t cursor = static_cast<std::size_t>(typed->cursor - typed->buffer);
+  std::size_t start = namestart(text, cursor);
+  if (start == std::string::npos) return el_insertstr(line, "\t") == 0 ? CC_REFRESH : CC_ERROR;
+  std::vector<std::string> candidates = keywords(), matches;
+  lineinput::editor* state = editorof(line);
+  if (state->names) {
+    std::vector<std::string> names = state->names();
+    candidates.insert(candidates.end(), names.begin(), names.end());
+  }
+  std::string rest = complete(text.substr(start, cursor - start), candidates, matches);
+  if (matches.empty()) return CC_REFRESH_BEEP;
+  if (matches.size() == 1) rest += ' ';
+  if (!rest.empty()) return el_insertstr(line, rest.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
+  listmatches(matches);
+  return CC_REDISPLAY;
 }
 
 // Makes the user's character set the thread's while it lives.
@@ -90,22 +129,28 @@ private:
 
 } // namespace
 
-lineinput::lineinput() : state(std::make_unique<editor>()) {
+lineinput::lineinput(std::string const& historyfile, namesource names)
+    : state(std::make_unique<editor>()) {
   usercharset charset(state->typing);
+  state->historyfile = historyfile;
+  state->names = std::move(names);
   state->line = el_init("vesk", stdin, stdout, stderr);
   state->history = history_init();
   if (state->line == nullptr || state->history == nullptr) return;
   history(state->history, &state->event, H_SETSIZE, historysize);
   history(state->history, &state->event, H_SETUNIQUE, 1);
-  el_set(state->line, EL_CLIENTDATA, &state->prompt);
+  // A missing file is a first session; the size limit applies to what is read.
+  if (!historyfile.empty()) history(state->history, &state->event, H_LOAD, historyfile.c_str());
+  el_set(state->line, EL_CLIENTDATA, state.get());
   el_set(state->line, EL_EDITOR, "emacs");
   // libedit puts the terminal back in order before our handler sees Ctrl-C, and follows
   // window size changes.
   el_set(state->line, EL_SIGNAL, 1);
   el_set(state->line, EL_PROMPT, currentprompt);
   el_set(state->line, EL_HIST, history, state->history);
-  // Tab inserts itself: blocks are often indented, and there is nothing to complete.
-  el_set(state->line, EL_BIND, "^I", "ed-insert", nullptr);
+  // The wide form keeps these texts as given; the narrow one copies them and never frees them.
+  el_wset(state->line, EL_ADDFN, L"vesk-complete", L"complete a name", completename);
+  el_set(state->line, EL_BIND, "^I", "vesk-complete", nullptr);
   el_source(state->line, nullptr); // the user's ~/.editrc (or $EDITRC), "vesk:" lines included
 }
 
@@ -127,15 +172,20 @@ readresult lineinput::read(char const* prompt, std::string& line) {
   return readresult::line;
 }
 
+// The file is written whole after each line (at most historysize lines), so that a session
+// that is killed keeps what it had.
 void lineinput::remember(std::string const& line) {
-  if (state->history != nullptr) history(state->history, &state->event, H_ENTER, line.c_str());
+  if (state->history == nullptr) return;
+  history(state->history, &state->event, H_ENTER, line.c_str());
+  if (!state->historyfile.empty())
+    history(state->history, &state->event, H_SAVE, state->historyfile.c_str());
 }
 
 #else
 
 struct lineinput::editor {};
 
-lineinput::lineinput() = default;
+lineinput::lineinput(std::string const&, namesource) {}
 lineinput::~lineinput() = default;
 
 readresult lineinput::read(char const* prompt, std::string& line) {

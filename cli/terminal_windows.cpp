@@ -16,6 +16,8 @@ bool terminalinput() {
   return _isatty(_fileno(stdin)) != 0;
 }
 
+char const* endofinputkeys() { return "Ctrl-Z and Enter"; }
+
 namespace {
 
 std::atomic<vesk::interpreter*> runningengine{nullptr};
@@ -53,7 +55,7 @@ readresult readplain(char const* prompt, std::string& line) {
 
 struct lineinput::editor {};
 
-lineinput::lineinput() = default;
+lineinput::lineinput(std::string const&, namesource) {}
 lineinput::~lineinput() = default;
 
 readresult lineinput::read(char const* prompt, std::string& line) {

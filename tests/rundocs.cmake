@@ -13,6 +13,9 @@
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/rundocs-blocks.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
+# Diagnostics are compared byte for byte as the engine writes them: vesk converts its messages
+# to UTF-8 in a UTF-8 locale.
+set(ENV{LC_ALL} C)
 
 get_filename_component(docname "${DOC}" NAME)
 docs_blocks("${DOC}" block)

@@ -6,6 +6,9 @@
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/expected.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
+# Diagnostics are compared byte for byte as the engine writes them: vesk converts its messages
+# to UTF-8 in a UTF-8 locale.
+set(ENV{LC_ALL} C)
 
 file(MAKE_DIRECTORY ${WORKDIR})
 set(name ${CASE})

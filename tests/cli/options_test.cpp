@@ -1,6 +1,6 @@
 // options_test.cpp - the command line of vesk where it chooses what to run: a script with its
 // parameters, "-" for standard input, no script (the prompt or standard input), -e and -c,
-// and the usage errors around them.
+// extension libraries, the limits, and the usage errors around them.
 #include "options.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +79,15 @@ TEST(options, usageErrors) {
                                                        {"--timeout"},
                                                        {"--timeout", "0"},
                                                        {"--timeout", "soon"},
+                                                       {"--timeout", "nan"},
+                                                       {"--timeout", "-1"},
                                                        {"--max-statements", "-5"},
+                                                       {"--max-statements", "0.5"},
+                                                       {"--max-statements", "2.5"},
+                                                       {"--max-memory", "1e-9"},
+                                                       {"--max-memory", "0"},
+                                                       {"--max-memory", "lots"},
+                                                       {"-l"},
                                                        {"-I", "a", "-I", "b", "-I", "c"},
                                                        {"-", "noequals"},
                                                        {"-", "=1"},
@@ -94,6 +102,27 @@ TEST(options, usageErrors) {
     EXPECT_FALSE(parsed);
     EXPECT_NE(message.find("(try 'vesk --help')"), std::string::npos) << message;
   }
+}
+
+TEST(options, limitsTooLargeToReachAreNoLimitAndTheOthersAreKeptExactly) {
+  commandline huge({"--timeout", "1e10", "--max-statements", "1e30", "--max-memory", "inf", "-"});
+  ASSERT_TRUE(huge.parsed);
+  EXPECT_EQ(huge.opts.timeout, 0.0); // no watchdog rather than one whose clock overflows
+  EXPECT_EQ(huge.opts.maxstatements, 1000000000000000000LL);
+  EXPECT_EQ(huge.opts.maxstorebytes, 1000000000000000000ULL);
+  EXPECT_EQ(commandline({"--timeout", "inf", "-"}).opts.timeout, 0.0);
+
+  commandline exact({"--timeout", "0.25", "--max-statements", "7", "--max-memory", "1.5", "-"});
+  ASSERT_TRUE(exact.parsed);
+  EXPECT_EQ(exact.opts.timeout, 0.25);
+  EXPECT_EQ(exact.opts.maxstatements, 7);
+  EXPECT_EQ(exact.opts.maxstorebytes, 1572864ULL);
+}
+
+TEST(options, librariesAreLoadedInTheOrderGiven) {
+  commandline c({"-l", "a.so", "--library", "lib/b.so", "-l", "a.so", "run.vk"});
+  ASSERT_TRUE(c.parsed);
+  EXPECT_EQ(strings(c.opts.libraries), (std::vector<std::string>{"a.so", "lib/b.so", "a.so"}));
 }
 
 TEST(options, helpAndVersionWinOverWhatFollows) {

@@ -2,10 +2,13 @@
 # prompt_test.sh - the prompt of vesk in a real terminal: tmux runs vesk, keys are typed with
 # send-keys and the screen is read with capture-pane. Each session's whole screen is compared
 # with the transcript expected; every line is typed only once the previous entry is done.
-# usage: prompt_test.sh VESK editing|plain   ("editing": built with libedit; adds key tests)
+# usage: prompt_test.sh VESK editing|plain EXTENSIONS
+#   "editing": built with libedit (adds the tests of keys, completion and the history file);
+#   EXTENSIONS: the folder of the test extension libraries
 set -u
 vesk=$(realpath "$1") # the sessions run in a folder of their own
 editing=$2
+extensions=$(realpath "$3")
 skipped=77 # CTest's SKIP_RETURN_CODE for this test
 if ! command -v tmux >/dev/null; then
   echo "SKIPPED: tmux is not installed; the prompt test needs a terminal (CI installs tmux)"
@@ -30,6 +33,7 @@ start() {
   prompts=1
   cat >"$work/launch$sessions" <<LAUNCHER
 cd '$work' || exit 1
+export XDG_STATE_HOME='$work/state'
 LC_ALL=C.UTF-8 '$vesk' $*
 echo \$? >'$work/status$sessions'
 LAUNCHER
@@ -79,6 +83,25 @@ type() {
 # key KEY...: presses keys (tmux names) without waiting
 key() { tm send-keys -t vesk "$@"; }
 
+# enter: presses Enter and waits for the next prompt
+enter() {
+  key Enter
+  prompts=$((prompts + 1))
+  awaitprompts
+}
+
+# awaitline TEXT: waits until a line of the screen is TEXT
+awaitline() {
+  local i
+  for ((i = 0; i < patience; ++i)); do
+    grep -qxF -- "$1" <(screen) && return 0
+    sleep 0.1
+  done
+  echo "FAILED: gave up waiting for the line '$1'; the screen:"
+  screen
+  exit 1
+}
+
 # await TEXT: waits until the last line on the screen ends with TEXT
 await() {
   local i
@@ -124,7 +147,7 @@ compare() {
   fi
 }
 
-banner=$("$vesk" --version)
+banner="$("$vesk" --version): Ctrl-D leaves (inside an unfinished block it drops the block)"
 
 # --- entries, blocks, the store kept, diagnostics, Ctrl-C ------------------------------------
 start
@@ -170,7 +193,7 @@ awaitprompts
 type 'print(x + 1)'
 finish 0
 compare "entries, blocks, diagnostics, Ctrl-C" <<EXPECTED
-$banner: blocks are collected until they close; Ctrl-D ends the session
+$banner
 vesk> x = 40
 vesk> print(x + 2)
 42
@@ -226,7 +249,7 @@ type 'next'
 type 'y = i'
 finish 0
 compare "--max-statements per entry, --globals at the end" <<EXPECTED
-$banner: blocks are collected until they close; Ctrl-D ends the session
+$banner
 vesk> for i = 1 to 20
 ....> next
 vesk> for i = 1 to 20
@@ -249,19 +272,65 @@ for round in 1 2; do
   type 'repeat'
   type 'until 0'
 done
-type 'if 1'
 finish 0
-compare "--timeout per entry; an unfinished block at the end is not run" <<EXPECTED
-$banner: blocks are collected until they close; Ctrl-D ends the session
+compare "--timeout per entry" <<EXPECTED
+$banner
 vesk> repeat
 ....> until 0
 prompt(2): error: run stopped by the host
 vesk> repeat
 ....> until 0
 prompt(2): error: run stopped by the host
-vesk> if 1
+vesk>
+EXPECTED
+
+# --- values of expressions; Ctrl-D drops an unfinished block, a second one ends the session ---
+start
+type 'x = 2'
+type 'x + 1'
+type '{x, "a", {b = 1}}'
+type 'print x * 5'
+type '"n" + x ; a comment'
+type 'x 1'
+type 'for i = 1 to 3'
+type '  print i'
+key C-d
+prompts=$((prompts + 1))
+awaitprompts
+type 'i'
+type 'if 1'
+type '  x'
+type 'end'
+finish 0
+compare "values of expressions, Ctrl-D inside a block" <<EXPECTED
+$banner
+vesk> x = 2
+vesk> x + 1
+3
+vesk> {x, "a", {b = 1}}
+{
+  2
+  'a'
+  {
+    b=1
+  }
+}
+vesk> print x * 5
+10
+vesk> "n" + x ; a comment
+'n2'
+vesk> x 1
+prompt(1): error: trailing something after expression
+vesk> for i = 1 to 3
+....>   print i
 ....>
-vesk: unfinished block not run
+vesk: unfinished block dropped
+vesk> i
+prompt(1): error: unknown element 'i'
+vesk> if 1
+....>   x
+....> end
+vesk>
 EXPECTED
 
 # --- line editing and history (libedit builds only) ------------------------------------------
@@ -291,7 +360,7 @@ if [[ $editing == editing ]]; then
   awaitprompts
   finish 0
   compare "history, cursor keys and a tab typed as itself" <<EXPECTED
-$banner: blocks are collected until they close; Ctrl-D ends the session
+$banner
 vesk> print(7)
 7
 vesk> print(7)
@@ -304,6 +373,69 @@ vesk> print("a  b")
 a       b
 vesk>
 EXPECTED
+
+  # Tab completes keywords, functions (built-in and from libraries) and global variables as
+  # far as the candidates agree, and lists them when they agree no further.
+  start -l "$extensions/geo.ext"
+  type 'total = 5'
+  tm send-keys -t vesk -l 'pri'
+  key Tab
+  tm send-keys -t vesk -l 'tot'
+  key Tab
+  enter
+  tm send-keys -t vesk -l 'x = geo'
+  key Tab
+  tm send-keys -t vesk -l '3, 4'
+  enter
+  tm send-keys -t vesk -l 'isd'
+  key Tab
+  awaitline 'isdefined  isdisabled'
+  prompts=$((prompts + 1))
+  tm send-keys -t vesk -l 'ef'
+  key Tab
+  tm send-keys -t vesk -l '"x"'
+  enter
+  tm send-keys -t vesk -l 'rep'
+  key Tab
+  key Enter
+  prompts=$((prompts + 1))
+  awaitprompts
+  type 'until 1'
+  finish 0
+  compare "Tab completes keywords, functions, library functions and variables" <<EXPECTED
+$banner
+vesk> total = 5
+vesk> print total
+5
+vesk> x = geo 3, 4
+vesk> isd
+isdefined  isdisabled
+vesk> isdefined "x"
+1
+vesk> repeat
+....> until 1
+vesk>
+EXPECTED
+
+  # The history is kept across sessions in the state folder.
+  start
+  type 'print(11 * 11)'
+  finish 0
+  start
+  key Up
+  enter
+  finish 0
+  compare "the history of the last session" <<EXPECTED
+$banner
+vesk> print(11 * 11)
+121
+vesk>
+EXPECTED
+  # libedit writes a blank as \040
+  if ! grep -qF 'print(11' "$work/state/vesk/history"; then
+    echo "FAILED: the history file $work/state/vesk/history lacks the last entry"
+    failures=$((failures + 1))
+  fi
 fi
 
 if ((failures > 0)); then

@@ -2,6 +2,9 @@
 # ulimit with the options of NAME.ulimit, then compares output, diagnostics and exit status.
 # Called as: cmake -DVESK=<vesk> -DFOLDER=<folder> -DNAME=<name> -P runbounded.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/../expected.cmake)
+# Diagnostics are compared byte for byte as the engine writes them: vesk converts its messages
+# to UTF-8 in a UTF-8 locale.
+set(ENV{LC_ALL} C)
 set(base ${FOLDER}/${NAME})
 file(STRINGS ${base}.ulimit limits)
 execute_process(COMMAND bash -c "ulimit ${limits} && exec \"$0\" \"$1\"" ${VESK} ${NAME}.vk

@@ -1,0 +1,41 @@
+// scripttext.cpp - reading a whole script from a stream, up to a bound, and cutting it into
+// lines in place: the text is kept in one string and the lines point into it.
+#include "scripttext.h"
+
+namespace cli {
+
+namespace {
+
+constexpr std::size_t chunksize = 65536;
+
+readstatus readall(FILE* stream, std::string& text, std::size_t limit) {
+  char chunk[chunksize];
+  std::size_t got = 0;
+  while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) {
+    if (got > limit - text.size()) return readstatus::toolarge;
+    text.append(chunk, got);
+  }
+  return ferror(stream) == 0 ? readstatus::complete : readstatus::failed;
+}
+
+} // namespace
+
+readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& lines,
+                     std::size_t limit) {
+  text.clear();
+  lines.clear();
+  readstatus status = readall(stream, text, limit);
+  // Lines are cut only once the text no longer grows, since its storage may move while it does.
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t newline = text.find('\n', start);
+    std::size_t end = newline == std::string::npos ? text.size() : newline;
+    if (end > start && text[end - 1] == '\r') text[end - 1] = '\0';
+    if (end < text.size()) text[end] = '\0';
+    lines.push_back(text.c_str() + start);
+    start = end + 1;
+  }
+  return status;
+}
+
+} // namespace cli
