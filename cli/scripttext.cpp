@@ -26,7 +26,8 @@ readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& 
   lines.clear();
   readstatus status = readall(stream, text, limit);
   // Lines are cut only once the text no longer grows, since its storage may move while it does.
-  std::size_t start = 0;
+  // A UTF-8 byte-order mark that an editor wrote before the first line is no part of it.
+  std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (start < text.size()) {
     std::size_t newline = text.find('\n', start);
     std::size_t end = newline == std::string::npos ? text.size() : newline;
