@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "scratchfolder.h"
-#include "values/fastpaths.h"
+#include "fastpaths.h"
 #include "vesk.h"
 
 namespace {

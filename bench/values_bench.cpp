@@ -1,6 +1,6 @@
 // Benchmarks of the value layer: appending to a list, indexing it, finding names in a large
 // named list, pushing and popping the operand stack, and allocating from the arena.
-#include "values/linearallocater.h"
+#include "linearallocater.h"
 #include "vesk.h"
 
 #include <benchmark/benchmark.h>

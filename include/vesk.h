@@ -26,17 +26,7 @@ class variables;
 class parameters;
 class stack;
 class interpreter;
-class symbolizer;
-class tokenlines;
-struct ctrlitem;
-struct family;
-struct token;
-class temporaries;
-class scriptmemo;
-struct scripttext;
-struct threadstate;
-struct callframe;
-struct target;
+class engine;
 
 // Log levels: the first argument of every log function.
 constexpr int logtrace = 0;   // one "script(line)" line per caller after a called script failed
@@ -233,7 +223,6 @@ public:
   int numelements() const;
 
 private:
-  friend class interpreter;
   friend struct stackaccess;
   int count;
   int capacity;
@@ -251,8 +240,9 @@ public:
   VESK_API interpreter(variables* globals, vesk::logfunc log);
   VESK_API ~interpreter();
   interpreter(interpreter const&) = delete;
-  // Copies every member; both objects then share the operand stack, and only one may be
-  // destroyed.
+  // Copies every setting and all working state; both objects then share the operand stack's
+  // memory, the function registry and the state nested interpreters share, and only one of
+  // them may be destroyed.
   VESK_API interpreter& operator=(interpreter const& other);
 
   VESK_API void setlogfunc(vesk::logfunc log); // null: diagnostics are dropped
@@ -287,157 +277,7 @@ public:
   VESK_API void stop();
 
 private:
-  friend struct interpreteraccess;
-
-  interpreter(void* funcs, variables* globals, vesk::logfunc log);
-
-  bool execute(FILE* file, parameters* params, char const* scriptpath);
-  FILE* findscript(char const* name);
-  variable* find(char const* name);
-
-  void error(char const* text);
-  void warning(char const* text);
-  void error(char const* format, double value);
-  void error(char const* format, char const* text);
-  void error(char const* format, char const* text1, char const* text2);
-  void warning(char const* format, double value);
-  void warning(char const* format, char const* text);
-
-  bool execute(symbolizer* tokenizer);
-  int execute_assign(int index, target& to);
-  int execute_if(int index);
-  int execute_else(int index);
-  int execute_end(int index);
-  int execute_for(int index);
-  int execute_next(int index);
-  int execute_try(int index);
-  int execute_catch(int index);
-  int execute_repeat(int index);
-  int execute_until(int index);
-  int execute_do(int index);
-  int execute_while(int index);
-  int execute_parallel(int index);
-
-  int find_end(int start);
-  int find_else(int start);
-  int find_catch(int start);
-  int find_thread(int start);
-  int find_next(int start);
-  int remembered(int kind, int start, int (*scan)(char const* const*, int, int));
-  void clearmatches();
-  void endmatches();
-  void releasematches();
-
-  scriptfunc findfunc(char const* name);
-  bool external(scriptfunc func, FILE* script, char const* name);
-  bool external(scripttext* script, char const* name);
-  bool call(scriptfunc func, FILE* file, scripttext* script, char const* name);
-
-  variable* evaluate(symbolizer* tokenizer);
-  bool boolterm();
-  bool comparison();
-  bool factor();
-  bool term();
-  bool atom();
-  variable* deref(bool create, target& where);
-
-  // Internal helpers of the statement loop, the evaluator and calls.
-  bool begincall();
-  void endcall();
-  void misuse(char const* text);
-  bool refused(char const* scriptname, char const** lines, int count);
-  int statement(int index);
-  bool recover();
-  bool endofrun();
-  bool stopped();
-  int dispatch(char const* keyword, int index);
-  bool assign(target const& to, variable* value);
-  bool locate(char const* name, target& where);
-  bool findtarget(char const* name, target& where);
-  bool targetmoved(target& to, unsigned long long since);
-  scripttext* readscript(FILE* file);
-  bool runscript(FILE* file, callframe& callee, char const* scriptpath);
-  bool runtext(scripttext* script, callframe& callee, char const* scriptpath);
-  scripttext* knownscript(char const* name);
-  bool noscript(char const* name);
-  void renew(void* registry, variables* store, vesk::logfunc log);
-  static void retire(interpreter* nested);
-  bool run(char const** lines, int count, char const* name, tokenlines* recorded);
-  symbolizer linetokens(int index, bool pass);
-  interpreter* nest();
-  void restoreoverlay();
-  static int runpart(void* job);
-  bool proceed();
-  bool pushvalue(variable* value);
-  bool pushnumber(double number);
-  bool pushstring(char const* text);
-  variable* newlist(vartype type);
-  void resetoperands();
-  bool operand(token& first);
-  bool listliteral();
-  bool name(char const* text);
-  bool combine(bool add);
-  bool appendsinplace(variable& left, variable& right);
-  bool appendinplace();
-  bool concatenate(bool named);
-  bool merge(variable* target, variable* source, int depth);
-  bool copyinto(variable* target, variable* source);
-  bool selectors(target& current, char const* firstname, bool onstack);
-  bool selectmember(target& current, char* lastname, bool onstack);
-  bool selectindex(target& current, bool onstack);
-  variable* selectable(target& current, bool onstack);
-  void select(target& current, variable* list, variable* element);
-  bool readarguments(parameters* params, bool parenthesised);
-  bool callfunction(scriptfunc func, parameters* params, char const* name, int depth);
-  void reportunused(parameters* params, char const* name);
-  void releaseregistry();
-  bool addfromlibrary(scriptfunc func, char const* name, char const* base);
-  bool opening(char const* keyword);
-  ctrlitem* pushblock(int kind, int target);
-  bool closing(char const* keyword, char const* unopened);
-  bool numeric(char const* invalid, char const* notnumeric, char const* name, double* result);
-  bool condition(char const* invalid, char const* notnumeric, bool* result);
-  bool setloopvariable(char const* name, variable* value);
-  void retireoperands();
-  bool loopname(token& t, char const* what);
-  int startforto(int index, char const* name);
-  int startforeach(int index);
-
-  symbolizer* cursymbolizer;
-  stack opstack;
-  vesk::logfunc logfunc;
-  int cmdindex;
-  variables* globals;
-  void* funcs;
-  char scriptpath1[512];
-  char scriptpath2[512];
-  char const** cmds;
-  int numcmds;
-  char scriptname[128];
-  char foundpath[128];
-  ctrlitem* ctrlstack;
-  int ctrltop;
-  int ctrlsize;
-
-  // Beyond the core members: the call whose parameters this interpreter's statements see laid
-  // over the global store (its script's call, or what the host laid there), the depth of
-  // script calls that led to it, the thread it runs on, and the state it shares with the
-  // interpreters nested in it.
-  callframe* frame;
-  int calldepth;
-  threadstate* thread;
-  family* shared;  // state shared with nested interpreters
-  bool ownsshared; // this interpreter created `shared` and releases it
-  bool ownsfuncs;  // this interpreter created the registry and releases it
-  variables* marked; // the store this interpreter's family marked as in use for a host's call
-  variable* appendtarget; // the stored list that `name = name + list` may extend in place
-  int exprdepth;     // expressions being parsed, the statement's own counting as 1
-  int nesting;       // operands being parsed in the current expression
-  int* matches;      // the matchers' answers in the current run, found once per start line;
-                     // a small table stays for the next run
-  temporaries* temps; // lists of the current statement: the stack's arena, then the heap
-  scriptmemo* absentscripts; // names found to be no script file, null until the first
-  tokenlines* runtokens;     // the recorded tokens of the running lines, or null
+  engine* self; // the interpreter's working state; null when it could not be made
 };
 
 // Bytes that the lists scripts store may take at once, in the whole process (0 restores the

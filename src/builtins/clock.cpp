@@ -6,8 +6,8 @@
 
 #include "arguments.h"
 #include "builtins.h"
-#include "interpreter/internal.h"
-#include "platform/platform.h"
+#include "internal.h"
+#include "platform.h"
 
 namespace vesk::builtins {
 

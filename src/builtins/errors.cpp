@@ -2,7 +2,7 @@
 // first, and throw, which fails with a message of the script's choosing.
 #include "arguments.h"
 #include "builtins.h"
-#include "interpreter/internal.h"
+#include "internal.h"
 
 namespace vesk::builtins {
 

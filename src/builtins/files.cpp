@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "interpreter/scriptcache.h"
+#include "scriptcache.h"
 #include "arguments.h"
 #include "builtins.h"
-#include "interpreter/internal.h"
-#include "platform/platform.h"
-#include "values/storeaccess.h"
+#include "internal.h"
+#include "platform.h"
+#include "storeaccess.h"
 
 namespace vesk::builtins {
 

@@ -5,8 +5,8 @@
 
 #include "arguments.h"
 #include "builtins.h"
-#include "interpreter/internal.h"
-#include "values/storeaccess.h"
+#include "internal.h"
+#include "storeaccess.h"
 
 namespace vesk::builtins {
 

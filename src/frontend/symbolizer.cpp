@@ -86,65 +86,10 @@ void setchar(token& t, int c) {
 } // namespace
 
 symbolizer::symbolizer(char const* text, int optionbits)
-    : pushedcount(0), replay(nullptr), peekedinplace(false), position(text),
-      endposition(nullptr), doublequote('"'), singlequote('\''),
+    : pushedcount(0), position(text), endposition(nullptr), doublequote('"'), singlequote('\''),
       options(optionbits == -1 ? defaultoptions : optionbits) {}
 
-symbolizer::symbolizer(unsigned char const* recording)
-    : pushedcount(0), replay(recording), peekedinplace(false), position(nullptr),
-      endposition(nullptr), doublequote('"'), singlequote('\''), options(0) {}
-
-// A recording holds each token as its type, the length of its payload and the payload: the
-// value's bytes for numbers, else the text without its NUL. The endtoken comes last.
-namespace {
-
-std::size_t payloadsize(token const& t) {
-  if (t.type == integertoken) return sizeof t.integer;
-  if (t.type == realtoken) return sizeof t.real;
-  return std::strlen(t.text);
-}
-
-} // namespace
-
-std::size_t symbolizer::recordsize(char const* text, int optionbits) {
-  symbolizer tokens(text, optionbits);
-  token t;
-  std::size_t size = 0;
-  do {
-    tokens.readtoken(t);
-    size += 2 + payloadsize(t);
-  } while (t.type != endtoken);
-  return size;
-}
-
-void symbolizer::record(char const* text, int optionbits, unsigned char* recording) {
-  symbolizer tokens(text, optionbits);
-  token t;
-  do {
-    tokens.readtoken(t);
-    std::size_t size = payloadsize(t);
-    recording[0] = static_cast<unsigned char>(t.type);
-    recording[1] = static_cast<unsigned char>(size);
-    std::memcpy(recording + 2, t.text, size);
-    recording += 2 + size;
-  } while (t.type != endtoken);
-}
-
-// The next token from the recording; at its end the endtoken is delivered again and again,
-// as scanning delivers it at the end of the text.
-tokentype symbolizer::replaytoken(token& t) {
-  unsigned char const* at = replay;
-  peekedinplace = false;
-  t.type = static_cast<tokentype>(at[0]);
-  std::size_t size = at[1];
-  std::memcpy(t.text, at + 2, size);
-  t.text[size] = '\0';
-  if (t.type != endtoken) replay = at + 2 + size;
-  return t.type;
-}
-
 tokentype symbolizer::readtoken(token& t) {
-  if (replay != nullptr) return replaytoken(t);
   std::memset(&t, 0, sizeof t); // every byte of the caller's record is defined
   t.type = scantoken(t);
   return t.type;
@@ -159,24 +104,12 @@ tokentype symbolizer::nexttoken(token& t) {
 }
 
 void symbolizer::pushback(token const& t) {
-  if (pushedcount + (peekedinplace ? 1 : 0) < maxpushback) pushed[pushedcount++] = t;
+  if (pushedcount < maxpushback) pushed[pushedcount++] = t;
 }
 
 token const& symbolizer::peektoken() {
   if (pushedcount == 0) readtoken(pushed[pushedcount++]);
   return pushed[pushedcount - 1];
-}
-
-void symbolizer::skiptoken() {
-  if (pushedcount > 0) {
-    --pushedcount;
-  } else if (replay != nullptr) {
-    peekedinplace = false;
-    if (replay[0] != endtoken) replay += 2 + replay[1];
-  } else {
-    token scratch;
-    scantoken(scratch);
-  }
 }
 
 // The next byte as 0..255, or -1 at the terminating NUL. The NUL's position is recorded the

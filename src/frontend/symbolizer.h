@@ -1,7 +1,6 @@
 // symbolizer.h - the tokenizer every parser reads through: one token per nexttoken() call
-// from a caller's text read in place, or replayed from a recording of that text's tokens, with
-// up to four tokens of look-ahead pushed back. It allocates nothing and reports nothing;
-// malformed input becomes an errortoken.
+// from a caller's text read in place, with up to four tokens of look-ahead pushed back. It
+// allocates nothing and reports nothing; malformed input becomes an errortoken.
 #pragma once
 
 #include <cstddef>
@@ -63,14 +62,6 @@ class symbolizer {
 public:
   // `text` is read in place and must outlive the tokenizer; options -1 means defaultoptions.
   symbolizer(char const* text, int options);
-  // Replays the tokens that record() wrote: the same tokens, in the same records, as scanning
-  // the recorded text would deliver (a token's text is defined through its terminating NUL).
-  explicit symbolizer(unsigned char const* recording);
-
-  // The bytes a recording of every token of `text` up to its endtoken takes, and writing it.
-  static std::size_t recordsize(char const* text, int options);
-  static void record(char const* text, int options, unsigned char* recording);
-
   // Delivers the most recently pushed-back token, or scans the next one from the text.
   tokentype nexttoken(token& t);
   // Returns a token to the tokenizer; a fifth one while four are held is ignored.
@@ -78,16 +69,8 @@ public:
   // The token nexttoken would deliver, held for it without a copy: the same as nexttoken
   // followed by pushback. The reference is valid until the tokenizer is used again.
   token const& peektoken();
-  // The type of that token: peektoken().type. A recording is read in place, the token held
-  // there as if it had been pushed back (it takes a place among the four).
-  tokentype peektype() {
-    if (pushedcount > 0) return pushed[pushedcount - 1].type;
-    if (replay == nullptr) return peektoken().type;
-    peekedinplace = true;
-    return static_cast<tokentype>(replay[0]);
-  }
-  // Takes the next token and discards it, as nexttoken into a scratch record would.
-  void skiptoken();
+  // The type of that token: peektoken().type.
+  tokentype peektype() { return pushedcount > 0 ? pushed[pushedcount - 1].type : peektoken().type; }
 
 private:
   int readchar();
@@ -101,12 +84,9 @@ private:
   bool scanexponent(int& exponent);
   tokentype scanstring(token& t, int terminator);
   tokentype readtoken(token& t);
-  tokentype replaytoken(token& t);
 
   int pushedcount;
   token pushed[maxpushback];
-  unsigned char const* replay; // the next recorded token, or null when scanning text
-  bool peekedinplace;          // peektype has looked at the next recorded token
   char const* position;
   char const* endposition;
   char doublequote;

@@ -1,14 +1,15 @@
-// blocks.cpp - the rules that all block handlers share: the checks before a block opens or
-// closes, pushing an item on the control stack, and reading a numeric condition.
+// blocks.cpp - the block statements other than loops over a counter or a list: if / else /
+// end, try / catch / end, repeat / until and do / while, and the checks that every block
+// statement makes before it opens or closes a block on the control stack.
 #include <cstdlib>
 
-#include "frontend/symbolizer.h"
-#include "internal.h"
+#include "engine.h"
+#include "family.h"
 
 namespace vesk {
 
 // A block may open only during a run of lines and while the control stack has room.
-bool interpreter::opening(char const* keyword) {
+bool engine::opening(char const* keyword) {
   if (ctrlsize <= 0) {
     error("keyword '%s' not allowed", keyword);
     return false;
@@ -24,17 +25,17 @@ bool interpreter::opening(char const* keyword) {
   return false;
 }
 
-ctrlitem* interpreter::pushblock(int kind, int target) {
+ctrlitem* engine::pushblock(int kind, int target) {
   ctrlitem& item = ctrlstack[ctrltop++];
   item = ctrlitem{};
   item.kind = kind;
   item.target = target;
-  item.savedlog = logfunc;
+  item.savedlog = log;
   return &item;
 }
 
 // A block may close or divide only during a run of lines and when a block is open.
-bool interpreter::closing(char const* keyword, char const* unopened) {
+bool engine::closing(char const* keyword, char const* unopened) {
   if (ctrlsize <= 0) {
     error("keyword '%s' not allowed", keyword);
     return false;
@@ -46,29 +47,99 @@ bool interpreter::closing(char const* keyword, char const* unopened) {
   return true;
 }
 
-// Evaluates an expression from the line that must yield a number. `name` fills a "%s" in
-// the messages when not null.
-bool interpreter::numeric(char const* invalid, char const* notnumeric, char const* name,
-                          double* result) {
-  if (!boolterm()) {
-    name ? error(invalid, name) : error(invalid);
-    return false;
+int engine::execute_if(bool holds) {
+  int a = cmdindex;
+  int e = find_end(a + 1), s = find_else(a + 1);
+  if (e < 0) {
+    error("'if' without matching 'end'");
+    return -1;
   }
-  if (!opstack.isnumber(0)) {
-    name ? error(notnumeric, name) : error(notnumeric);
-    return false;
+  if (holds) {
+    pushblock(ifblock, e + 1);
+    return a + 1;
   }
-  *result = opstack.number(0);
-  opstack.pop(1);
-  return true;
+  if (s >= 0 && s < e) {
+    pushblock(ifblock, e + 1);
+    return s + 1;
+  }
+  return e + 1;
 }
 
-// A condition: a number, true when not 0 (a NaN is true).
-bool interpreter::condition(char const* invalid, char const* notnumeric, bool* result) {
-  double value = 0;
-  if (!numeric(invalid, notnumeric, nullptr, &value)) return false;
-  *result = value != 0;
-  return true;
+// Reached when the true branch has run to its end: skip the else branch.
+int engine::execute_else() {
+  char const unopened[] = "'else' without opening 'if'";
+  if (!closing("else", unopened)) return -1;
+  if (ctrlstack[ctrltop - 1].kind != ifblock) {
+    error(unopened);
+    return -1;
+  }
+  return ctrlstack[--ctrltop].target;
+}
+
+int engine::execute_end() {
+  char const unmatched[] = "'end' without matching 'if' or 'try'";
+  if (!closing("end", unmatched)) return -1;
+  ctrlitem item = ctrlstack[--ctrltop];
+  if (item.kind == ifblock) return cmdindex + 1;
+  if (item.kind == tryblock) {
+    log = item.savedlog;
+    return cmdindex + 1;
+  }
+  error(unmatched);
+  if (item.kind == fortoblock || item.kind == foreachblock) error("'next' missing?");
+  return -1;
+}
+
+// While the body runs, the log function collects error lines into the family's queue instead
+// of reporting them; a failing statement continues in the catch part (or after end).
+int engine::execute_try() {
+  int a = cmdindex;
+  int e = find_end(a + 1), c = find_catch(a + 1);
+  if (c >= e) c = -1;
+  if (e < 0) {
+    error("'try' without matching 'end'");
+    return -1;
+  }
+  ctrlitem* item = pushblock(tryblock, e + 1);
+  item->catchtarget = c + 1;
+  log = trylog;
+  clearerrors(shared->errors);
+  return a + 1;
+}
+
+// Reached when the body ran to its end without failure: the catch part is skipped.
+int engine::execute_catch() {
+  char const unopened[] = "no opening 'try'";
+  if (!closing("catch", unopened)) return -1;
+  ctrlitem item = ctrlstack[--ctrltop];
+  if (item.kind != tryblock) {
+    error(unopened);
+    return -1;
+  }
+  log = item.savedlog;
+  return item.target;
+}
+
+// until and while take their block off the control stack before their condition is read.
+bool engine::closeloop(char const* keyword) {
+  bool isuntil = keyword[0] == 'u';
+  if (!closing(keyword, isuntil ? "no opening 'repeat'" : "no opening 'do'")) return false;
+  closed = ctrlstack[--ctrltop];
+  if (closed.kind == (isuntil ? repeatblock : doblock)) return true;
+  error(isuntil ? "'until' without 'repeat'" : "'while' without 'do'");
+  return false;
+}
+
+int engine::execute_until(bool done) {
+  if (done) return cmdindex + 1;
+  ctrlstack[ctrltop++] = closed;
+  return closed.target;
+}
+
+int engine::execute_while(bool again) {
+  if (!again) return cmdindex + 1;
+  ctrlstack[ctrltop++] = closed;
+  return closed.target;
 }
 
 } // namespace vesk

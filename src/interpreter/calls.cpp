@@ -1,17 +1,19 @@
-// calls.cpp - calls of functions and scripts by name: the argument list (parenthesised or to
-// the end of the line, optional commas, named arguments), the call itself, the result kept on
-// the operand stack, the report of parameters a function did not read, and calllog, the log
-// function handed to called functions, which prefixes the calling line of this thread.
+// calls.cpp - calls of functions and scripts by name: the parameter list built from the
+// arguments as they are read (every argument's value also stays on the operand stack), the
+// call itself, the result kept on the operand stack, the report of parameters a function did
+// not read, and calllog, the log function handed to called functions, which prefixes the
+// calling line of this thread.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "callframe.h"
+#include "engine.h"
 #include "family.h"
-#include "frontend/symbolizer.h"
-#include "internal.h"
+#include "fastpaths.h"
 #include "scripttexts.h"
-#include "values/fastpaths.h"
-#include "values/stackaccess.h"
+#include "stackaccess.h"
 
 namespace vesk {
 
@@ -40,40 +42,95 @@ void calllog(int level, char const* text) {
   if (callcontext.log != nullptr) callcontext.log(level, buffer);
 }
 
-bool ischar(token const& t, char c) {
-  return t.type == chartoken && t.text[0] == c && t.text[1] == '\0';
-}
-
 } // namespace
 
-// Reads the arguments into `params`: each a boolterm, named when written as name "=" value.
-// Every argument's value also stays on the operand stack.
-bool interpreter::readarguments(parameters* params, bool parenthesised) {
-  token t, after;
-  for (;;) {
-    tokentype type = cursymbolizer->nexttoken(t);
-    if (parenthesised ? ischar(t, ')') : type == endtoken) return true;
-    char argname[maxargnamelen + 1] = "";
-    if (type == nametoken && cursymbolizer->nexttoken(after) == assigntoken) {
-      copytext(argname, t.text, maxargnamelen);
-    } else {
-      if (type == nametoken) cursymbolizer->pushback(after);
-      cursymbolizer->pushback(t);
-    }
-    if (!boolterm()) return false;
-    cursymbolizer->nexttoken(after);
-    if (!ischar(after, ',')) cursymbolizer->pushback(after);
-    variable none;
-    variable* value = opstack.numelements() > 0 ? opstack.top(0) : &none;
-    if (params->add(value, argname) == nullptr) {
-      error(msg_memory);
-      return false;
+// A call begins: its parameter list, what it calls (taking over the use of a script's text)
+// and the depth of the operand stack before its arguments.
+bool engine::callopen(resolution& callee, char const* name) {
+  scripttext* script = callee.script;
+  callee.script = nullptr;
+  if (callcount >= maxnesting || !growopen(calls, callcount, callcapacity)) {
+    if (script != nullptr) releasescripttext(script);
+    error(msg_toodeep);
+    return false;
+  }
+  opencall& call = calls[callcount++];
+  new (&call.params) parameters(fastpaths() ? &shared->parameterstorage : nullptr);
+  call.function = callee.function;
+  call.script = script;
+  copytext(call.name, callee.kind == calledscript ? callee.path : name, maxpathlen);
+  call.depth = depth;
+  ++shared->calls;
+  return true;
+}
+
+// The value on top is an argument; it stays on the stack too.
+bool engine::callargument(char const* name) {
+  variable scratch, none;
+  variable* value = valueat(0, scratch);
+  if (calls[callcount - 1].params.add(value != nullptr ? value : &none, name) != nullptr)
+    return true;
+  error(msg_memory);
+  return false;
+}
+
+// Makes the innermost call, its arguments read.
+bool engine::callclose() {
+  opencall& call = calls[callcount - 1];
+  variable walker = call.params;
+  for (variable* p = walker.first(); p != nullptr; p = walker.next()) p->processed(false);
+  bool ok;
+  if (call.function != nullptr) {
+    ok = callfunction(call);
+  } else if (calldepth >= maxcalldepth) {
+    error("script calls nested too deeply");
+    ok = false;
+  } else {
+    callframe callee(&call.params, true);
+    ok = runtext(call.script, callee, call.name);
+    if (!ok) {
+      char trace[messagesize];
+      snprintf(trace, sizeof trace, "%s(%d)", scriptname, cmdindex + 1);
+      log(logtrace, trace);
     }
   }
+  closecall(calls[--callcount]);
+  return ok;
+}
+
+// Gives back what a call holds: the use of its script's text and its parameter list (its own
+// blocks only: the values in it are borrowed, or given back by the call's frame).
+void engine::closecall(opencall& call) {
+  if (call.script != nullptr) releasescripttext(call.script);
+  call.script = nullptr;
+  call.params.reset();
+}
+
+// Calls a function with the arguments; keeps one result on the stack above what lay there
+// before the argument list, or everything it pushed when it had no arguments.
+bool engine::callfunction(opencall& call) {
+  materialize(); // the function is given the whole operand stack
+  int before = depth;
+  callrecord saved = callcontext;
+  callcontext = {log, cmdindex + 1, scriptname};
+  stackaccess::setowner(opstack, this);
+  bool ok = call.function(&opstack, &call.params, globals, calllog);
+  callcontext = saved;
+  if (!ok) return false;
+  takepushed();
+  if (call.params.count() > 0) {
+    bool pushed = depth > before;
+    variable kept;
+    if (pushed) kept = *operands[depth - 1].record;
+    popoperands(depth - call.depth);
+    if (pushed && !pushvalue(&kept)) return false;
+  }
+  reportunused(&call.params, call.name);
+  return true;
 }
 
 // Reports, in list order, every parameter the function did not mark as processed.
-void interpreter::reportunused(parameters* params, char const* name) {
+void engine::reportunused(parameters* params, char const* name) {
   variable walker = *params;
   char* argname = nullptr;
   bool header = false;
@@ -92,78 +149,6 @@ void interpreter::reportunused(parameters* params, char const* name) {
     else if (p->isnamedlist())
       warning("  named list parameter unused");
   }
-}
-
-// Calls `func` with the arguments; keeps one result on the stack above what lay there before
-// the argument list (`depth` values), or everything it pushed when it had no arguments.
-bool interpreter::callfunction(scriptfunc func, parameters* params, char const* name,
-                               int depth) {
-  int before = opstack.numelements();
-  callrecord saved = callcontext;
-  callcontext = {logfunc, cmdindex + 1, scriptname};
-  opstack.owner = this;
-  bool ok = func(&opstack, params, globals, calllog);
-  callcontext = saved;
-  if (!ok) return false;
-  if (params->count() > 0) {
-    int now = opstack.numelements();
-    variable kept;
-    bool pushed = now > before;
-    if (pushed) kept = *opstack.top(0);
-    if (now > depth) opstack.pop(now - depth);
-    if (pushed && !pushvalue(&kept)) return false;
-  }
-  reportunused(params, name);
-  return true;
-}
-
-bool interpreter::external(scriptfunc func, FILE* script, char const* name) {
-  return call(func, script, nullptr, name);
-}
-
-// A script whose text is kept: called as if its file had been opened.
-bool interpreter::external(scripttext* script, char const* name) {
-  return call(nullptr, nullptr, script, name);
-}
-
-// Exactly one of func, file and script is given; the file is closed and the use of the script
-// given back on every path.
-bool interpreter::call(scriptfunc func, FILE* file, scripttext* script, char const* name) {
-  char callee[maxpathlen + 1]; // the name may be foundpath, which the arguments can change
-  copytext(callee, name, maxpathlen);
-  // Taken and given back under the family's lock: the family's recycler serves it.
-  parameters params(fastpaths() ? &shared->parameterstorage : nullptr);
-  ++shared->calls;
-  token t;
-  cursymbolizer->nexttoken(t);
-  bool parenthesised = ischar(t, '(');
-  if (!parenthesised) cursymbolizer->pushback(t);
-  int depth = opstack.numelements();
-  bool ok = readarguments(&params, parenthesised);
-  if (ok) {
-    variable walker = params;
-    for (variable* p = walker.first(); p != nullptr; p = walker.next()) p->processed(false);
-  }
-  if (ok && func != nullptr) {
-    ok = callfunction(func, &params, callee, depth);
-  } else if (ok && calldepth >= maxcalldepth) {
-    error("script calls nested too deeply");
-    ok = false;
-  } else if (ok) {
-    FILE* opened = file;
-    file = nullptr;
-    callframe kept(&params, true);
-    ok = opened != nullptr ? execute(opened, &params, callee) : runtext(script, kept, callee);
-    if (!ok) {
-      char trace[messagesize];
-      snprintf(trace, sizeof trace, "%s(%d)", scriptname, cmdindex + 1);
-      logfunc(logtrace, trace);
-    }
-  }
-  if (file != nullptr) fclose(file);
-  if (script != nullptr) releasescripttext(script);
-  params.reset();
-  return ok;
 }
 
 } // namespace vesk

@@ -3,7 +3,7 @@
 // at level 1. Reporting never changes the interpreter's state.
 #include <cstdio>
 
-#include "internal.h"
+#include "engine.h"
 
 namespace vesk {
 
@@ -16,35 +16,35 @@ void report(vesk::logfunc log, char const* kind, char const* script, int line, c
 }
 } // namespace
 
-void interpreter::error(char const* text) {
-  report(logfunc, "error", scriptname, cmdindex + 1, text);
+void engine::error(char const* text) {
+  report(log, "error", scriptname, cmdindex + 1, text);
 }
 
-void interpreter::warning(char const* text) {
-  report(logfunc, "warning", scriptname, cmdindex + 1, text);
+void engine::warning(char const* text) {
+  report(log, "warning", scriptname, cmdindex + 1, text);
 }
 
-void interpreter::error(char const* format, double value) {
+void engine::error(char const* format, double value) {
   char buffer[messagesize];
   snprintf(buffer, sizeof buffer, format, value);
   error(buffer);
 }
 
-void interpreter::error(char const* format, char const* text) {
+void engine::error(char const* format, char const* text) {
   char buffer[messagesize];
   snprintf(buffer, sizeof buffer, format, text);
   error(buffer);
 }
 
-void interpreter::error(char const* format, char const* text1, char const* text2) {
+void engine::error(char const* format, char const* text1, char const* text2) {
   char buffer[messagesize];
   snprintf(buffer, sizeof buffer, format, text1, text2);
   error(buffer);
 }
 
 // The formatted warnings report with the "error:" prefix, like the formatted errors.
-void interpreter::warning(char const* format, double value) { error(format, value); }
+void engine::warning(char const* format, double value) { error(format, value); }
 
-void interpreter::warning(char const* format, char const* text) { error(format, text); }
+void engine::warning(char const* format, char const* text) { error(format, text); }
 
 } // namespace vesk

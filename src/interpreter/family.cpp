@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "internal.h"
-#include "values/storeaccess.h"
+#include "engine.h"
+#include "storeaccess.h"
 
 namespace vesk {
 

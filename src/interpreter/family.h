@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "errorqueue.h"
-#include "values/recycler.h"
+#include "recycler.h"
 #include "vesk.h"
 
 namespace vesk {
@@ -64,7 +64,7 @@ struct family {
   // Nested interpreters kept for reuse (see interpreterpool.cpp), taken and given back under
   // the lock or while no other thread of the family runs; released with the family.
   static constexpr int keptnested = 8;
-  interpreter* spares[keptnested] = {};
+  engine* spares[keptnested] = {};
   int sparecount = 0;
 };
 

@@ -7,23 +7,23 @@
 #include <cstring>
 
 #include "family.h"
-#include "internal.h"
+#include "engine.h"
 #include "scriptcache.h"
-#include "values/storeaccess.h"
+#include "storeaccess.h"
 
 namespace vesk {
 
 // A misuse is reported to the log function the host gave last (safe to read from any thread).
-void interpreter::misuse(char const* text) {
-  vesk::logfunc log = shared != nullptr ? shared->reportto.load(std::memory_order_acquire) : nullptr;
-  if (log != nullptr) log(logerror, text);
+void engine::misuse(char const* text) {
+  vesk::logfunc to = shared != nullptr ? shared->reportto.load(std::memory_order_acquire) : nullptr;
+  if (to != nullptr) to(logerror, text);
 }
 
 // False, reported, when the call may not begin. Otherwise the count of statements starts again,
 // an earlier stop request is forgotten and files the host has just written are seen.
-bool interpreter::begincall() {
+bool engine::begincall() {
   if (shared == nullptr || temps == nullptr) {
-    logfunc(logerror, msg_memory);
+    log(logerror, msg_memory);
     return false;
   }
   if (shared->inuse.exchange(true, std::memory_order_acquire)) {
@@ -42,7 +42,7 @@ bool interpreter::begincall() {
     marked = globals;
   }
   refreshscripts();
-  shared->hostlog = logfunc;
+  shared->hostlog = log;
   shared->executed = 0;
   shared->halted = false;
   shared->stoprequested = false;
@@ -53,7 +53,7 @@ bool interpreter::begincall() {
 
 // Gives back what no statement can hold any more (the value an evaluation left stays valid
 // until the next call) and clears the marks.
-void interpreter::endcall() {
+void engine::endcall() {
   collect(shared);
   if (marked != nullptr) storeaccess::usemark(*marked).store(0, std::memory_order_release);
   marked = nullptr;
@@ -62,7 +62,7 @@ void interpreter::endcall() {
 
 // Whether a host's run must be refused: a script name that does not fit (called scripts would
 // be looked for beside a shorter name) or a line without text. Reported.
-bool interpreter::refused(char const* name, char const** lines, int count) {
+bool engine::refused(char const* name, char const** lines, int count) {
   if (name != nullptr && strlen(name) > maxpathlen) {
     copytext(scriptname, name, maxpathlen);
     cmdindex = -1;

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "errorqueue.h"
-#include "frontend/symbolizer.h"
-#include "values/valuelimits.h"
+#include "symbolizer.h"
+#include "valuelimits.h"
 #include "vesk.h"
 
 namespace vesk {

@@ -1,14 +1,16 @@
-// interpreter.cpp - construction of the interpreter object and its small public accessors.
-// An interpreter owns its operand stack; the store, the log function, the registry and the
-// lines of a run belong to others and are never released here.
+// interpreter.cpp - the interpreter object a host holds, a handle on its engine, and the
+// engine's construction. An engine owns its operand stack and the machine's registers; the
+// store, the log function, the registry and the lines of a run belong to others and are
+// never released here, except the family and registry of an engine the host created.
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "engine.h"
 #include "family.h"
 #include "scriptmemo.h"
-#include "frontend/temporaries.h"
-#include "values/stackaccess.h"
-#include "internal.h"
+#include "temporaries.h"
+#include "stackaccess.h"
 
 namespace vesk {
 
@@ -23,34 +25,19 @@ void copytext(char* target, char const* text, int limit) {
   target[n] = '\0';
 }
 
-// An interpreter created by the host owns the state its nested interpreters will share.
-interpreter::interpreter(vesk::logfunc log) : interpreter(nullptr, log) {}
-
-interpreter::interpreter(variables* store, vesk::logfunc log)
-    : interpreter(nullptr, store, log) {
-  shared = newfamily();
-  ownsshared = shared != nullptr;
-  if (shared != nullptr) {
-    shared->reportto.store(logfunc);
-    thread = &shared->host;
+// A nested engine's start: it shares the registry and the store and logs where its creator
+// does. Without memory for its registers it has no temporaries, which nest() refuses.
+engine::engine(registry* registryof, variables* store, vesk::logfunc logto)
+    : opstack(defaultarenasize), log(logto ? logto : droplog), globals(store),
+      funcs(registryof), temps(new (std::nothrow) temporaries(stackaccess::arena(opstack))),
+      operands(static_cast<operand*>(malloc(sizeof(operand) * operandcapacity))) {
+  if (operands == nullptr) {
+    delete temps;
+    temps = nullptr;
   }
 }
 
-interpreter::interpreter(void* registry, variables* store, vesk::logfunc log)
-    : cursymbolizer(nullptr), opstack(defaultarenasize), logfunc(log ? log : droplog), cmdindex(0),
-      globals(store), funcs(registry), cmds(nullptr), numcmds(0), ctrlstack(nullptr),
-      ctrltop(0), ctrlsize(0), frame(nullptr), calldepth(0), thread(nullptr), shared(nullptr),
-      ownsshared(false), ownsfuncs(false), marked(nullptr), appendtarget(nullptr), exprdepth(0),
-      nesting(0), matches(nullptr),
-      temps(new(std::nothrow) temporaries(stackaccess::arena(opstack))),
-      absentscripts(nullptr), runtokens(nullptr) {
-  scriptpath1[0] = '\0';
-  scriptpath2[0] = '\0';
-  scriptname[0] = '\0';
-  foundpath[0] = '\0';
-}
-
-interpreter::~interpreter() {
+engine::~engine() {
   // Nothing runs any more: what was stored into the last statement's lists goes at once.
   for (int i = 0; temps != nullptr && i < temps->adoptedcount(); ++i) {
     variable adopted = temps->adoptedvalue(i);
@@ -58,18 +45,20 @@ interpreter::~interpreter() {
   }
   delete temps;
   delete absentscripts;
+  free(operands);
+  free(calls);
+  free(chains);
+  free(lists);
   releasematches();
   if (ownsshared) deletefamily(shared);
   releaseregistry();
 }
 
-// Every member is copied, the state shared with nested interpreters included: both objects
-// then share the operand stack, the family and the registry, and only one may be destroyed.
-interpreter& interpreter::operator=(interpreter const& other) {
-  if (this == &other) return *this;
-  cursymbolizer = other.cursymbolizer;
+// Every member is copied: both engines then share the operand stack's memory, the family, the
+// registry and the registers' memory, and only one may be destroyed.
+void engine::copyfrom(engine const& other) {
   opstack = other.opstack;
-  logfunc = other.logfunc;
+  log = other.log;
   cmdindex = other.cmdindex;
   globals = other.globals;
   funcs = other.funcs;
@@ -89,38 +78,107 @@ interpreter& interpreter::operator=(interpreter const& other) {
   ownsshared = other.ownsshared;
   ownsfuncs = other.ownsfuncs;
   marked = other.marked;
-  appendtarget = other.appendtarget;
-  exprdepth = other.exprdepth;
-  nesting = other.nesting;
-  matches = other.matches;
   temps = other.temps;
   absentscripts = other.absentscripts;
-  runtokens = other.runtokens;
-  return *this;
+  matches = other.matches;
+  book = other.book;
+  operands = other.operands;
+  depth = other.depth;
+  calls = other.calls;
+  callcount = other.callcount;
+  callcapacity = other.callcapacity;
+  chains = other.chains;
+  chaincount = other.chaincount;
+  chaincapacity = other.chaincapacity;
+  lists = other.lists;
+  listcount = other.listcount;
+  listcapacity = other.listcapacity;
 }
 
-void interpreter::setlogfunc(vesk::logfunc log) {
-  logfunc = log ? log : droplog;
-  if (shared != nullptr) shared->reportto.store(logfunc, std::memory_order_release);
+void engine::setlogfunc(vesk::logfunc logto) {
+  log = logto ? logto : droplog;
+  if (shared != nullptr) shared->reportto.store(log, std::memory_order_release);
 }
 
-void interpreter::setglobals(variables* store) { globals = store; }
-
-void interpreter::setscriptpath(char const* path1, char const* path2) {
+void engine::setscriptpath(char const* path1, char const* path2) {
   copytext(scriptpath1, path1, maxdirlen);
   copytext(scriptpath2, path2, maxdirlen);
   if (absentscripts != nullptr) absentscripts->forget();
 }
 
-variables* interpreter::store() { return globals; }
-
-int interpreter::cmdsindex() {
+int engine::cmdsindex() const {
   if (cmdindex >= 0 && cmdindex < numcmds) return cmdindex;
   return numcmds - 1;
 }
 
-variable* interpreter::find(char const* name) {
-  return globals ? globals->find(name) : nullptr;
+// --- the interpreter a host holds -----------------------------------------------------------
+
+interpreter::interpreter(vesk::logfunc log) : interpreter(nullptr, log) {}
+
+// An interpreter created by the host owns the family its nested interpreters will share.
+interpreter::interpreter(variables* globals, vesk::logfunc log)
+    : self(new (std::nothrow) engine(nullptr, globals, log)) {
+  if (self == nullptr) return;
+  self->shared = newfamily();
+  self->ownsshared = self->shared != nullptr;
+  if (self->shared == nullptr) return;
+  self->shared->reportto.store(self->log);
+  self->thread = &self->shared->host;
+}
+
+interpreter::~interpreter() { delete self; }
+
+interpreter& interpreter::operator=(interpreter const& other) {
+  if (this != &other && self != nullptr && other.self != nullptr) self->copyfrom(*other.self);
+  return *this;
+}
+
+void interpreter::setlogfunc(vesk::logfunc log) {
+  if (self != nullptr) self->setlogfunc(log);
+}
+
+void interpreter::setglobals(variables* globals) {
+  if (self != nullptr) self->globals = globals;
+}
+
+void interpreter::setscriptpath(char const* path1, char const* path2) {
+  if (self != nullptr) self->setscriptpath(path1, path2);
+}
+
+variables* interpreter::store() { return self != nullptr ? self->globals : nullptr; }
+
+int interpreter::cmdsindex() { return self != nullptr ? self->cmdsindex() : -1; }
+
+bool interpreter::execute(char const** lines, int count, char const* scriptname) {
+  return self != nullptr && self->execute(lines, count, scriptname);
+}
+
+bool interpreter::execute(char const* name, parameters* params) {
+  return self != nullptr && self->execute(name, params);
+}
+
+bool interpreter::execute(char const* line, char const* scriptname) {
+  return self != nullptr && self->execute(line, scriptname);
+}
+
+variable* interpreter::evaluate(char const* text) {
+  return self != nullptr ? self->evaluate(text) : nullptr;
+}
+
+bool interpreter::add(scriptfunc func, char const* name) {
+  return self != nullptr && self->add(func, name);
+}
+
+bool interpreter::add(char const* libraryname) {
+  return self != nullptr && self->add(libraryname);
+}
+
+void interpreter::setstatementlimit(long long statements) {
+  if (self != nullptr) self->setstatementlimit(statements);
+}
+
+void interpreter::stop() {
+  if (self != nullptr) self->stop();
 }
 
 } // namespace vesk

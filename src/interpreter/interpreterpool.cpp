@@ -8,21 +8,22 @@
 #include <new>
 
 #include "family.h"
-#include "frontend/temporaries.h"
-#include "internal.h"
-#include "values/fastpaths.h"
+#include "temporaries.h"
+#include "engine.h"
+#include "fastpaths.h"
+#include "stackaccess.h"
 
 namespace vesk {
 
-// A nested interpreter sharing store, registry, log function, script directories, family,
-// thread and call. Null when there is no memory for it.
-interpreter* interpreter::nest() {
-  interpreter* nested = nullptr;
-  if (shared != nullptr && shared->sparecount > 0 && fastpaths()) {
+// A nested engine sharing store, registry, log function, script directories, family, thread
+// and call. Null when there is no memory for it.
+engine* engine::nest() {
+  engine* nested = nullptr;
+  if (shared->sparecount > 0 && fastpaths()) {
     nested = shared->spares[--shared->sparecount];
-    nested->renew(funcs, globals, logfunc);
+    nested->renew(funcs, globals, log);
   } else {
-    nested = new (std::nothrow) interpreter(funcs, globals, logfunc);
+    nested = new (std::nothrow) engine(funcs, globals, log);
     if (nested == nullptr) return nullptr;
     if (nested->temps == nullptr) {
       delete nested;
@@ -38,30 +39,28 @@ interpreter* interpreter::nest() {
   return nested;
 }
 
-// Ends the use of a nested interpreter made by nest, keeping it for the next when there is room.
-void interpreter::retire(interpreter* nested) {
+// Ends the use of a nested engine made by nest, keeping it for the next when there is room.
+void engine::retire(engine* nested) {
   if (nested == nullptr) return;
   family* shared = nested->shared;
   nested->retireoperands(); // its last statement's lists, and what was stored into them
-  if (shared != nullptr && shared->sparecount < family::keptnested && fastpaths())
+  if (shared->sparecount < family::keptnested && fastpaths())
     shared->spares[shared->sparecount++] = nested;
   else
     delete nested;
 }
 
 // Everything as the nested constructor leaves it, except the storage kept for reuse: the
-// operand stack and its arena (emptied), the temporaries (given back) and the memory of
-// names that are no script (which checks its own validity).
-void interpreter::renew(void* registry, variables* store, vesk::logfunc log) {
-  cursymbolizer = nullptr;
+// operand stack and its arena (emptied), the temporaries (given back), the machine's arrays
+// and the memory of names that are no script (which checks its own validity).
+void engine::renew(registry* registryof, variables* store, vesk::logfunc logto) {
   opstack.reset();
-  opstack.owner = nullptr;
-  logfunc = log;
+  stackaccess::setowner(opstack, nullptr);
+  log = logto;
   cmdindex = 0;
   globals = store;
-  funcs = registry;
+  funcs = registryof;
   cmds = nullptr;
-  runtokens = nullptr;
   numcmds = 0;
   ctrlstack = nullptr;
   ctrltop = 0;
@@ -73,9 +72,10 @@ void interpreter::renew(void* registry, variables* store, vesk::logfunc log) {
   ownsshared = false;
   ownsfuncs = false;
   marked = nullptr;
+  book = nullptr;
+  depth = 0;
+  callcount = chaincount = listcount = 0;
   appendtarget = nullptr;
-  exprdepth = 0;
-  nesting = 0;
   temps->reset();
   scriptname[0] = '\0';
   foundpath[0] = '\0';

@@ -3,8 +3,8 @@
 // names) is loaded once, kept until the process ends, and its functions are registered.
 #include <cstring>
 
-#include "internal.h"
-#include "platform/platform.h"
+#include "engine.h"
+#include "platform.h"
 
 namespace vesk {
 
@@ -41,7 +41,7 @@ char const* basename(char const* path) {
 } // namespace
 
 // Registers one function of a library, reporting why it could not be registered.
-bool interpreter::addfromlibrary(scriptfunc func, char const* name, char const* base) {
+bool engine::addfromlibrary(scriptfunc func, char const* name, char const* base) {
   if (strlen(name) > maxfuncnamelen) {
     error("'%s/%s' name longer than 31 characters", name, base);
     return false;
@@ -51,7 +51,7 @@ bool interpreter::addfromlibrary(scriptfunc func, char const* name, char const* 
   return false;
 }
 
-bool interpreter::add(char const* libraryname) {
+bool engine::add(char const* libraryname) {
   if (libraryname == nullptr) return false;
   char const* base = basename(libraryname);
   void* library = platform::openlibrary(libraryname);

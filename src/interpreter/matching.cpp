@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "frontend/symbolizer.h"
-#include "internal.h"
-#include "values/fastpaths.h"
+#include "symbolizer.h"
+#include "engine.h"
+#include "fastpaths.h"
 
 namespace vesk {
 
@@ -89,7 +89,7 @@ size_t entriesfor(int lines) { return static_cast<size_t>(lines + 1) * matchers;
 
 // A run of numcmds lines begins: a kept table is cleared when it is large enough, else it is
 // given up and a new one is made on first use.
-void interpreter::clearmatches() {
+void engine::clearmatches() {
   if (matches == nullptr) return;
   size_t entries = entriesfor(numcmds);
   if (capacityof(matches) >= entries)
@@ -99,11 +99,11 @@ void interpreter::clearmatches() {
 }
 
 // A run has ended: a small table is kept for the next run, a large one given back.
-void interpreter::endmatches() {
+void engine::endmatches() {
   if (matches != nullptr && capacityof(matches) > keptentries) releasematches();
 }
 
-void interpreter::releasematches() {
+void engine::releasematches() {
   if (matches != nullptr) free(reinterpret_cast<size_t*>(matches) - 1);
   matches = nullptr;
 }
@@ -111,7 +111,7 @@ void interpreter::releasematches() {
 // The answer of `scan` from `start`, scanned on first use in this run. Answers are kept as
 // line + 2 (so that 0 means not yet known and 1 means no match); without memory for the table
 // every question is scanned anew.
-int interpreter::remembered(int kind, int start, int (*scan)(char const* const*, int, int)) {
+int engine::remembered(int kind, int start, int (*scan)(char const* const*, int, int)) {
   if (start < 0 || start > numcmds || !fastpaths()) return scan(cmds, start, numcmds);
   if (matches == nullptr) {
     size_t entries = entriesfor(numcmds);
@@ -125,14 +125,14 @@ int interpreter::remembered(int kind, int start, int (*scan)(char const* const*,
   return answer - 2;
 }
 
-int interpreter::find_end(int start) { return remembered(endmatch, start, scanend); }
+int engine::find_end(int start) { return remembered(endmatch, start, scanend); }
 
-int interpreter::find_else(int start) { return remembered(elsematch, start, scanelse); }
+int engine::find_else(int start) { return remembered(elsematch, start, scanelse); }
 
-int interpreter::find_catch(int start) { return remembered(catchmatch, start, scancatch); }
+int engine::find_catch(int start) { return remembered(catchmatch, start, scancatch); }
 
-int interpreter::find_thread(int start) { return remembered(threadmatch, start, scanthread); }
+int engine::find_thread(int start) { return remembered(threadmatch, start, scanthread); }
 
-int interpreter::find_next(int start) { return remembered(nextmatch, start, scannext); }
+int engine::find_next(int start) { return remembered(nextmatch, start, scannext); }
 
 } // namespace vesk

@@ -4,28 +4,28 @@
 #include <cstdio>
 
 #include "family.h"
-#include "internal.h"
-#include "platform/platform.h"
+#include "engine.h"
+#include "platform.h"
 
 namespace vesk {
 
 namespace {
 // What the worker thread runs: a part of the caller's lines on its own interpreter.
 struct threadjob {
-  interpreter* part;
+  engine* part;
   char const** lines;
   int count;
   char const* scriptname;
 };
 } // namespace
 
-int interpreter::runpart(void* job) {
+int engine::runpart(void* job) {
   auto work = static_cast<threadjob*>(job);
   return work->part->run(work->lines, work->count, work->scriptname, nullptr) ? 1 : 0;
 }
 
-int interpreter::execute_parallel(int a) {
-  if (!opening("parallel")) return -1;
+int engine::execute_parallel() {
+  int a = cmdindex;
   int e = find_end(a + 1), t = find_thread(a + 1);
   if (t >= e) t = -1;
   if (e < 0) {
@@ -38,8 +38,8 @@ int interpreter::execute_parallel(int a) {
   }
   printf("thread 1: %3d .. %3d\n", a + 1, t - 1);
   printf("thread 2: %3d .. %3d\n", t + 1, e - 1);
-  interpreter* first = nest();
-  interpreter* second = nest();
+  engine* first = nest();
+  engine* second = nest();
   if (first == nullptr || second == nullptr) {
     retire(first);
     retire(second);

@@ -7,20 +7,23 @@
 #include <cstring>
 #include <new>
 
-#include "internal.h"
-#include "values/avltree.h"
-#include "values/fastpaths.h"
+#include "engine.h"
+#include "avltree.h"
+#include "fastpaths.h"
 
 namespace vesk {
 
 namespace {
 constexpr int funcnamecapacity = maxfuncnamelen + 1;
 constexpr unsigned filterbits = 512; // what filterbit's 9 bits address
+} // namespace
 
 struct registry {
   avltree names{funcnamecapacity, nullptr};
   std::uint64_t filter[filterbits / 64] = {}; // a bit for the hash of every registered name
 };
+
+namespace {
 
 // FNV-1a, whose top bits are taken after one more multiplication: its low bits alone vary too
 // little between one-letter names, the most common names of variables.
@@ -42,32 +45,31 @@ bool fitsregistry(char const* name) {
 
 // Names longer than 31 characters are refused rather than cut, so that no longer name can
 // ever reach a function registered under its first 31 characters.
-bool interpreter::add(scriptfunc func, char const* name) {
+bool engine::add(scriptfunc func, char const* name) {
   if (func == nullptr || !fitsregistry(name)) return false;
   if (funcs == nullptr) {
     funcs = new (std::nothrow) registry;
     if (funcs == nullptr) return false;
     ownsfuncs = true;
   }
-  auto r = static_cast<registry*>(funcs);
+  registry* r = funcs;
   unsigned bit = filterbit(name);
   r->filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
   return r->names.insert(name, reinterpret_cast<void*>(func));
 }
 
-scriptfunc interpreter::findfunc(char const* name) {
+scriptfunc engine::findfunc(char const* name) {
   if (funcs == nullptr || !fitsregistry(name)) return nullptr;
-  auto r = static_cast<registry const*>(funcs);
+  registry const* r = funcs;
   if (fastpaths() && !mayberegistered(r, name)) return nullptr;
   return reinterpret_cast<scriptfunc>(r->names.lookup(name));
 }
 
 // Releases the registry when this interpreter created it; nested ones never do.
-void interpreter::releaseregistry() {
+void engine::releaseregistry() {
   if (!ownsfuncs) return;
-  auto r = static_cast<registry*>(funcs);
-  r->names.destroy();
-  delete r;
+  funcs->names.destroy();
+  delete funcs;
   funcs = nullptr;
   ownsfuncs = false;
 }

@@ -1,25 +1,23 @@
-// run.cpp - the main loop: runs an array of lines one statement per line, dispatches block
-// keywords to their handlers, executes assignments and expression statements, turns a failed
-// statement into a jump to the nearest try block, and checks that every block was closed.
+// run.cpp - the main loop: runs an array of lines one statement per line, each read by the
+// parser and run by the machine instruction by instruction (or from the line's compiled form),
+// turns a failed statement into a jump to the nearest try block, and checks that every block
+// was closed. Also the host's runs of lines and single command lines.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "callframe.h"
+#include "engine.h"
 #include "family.h"
-#include "frontend/symbolizer.h"
-#include "frontend/tokenlines.h"
-#include "internal.h"
+#include "parser.h"
 #include "scriptmemo.h"
-#include "scriptcache.h"
-#include "values/fastpaths.h"
-#include "values/storeaccess.h"
+#include "scripttexts.h"
+#include "storeaccess.h"
 
 namespace vesk {
 
 namespace {
 
-constexpr int notakeyword = -3;
 constexpr int recoverable = -2; // a failed statement that a try block may intercept
 
 // The message for a block left open at the end of a run, by kind of block.
@@ -37,9 +35,22 @@ char const* notterminated(int kind) {
 
 } // namespace
 
+// The general way of running a line: the parser reads it and every instruction runs as it is
+// read; a name is resolved when it is read.
+class streamer final : public sink, public resolver {
+public:
+  explicit streamer(engine& e) : machine(e) {}
+  emitresult emit(instruction const& in) override { return machine.step(in); }
+  bool running() const override { return true; }
+  namekind kindof(char const* name, int) override { return machine.resolve(name, machine.pending); }
+
+private:
+  engine& machine;
+};
+
 // Whether the next statement may run: false, after a message that no try block intercepts,
 // once the host has asked to stop or the statement limit is used up.
-bool interpreter::proceed() {
+bool engine::proceed() {
   if (stopped()) return false;
   if (shared->statementlimit <= 0 || ++shared->executed <= shared->statementlimit) return true;
   char text[messagesize];
@@ -47,51 +58,33 @@ bool interpreter::proceed() {
            cmdindex + 1, shared->statementlimit);
   shared->halted = true;
   // The host learns why even when a try body collects the run's messages.
-  (shared->hostlog ? shared->hostlog : logfunc)(logerror, text);
+  (shared->hostlog ? shared->hostlog : log)(logerror, text);
   return false;
 }
 
 // Whether the run has been stopped: by the host (reported here, once) or by the statement
 // limit. A stop that comes during the last statement of a run still fails the run.
-bool interpreter::stopped() {
+bool engine::stopped() {
   if (shared->halted) return true;
   if (!shared->stoprequested.load(std::memory_order_relaxed)) return false;
   char text[messagesize];
   snprintf(text, sizeof text, "%s(%d): error: run stopped by the host", scriptname,
            cmdindex + 1);
   shared->halted = true;
-  (shared->hostlog ? shared->hostlog : logfunc)(logerror, text);
+  (shared->hostlog ? shared->hostlog : log)(logerror, text);
   return true;
 }
 
-void interpreter::setstatementlimit(long long statements) {
+void engine::setstatementlimit(long long statements) {
   if (shared != nullptr) shared->statementlimit = statements > 0 ? statements : 0;
 }
 
-void interpreter::stop() {
+void engine::stop() {
   if (shared != nullptr) shared->stoprequested = true;
 }
 
-int interpreter::dispatch(char const* keyword, int index) {
-  struct handler {
-    char const* keyword;
-    int (interpreter::*run)(int);
-  };
-  static constexpr handler handlers[] = {
-      {"if", &interpreter::execute_if},         {"else", &interpreter::execute_else},
-      {"end", &interpreter::execute_end},       {"for", &interpreter::execute_for},
-      {"next", &interpreter::execute_next},     {"try", &interpreter::execute_try},
-      {"catch", &interpreter::execute_catch},   {"repeat", &interpreter::execute_repeat},
-      {"until", &interpreter::execute_until},   {"do", &interpreter::execute_do},
-      {"while", &interpreter::execute_while},   {"parallel", &interpreter::execute_parallel},
-  };
-  for (handler const& h : handlers)
-    if (h.keyword[0] == keyword[0] && strcmp(h.keyword, keyword) == 0) return (this->*h.run)(index);
-  return notakeyword;
-}
-
 // A run given by the host: its statements see whatever the host laid over the store.
-bool interpreter::execute(char const** lines, int count, char const* name) {
+bool engine::execute(char const** lines, int count, char const* name) {
   if (!begincall()) return false;
   bool ok = false;
   if (!refused(name, lines, count)) {
@@ -104,67 +97,49 @@ bool interpreter::execute(char const** lines, int count, char const* name) {
   return ok;
 }
 
-// Runs `lines`, replaying their tokens from `recorded` (the lines' own table, shared by the
-// runs of one script text) or else from a table of this run.
-bool interpreter::run(char const** lines, int count, char const* name, tokenlines* recorded) {
+// Runs `lines`, taking their compiled forms from `book` when there is one.
+bool engine::run(char const** lines, int count, char const* name, codebook* compiled) {
   copytext(scriptname, name, maxpathlen);
   if (absentscripts != nullptr) absentscripts->lookin(scriptname, scriptpath1, scriptpath2);
   ctrltop = 0;
   ctrlsize = ctrlstacksize;
   ctrlstack = nullptr; // taken when the first block opens: most called scripts open none
+  book = compiled;
   bool ok = false;
-  tokenlines* own = nullptr;
-  if (fastpaths() && lines != nullptr && recorded == nullptr) own = tokenlines::make(count);
-  runtokens = fastpaths() ? (recorded != nullptr ? recorded : own) : nullptr;
   if (lines != nullptr && count >= 0) {
-    vesk::logfunc hostlog = logfunc;
+    vesk::logfunc hostlog = log;
     cmds = lines;
     numcmds = count;
     cmdindex = 0;
     clearmatches();
     ok = endofrun();
     // Whatever try body the run ended in, the next run starts with the caller's log function.
-    logfunc = hostlog;
+    log = hostlog;
+    // The last statement's value stays on the operand stack, as a record, until the next.
+    topvalue();
   }
   free(ctrlstack);
   ctrlstack = nullptr;
-  runtokens = nullptr;
-  tokenlines::release(own);
+  book = nullptr;
   endmatches();
-  cursymbolizer = nullptr;
   return ok;
 }
 
-// Lays this interpreter's parameters over the store again, after a call or another part of
-// a parallel block may have laid others there.
-void interpreter::restoreoverlay() {
+// Lays this engine's parameters over the store again, after a call or another part of a
+// parallel block may have laid others there.
+void engine::restoreoverlay() {
   if (globals != nullptr) storeaccess::setoverlay(*globals, frame ? frame->params : nullptr);
 }
 
 // Runs the lines from cmdindex to the end, then makes the end-of-run checks.
-bool interpreter::endofrun() {
+bool engine::endofrun() {
   while (cmdindex < numcmds) {
     statementlock hold(shared);
-    symbolizer tokens = linetokens(cmdindex, true);
-    token first;
-    tokentype type = tokens.nexttoken(first);
-    if (type != endtoken && !proceed()) return false;
     restoreoverlay();
-    cursymbolizer = &tokens;
     resetoperands();
     beginstatement(shared, thread);
-    int next = notakeyword;
-    if (type == nametoken) next = dispatch(first.text, cmdindex);
-    if (next == notakeyword) {
-      if (type == endtoken) {
-        next = cmdindex + 1;
-      } else {
-        tokens.pushback(first);
-        next = statement(cmdindex);
-      }
-    }
+    int next = runline(cmdindex);
     endstatement(shared, thread);
-    cursymbolizer = nullptr;
     if (next == recoverable) {
       if (!recover()) return false;
       continue;
@@ -181,49 +156,52 @@ bool interpreter::endofrun() {
   return false;
 }
 
-// The tokens of line `index`, replayed when the line has been recorded, else scanned. `pass`
-// tells that this is the line's next pass rather than a second look within one.
-symbolizer interpreter::linetokens(int index, bool pass) {
-  if (runtokens != nullptr && fastpaths()) {
-    unsigned char const* recording =
-        pass ? runtokens->recording(index, cmds[index]) : runtokens->recorded(index);
-    if (recording != nullptr) return symbolizer(recording);
-  }
-  return symbolizer(cmds[index], standardoptions);
+// Runs line `index`; the next line, recoverable, or -1.
+// Only lines that hold a statement count against the statement limit.
+int engine::runline(int index) {
+  beginline();
+  streamer general(*this);
+  parser reader(cmds[index], general, general);
+  if (!reader.empty() && !proceed()) return -1;
+  reader.statement();
+  return finishline();
 }
 
-// An assignment or expression statement; returns the next line, recoverable, or -1.
-int interpreter::statement(int index) {
-  target to;
-  variable* slot = deref(true, to);
-  token next;
-  if (slot != nullptr) {
-    if (cursymbolizer->nexttoken(next) == assigntoken) {
-      int result = execute_assign(index, to);
-      return result < 0 ? recoverable : result;
-    }
-  } else if (to.failed) {
-    return recoverable; // deref has reported why; evaluating the line again would repeat it
+// The machine's registers before a statement.
+void engine::beginline() {
+  aim = target{};
+  appendtarget = nullptr;
+  appendfailed = false;
+  context.text[0] = '\0';
+  context.fatal = false;
+  inexpression = false;
+  finished = false;
+  nextline = cmdindex + 1;
+}
+
+// The statement is over: what it left open is given back; where the run goes on, or how it
+// fails (with the statement's message after a failed expression).
+int engine::finishline() {
+  while (callcount > 0) closecall(calls[--callcount]);
+  chaincount = 0;
+  listcount = 0;
+  if (pending.script != nullptr) {
+    releasescripttext(pending.script);
+    pending.script = nullptr;
   }
-  symbolizer fresh = linetokens(index, false);
-  cursymbolizer = &fresh;
-  resetoperands();
-  if (!boolterm()) return recoverable;
-  if (fresh.nexttoken(next) != endtoken) {
-    error("trailing something after expression");
-    return -1;
-  }
-  return index + 1;
+  if (finished) return nextline;
+  if (inexpression && context.text[0] != '\0' && !appendfailed) error(context.text);
+  return context.fatal ? -1 : recoverable;
 }
 
 // Continues in the nearest try block whose catch part is not already running: at its catch
 // line, or after its end when it has none. False when there is no such block.
-bool interpreter::recover() {
-  if (shared != nullptr && shared->halted) return false;
+bool engine::recover() {
+  if (shared->halted) return false;
   for (int i = ctrltop - 1; i >= 0; --i) {
     ctrlitem& item = ctrlstack[i];
     if (item.kind != tryblock || item.catching) continue;
-    logfunc = item.savedlog;
+    log = item.savedlog;
     if (item.catchtarget > 0) {
       item.catching = true;
       ctrltop = i + 1;
@@ -237,96 +215,9 @@ bool interpreter::recover() {
   return false;
 }
 
-int interpreter::execute_assign(int index, target& to) {
-  // `l = l + list` may extend the stored list in place (see appendinplace).
-  bool islist = to.slot->islist() || to.slot->isnamedlist();
-  variable* extensible = to.kind == variableslot && to.plain && islist ? to.slot : nullptr;
-  appendtarget = extensible;
-  unsigned long long calls = shared->calls, since = shared->clock;
-  bool ok = boolterm();
-  bool appendfailed = extensible != nullptr && appendtarget == nullptr;
-  bool extended = ok && appendtarget != nullptr && opstack.numelements() > 0 &&
-                  storeaccess::samelist(*opstack.top(0), *appendtarget);
-  appendtarget = nullptr;
-  if (!ok) {
-    // A failed append in place has reported its failure as the store's copy would have.
-    if (!appendfailed) error("invalid expression following '='");
-    return -1;
-  }
-  token next;
-  if (cursymbolizer->nexttoken(next) != endtoken) {
-    error("trailing something after expression");
-    return -1;
-  }
-  if (opstack.numelements() == 0) {
-    error("nothing to store (expression did not produce a result)");
-    return -1;
-  }
-  // A new value starts without flags and user data: assign clears them, and so does an append.
-  if (extended) {
-    *to.slot = variable(to.slot, nullptr);
-  } else {
-    // A call on the right side may have deleted or replaced the target.
-    if (shared->calls != calls && targetmoved(to, since)) return -1;
-    if (!assign(to, opstack.top(0))) return -1;
-  }
-  opstack.pop(1);
-  return index + 1;
-}
-
-// Whether the target was lost while the right side of its assignment ran: a variable is found
-// again by its name (and made anew when it was deleted); an element of a list that was given
-// back meanwhile cannot be written, which is reported.
-bool interpreter::targetmoved(target& to, unsigned long long since) {
-  if (to.plain) {
-    char name[maxtokentext + 1];
-    copytext(name, to.name, maxtokentext);
-    return !findtarget(name, to);
-  }
-  if (!givenbacksince(shared, to.slot, since)) return false;
-  error("the target of the assignment was replaced while its value was computed");
-  return true;
-}
-
-bool interpreter::execute(symbolizer* tokens) {
-  if (tokens == nullptr) return false;
-  cursymbolizer = tokens;
-  resetoperands();
-  token first, second;
-  tokentype type = tokens->nexttoken(first);
-  bool assignment = false;
-  if (type == nametoken || type == stringtoken || type == quotedtoken) {
-    if (tokens->nexttoken(second) == assigntoken) {
-      if (globals == nullptr) {
-        error("Variablenzuweisung nicht erlaubt (keine globalen Variablen gesetzt)");
-        return false;
-      }
-      assignment = true;
-    } else {
-      tokens->pushback(second);
-      tokens->pushback(first);
-    }
-  } else {
-    tokens->pushback(first);
-  }
-  if (!boolterm()) return false;
-  token rest;
-  if (tokens->nexttoken(rest) != endtoken) {
-    error("Unbekannte Argumente oder Operatoren nach Kommando");
-    return false;
-  }
-  if (!assignment) return true;
-  if (opstack.numelements() == 0) {
-    error("nothing to store (expression did not produce a result)");
-    return false;
-  }
-  target to;
-  if (!findtarget(first.text, to) || !assign(to, opstack.top(0))) return false;
-  opstack.pop(1);
-  return true;
-}
-
-bool interpreter::execute(char const* line, char const* name) {
+// A single command line: an expression statement or an assignment; no blocks. Its value is
+// left on the operand stack, where a function the host calls next may read it.
+bool engine::execute(char const* line, char const* name) {
   if (!begincall()) return false;
   bool ok = false;
   cmdindex = 0;
@@ -341,15 +232,49 @@ bool interpreter::execute(char const* line, char const* name) {
     if (proceed()) {
       resetoperands();
       beginstatement(shared, thread);
-      symbolizer tokens(line, standardoptions);
-      ok = execute(&tokens) && !stopped();
-      cursymbolizer = nullptr;
+      beginline();
+      streamer general(*this);
+      parser reader(line, general, general);
+      reader.command();
+      ok = finishline() >= 0 && !stopped();
+      topvalue();
       endstatement(shared, thread);
     }
     frame = nullptr;
   }
   endcall();
   return ok;
+}
+
+// The evaluation counts as a statement that goes on until the next call: the storage its
+// value may refer to stays until then.
+variable* engine::evaluate(char const* text) {
+  if (text == nullptr || !begincall()) return nullptr;
+  cmdindex = -1; // functions called from here report line 0
+  scriptname[0] = '\0';
+  ctrlstack = nullptr;
+  ctrltop = 0;
+  ctrlsize = 0;
+  variable* result = nullptr;
+  callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
+  frame = &host;
+  {
+    statementlock hold(shared);
+    if (proceed()) {
+      resetoperands();
+      beginstatement(shared, thread);
+      beginline();
+      streamer general(*this);
+      parser reader(text, general, general);
+      bool rest = false;
+      bool ok = reader.expression(&rest);
+      finishline();
+      if (ok && !rest && !stopped()) result = topvalue();
+    }
+  }
+  frame = nullptr;
+  endcall();
+  return result;
 }
 
 } // namespace vesk

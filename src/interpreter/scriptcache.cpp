@@ -9,9 +9,9 @@
 #include <mutex>
 
 #include "internal.h"
-#include "platform/platform.h"
-#include "values/avltree.h"
-#include "values/fastpaths.h"
+#include "platform.h"
+#include "avltree.h"
+#include "fastpaths.h"
 
 namespace vesk {
 

@@ -12,9 +12,11 @@
 #include "scriptcache.h"
 #include "scriptmemo.h"
 #include "scripttexts.h"
-#include "values/fastpaths.h"
-#include "values/storeaccess.h"
-#include "platform/platform.h"
+#include "fastpaths.h"
+#include "engine.h"
+#include "stackaccess.h"
+#include "storeaccess.h"
+#include "platform.h"
 
 namespace vesk {
 
@@ -122,11 +124,11 @@ void scriptfolder(char* directory, char const* scriptname) {
 } // namespace
 
 // Whether `name` is remembered as no script file (see scriptmemo).
-bool interpreter::noscript(char const* name) {
+bool engine::noscript(char const* name) {
   return absentscripts != nullptr && absentscripts->absent(name, scriptsgeneration());
 }
 
-FILE* interpreter::findscript(char const* name) {
+FILE* engine::findscript(char const* name) {
   unsigned long long generation = scriptsgeneration();
   if (absentscripts != nullptr && absentscripts->absent(name, generation)) return nullptr;
   char directory[maxpathlen + 1];
@@ -145,7 +147,7 @@ FILE* interpreter::findscript(char const* name) {
 // The kept text of the script `name` when the listings place it in the first folder that has
 // it, as findscript would find it, and it has not changed since it was read; its path is
 // left in foundpath. Null when any of that is not known: findscript then opens the file.
-scripttext* interpreter::knownscript(char const* name) {
+scripttext* engine::knownscript(char const* name) {
   char directory[maxpathlen + 1];
   scriptfolder(directory, scriptname);
   char const* const folders[] = {directory, scriptpath1, scriptpath2};
@@ -160,7 +162,7 @@ scripttext* interpreter::knownscript(char const* name) {
 }
 
 // Reads the rest of the file and cuts it into lines; null, reported, without memory.
-scripttext* interpreter::readscript(FILE* file) {
+scripttext* engine::readscript(FILE* file) {
   long length = 0;
   char* text = readwhole(file, &length);
   char const** lines = nullptr;
@@ -177,30 +179,23 @@ scripttext* interpreter::readscript(FILE* file) {
   return script;
 }
 
-bool interpreter::execute(FILE* file, parameters* params, char const* scriptpath) {
-  callframe callee(params, true);
-  return runscript(file, callee, scriptpath);
-}
-
-// Reads the script and runs it; the text is kept for later calls when the listings can tell
-// whether the file changes.
-bool interpreter::runscript(FILE* file, callframe& callee, char const* scriptpath) {
+// Reads the script whose file is open and closes it; its text is kept for later calls when the
+// listings can tell whether the file changes. Null, reported, without memory.
+scripttext* engine::openscript(FILE* file, char const* path) {
   unsigned long long generation = scriptsgeneration(); // from before the read
   scripttext* script = readscript(file);
   fclose(file);
-  if (script == nullptr) return false;
-  if (fastpaths()) keepscript(scriptpath, script, generation);
-  bool ok = runtext(script, callee, scriptpath);
-  releasescripttext(script);
-  return ok;
+  if (script != nullptr && fastpaths()) keepscript(path, script, generation);
+  return script;
 }
 
 // Runs a script's lines on a nested interpreter with the call's parameters laid over the
 // store. The statement that called it waits meanwhile: what the script stored and gave back,
 // and what it stored into its parameters, the waiting statement cannot hold, and goes when
 // the script ends.
-bool interpreter::runtext(scripttext* script, callframe& callee, char const* scriptpath) {
-  interpreter* nested = nest();
+bool engine::runtext(scripttext* script, callframe& callee, char const* scriptpath) {
+  if (script == nullptr) return false; // it could not be read, as was reported
+  engine* nested = nest();
   if (nested == nullptr) {
     error(msg_memory);
     return false;
@@ -211,7 +206,7 @@ bool interpreter::runtext(scripttext* script, callframe& callee, char const* scr
   nested->frame = &callee;
   nested->calldepth = calldepth + 1;
   nested->restoreoverlay();
-  bool ok = nested->run(script->lines, script->count, scriptpath, script->tokens);
+  bool ok = nested->run(script->lines, script->count, scriptpath, nullptr);
   retire(nested);
   if (callee.givesback) callee.release(shared);
   collect(shared);
@@ -221,12 +216,12 @@ bool interpreter::runtext(scripttext* script, callframe& callee, char const* scr
   return ok;
 }
 
-bool interpreter::execute(char const* name, parameters* params) {
+bool engine::execute(char const* name, parameters* params) {
   if (name == nullptr || !begincall()) return false;
   bool ok = false;
   if (scriptfunc func = findfunc(name)) {
-    opstack.owner = this;
-    ok = func(&opstack, params, globals, logfunc);
+    stackaccess::setowner(opstack, this);
+    ok = func(&opstack, params, globals, log);
   } else if (FILE* file = findscript(name)) {
     char saved[maxpathlen + 1];
     memcpy(saved, scriptname, sizeof saved);
@@ -235,7 +230,9 @@ bool interpreter::execute(char const* name, parameters* params) {
     callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
     callframe callee(params, false);
     frame = &host;
-    ok = runscript(file, callee, foundpath);
+    scripttext* script = openscript(file, foundpath);
+    ok = runtext(script, callee, foundpath);
+    if (script != nullptr) releasescripttext(script);
     frame = nullptr;
     memcpy(scriptname, saved, sizeof saved);
   }

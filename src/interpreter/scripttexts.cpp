@@ -7,10 +7,9 @@
 #include <mutex>
 #include <new>
 
-#include "frontend/tokenlines.h"
 #include "internal.h"
 #include "scriptcache.h"
-#include "values/fastpaths.h"
+#include "fastpaths.h"
 
 namespace vesk {
 
@@ -54,10 +53,8 @@ keptentry* findentry(keptstore& store, char const* path) {
 } // namespace
 
 scripttext* makescripttext(char* text, char const** lines, int count, long bytes) {
-  tokenlines* tokens = fastpaths() ? tokenlines::make(count) : nullptr;
-  auto script = new (std::nothrow) scripttext{{1}, text, lines, count, bytes, tokens};
+  auto script = new (std::nothrow) scripttext{{1}, text, lines, count, bytes};
   if (script != nullptr) return script;
-  tokenlines::release(tokens);
   free(lines);
   free(text);
   return nullptr;
@@ -67,7 +64,6 @@ void usescripttext(scripttext* script) { script->users.fetch_add(1, std::memory_
 
 void releasescripttext(scripttext* script) {
   if (script->users.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-  tokenlines::release(script->tokens);
   free(script->lines);
   free(script->text);
   delete script;

@@ -7,16 +7,12 @@
 
 namespace vesk {
 
-class tokenlines;
-
 struct scripttext {
   std::atomic<int> users; // the runs using it, and the store of kept texts
   char* text;
   char const** lines;
   int count;
   long bytes; // of the text
-  tokenlines* tokens; // recorded tokens of the lines, shared by the runs; null when the
-                      // shortcuts are off or memory is short
 };
 
 // Takes over text and lines (both from malloc) with one user; null, with both released, when

@@ -8,10 +8,10 @@
 
 #include "callframe.h"
 #include "family.h"
-#include "frontend/temporaries.h"
-#include "internal.h"
-#include "values/storeaccess.h"
-#include "values/storeheap.h"
+#include "temporaries.h"
+#include "engine.h"
+#include "storeaccess.h"
+#include "storeheap.h"
 
 namespace vesk {
 
@@ -80,7 +80,7 @@ bool storedcopy(variable* value, variable* copy, unsigned long long born) {
 
 // Where the variable `name` (a dotted path included) is, as find() finds it: a variable of
 // the store, a parameter of an overlay, or an element of a named list. False when it is not.
-bool interpreter::locate(char const* name, target& where) {
+bool engine::locate(char const* name, target& where) {
   located at = vesk::locate(globals, name);
   where.slot = at.value;
   where.container = at.container;
@@ -95,7 +95,7 @@ bool interpreter::locate(char const* name, target& where) {
 // The variable `name` as the target of an assignment, added to the store (without a value)
 // when it is nowhere. False, reported, when it cannot be added; false without a report when
 // there is no store.
-bool interpreter::findtarget(char const* name, target& where) {
+bool engine::findtarget(char const* name, target& where) {
   if (locate(name, where)) return true;
   if (globals == nullptr) return false;
   where.slot = globals->add(undefinedtype, name);
@@ -110,7 +110,7 @@ bool interpreter::findtarget(char const* name, target& where) {
 // Stores a deep copy of `value` in the target's slot. What the slot held before is given back
 // when the slot owned it; what it holds now belongs to its owner: the store, the list, the
 // call (parameters) or the temporaries of the statement whose list it is.
-bool interpreter::assign(target const& to, variable* value) {
+bool engine::assign(target const& to, variable* value) {
   variable stored;
   if (!storedcopy(value, &stored, shared->clock)) {
     error("memory exhausted or lists nested too deeply");
@@ -143,8 +143,33 @@ bool interpreter::assign(target const& to, variable* value) {
   return true;
 }
 
+// A number over a number is written in place (flags and user data cleared, as assign does);
+// anything else goes the general way.
+bool engine::assignnumber(target const& to, double number) {
+  if (to.slot->isnumber()) {
+    storeaccess::setnumber(*to.slot, number);
+    return true;
+  }
+  variable value(number);
+  return assign(to, &value);
+}
+
+// Whether the target was lost while the right side of its assignment ran: a variable is found
+// again by its name (and made anew when it was deleted); an element of a list that was given
+// back meanwhile cannot be written, which is reported.
+bool engine::targetmoved(target& to, unsigned long long since) {
+  if (to.plain) {
+    char name[maxtokentext + 1];
+    copytext(name, to.name, maxtokentext);
+    return !findtarget(name, to);
+  }
+  if (!givenbacksince(shared, to.slot, since)) return false;
+  error("the target of the assignment was replaced while its value was computed");
+  return true;
+}
+
 // Gives back the values the engine stored into lists of the last statement's temporaries.
-void interpreter::retireoperands() {
+void engine::retireoperands() {
   for (int i = 0; i < temps->adoptedcount(); ++i) vesk::retire(shared, temps->adoptedvalue(i));
   temps->forgetadopted();
 }

@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "platform/platform.h"
-#include "platform/stacklimit.h"
+#include "platform.h"
+#include "stacklimit.h"
 
 namespace vesk::platform {
 

@@ -11,7 +11,17 @@ namespace vesk {
 struct stackaccess {
   static linearallocater* arena(stack const& operands) { return operands.arenaallocater; }
   static int capacity(stack const& operands) { return operands.capacity; }
-  static interpreter* owner(stack const& operands) { return operands.owner; }
+  // The slot at position i from the bottom, and setting how many slots are in use: the
+  // interpreter keeps numbers in its own registers and writes their records only when a
+  // function may look at the stack.
+  static variable* slot(stack const& operands, int i) { return operands.elements + i; }
+  static void setcount(stack& operands, int count) { operands.count = count; }
+  // The engine running a function call through the stack. The stack's owner field, typed as
+  // the interface's interpreter, carries the engine behind it; only these two touch it.
+  static engine* owner(stack const& operands) { return reinterpret_cast<engine*>(operands.owner); }
+  static void setowner(stack& operands, engine* running) {
+    operands.owner = reinterpret_cast<interpreter*>(running);
+  }
 };
 
 } // namespace vesk

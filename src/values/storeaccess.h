@@ -80,6 +80,17 @@ struct storeaccess {
         *reinterpret_cast<std::uintptr_t*>(store.value.list + usemarkoffset));
   }
 
+  // A number without flags and user data: nothing but its double needs keeping.
+  static bool plainnumber(variable const& value) {
+    return value.tag == numbertype && value.flags == 0 && value.userdata == 0;
+  }
+  // Writes a number over a number record, flags and user data cleared, the rest untouched.
+  static void setnumber(variable& value, double number) {
+    value.flags = 0;
+    value.userdata = 0;
+    value.value.number = number;
+  }
+
   // A text that lost characters when it was made (longer than maxtextlen). The mark travels
   // with copies of the record; it is no flag a host can see or set.
   static bool iscut(variable const& text) { return text.tag == stringtype && (text.flags & cutflag); }

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "frontend/symbolizer.h"
+#include "symbolizer.h"
 
 namespace {
 

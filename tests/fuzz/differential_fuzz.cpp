@@ -14,8 +14,8 @@
 
 #include "fuzzing.h"
 #include "scratchfolder.h"
-#include "values/fastpaths.h"
-#include "values/storeheap.h"
+#include "fastpaths.h"
+#include "storeheap.h"
 #include "vesk.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frontend/symbolizer.h"
+#include "symbolizer.h"
 #include "fuzzing.h"
 
 namespace {

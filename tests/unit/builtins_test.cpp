@@ -3,7 +3,7 @@
 // the line buffers of print, dump of binary values, sleep's clamping, file deletions), and the
 // registration through vesk::interpreter. File-system tests work in a scratch folder of their
 // own and restore the environment and the current directory.
-#include "builtins/builtins.h"
+#include "builtins.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vb = vesk::builtins;
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "builtins/findelement.h"
+#include "findelement.h"
 #include "vesk.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "values/objlist.h"
+#include "objlist.h"
 #include "vesk.h"
 
 namespace {

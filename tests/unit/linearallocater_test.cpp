@@ -1,5 +1,5 @@
 // Tests of the arena allocator: rounding to 8, exact fill, refusal without change, rewinding.
-#include "values/linearallocater.h"
+#include "linearallocater.h"
 
 #include <gtest/gtest.h>
 

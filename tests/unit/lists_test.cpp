@@ -1,7 +1,7 @@
 // Tests of the list operations of the value record: iteration in all forms, indexing, the add
 // forms, find with dotted paths and overlays, remove, long names, storage and failed storage.
 #include "testallocaters.h"
-#include "values/valuelimits.h"
+#include "valuelimits.h"
 #include "vesk.h"
 
 #include <gtest/gtest.h>

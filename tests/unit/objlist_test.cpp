@@ -1,8 +1,8 @@
 // Tests of the element list: blocks of eight, slots that never move, the cursor, indexing,
 // named elements and a failed block allocation that leaves the header as it was.
 #include "testallocaters.h"
-#include "values/objlist.h"
-#include "values/valuelimits.h"
+#include "objlist.h"
+#include "valuelimits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // platform_posix_test.cpp - the operating-system layer where POSIX systems differ from Windows:
 // symbolic links, signals during a sleep, the root folder "/", libraries by soname, and the
 // well-known folders at their XDG places below the home folder.
-#include "platform/platform.h"
+#include "platform.h"
 
 #include <gtest/gtest.h>
 

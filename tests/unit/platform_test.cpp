@@ -2,7 +2,7 @@
 // the worker thread, the clock and sleeping, files and folders. Everything that touches the file
 // system works inside a scratch folder made for the test and removed after it. What only POSIX
 // systems do is in platform_posix_test.cpp; what only Windows does, in tests/windows.
-#include "platform/platform.h"
+#include "platform.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform.h"
 #include "scratchfolder.h"
 
 namespace platformtest {

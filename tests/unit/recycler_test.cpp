@@ -2,7 +2,7 @@
 // request of its size, sizes beyond its classes and pieces beyond a class's room go to the heap
 // and back, and a named list built on it behaves as on the heap (the sanitizer build checks
 // that nothing leaks or is used after it was given back).
-#include "values/recycler.h"
+#include "recycler.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "interpreter/scriptcache.h"
+#include "scriptcache.h"
 
 namespace {
 

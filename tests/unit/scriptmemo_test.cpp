@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "interpreter/scriptmemo.h"
+#include "scriptmemo.h"
 #include "scratchfolder.h"
 
 namespace {

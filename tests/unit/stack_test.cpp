@@ -1,6 +1,6 @@
 // Tests of the operand stack: positions from the top, the 128-slot limit, typed reads of
 // missing positions, pop, negate, the arena and a stack that could not get its memory.
-#include "values/stackaccess.h"
+#include "stackaccess.h"
 #include "vesk.h"
 
 #include <gtest/gtest.h>

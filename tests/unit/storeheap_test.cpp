@@ -2,7 +2,7 @@
 // are refused beyond it, and count back when they are given back.
 #include <gtest/gtest.h>
 
-#include "values/storeheap.h"
+#include "storeheap.h"
 
 namespace {
 

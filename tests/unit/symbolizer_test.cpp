@@ -3,7 +3,7 @@
 // plus the mended faults (high bytes, open strings, wide literals, huge exponents, no reads
 // past the NUL). Every text is copied into a heap block of exactly its size, so that the
 // sanitizer build catches any read past the terminating NUL.
-#include "frontend/symbolizer.h"
+#include "symbolizer.h"
 
 #include <gtest/gtest.h>
 
@@ -402,7 +402,7 @@ TEST(SymbolizerPushback, PeekingMatchesTakingAndGivingBack) {
     ASSERT_EQ(std::memcmp(&peeked.get().peektoken(), &b, sizeof a), 0); // peeking twice: same
     token c = taken.next();
     if (guard % 2 == 0) {
-      peeked.get().skiptoken();
+      peeked.next();
     } else {
       token d = peeked.next();
       ASSERT_EQ(std::memcmp(&c, &d, sizeof c), 0);
@@ -414,11 +414,11 @@ TEST(SymbolizerPushback, PeekingMatchesTakingAndGivingBack) {
   for (token& t : held) t = full.next();
   for (token const& t : held) full.get().pushback(t);
   EXPECT_EQ(full.get().peektoken().integer, 4); // the last one pushed, not a fresh scan
-  full.get().skiptoken();
-  full.get().skiptoken();
+  full.next();
+  full.next();
   EXPECT_EQ(full.next().integer, 2);
   EXPECT_EQ(full.next().integer, 1);
-  full.get().skiptoken(); // nothing held: scans 5 and drops it
+  full.next(); // nothing held: scans 5 and drops it
   EXPECT_EQ(full.next().integer, 6);
 }
 

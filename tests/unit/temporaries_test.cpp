@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "frontend/temporaries.h"
+#include "temporaries.h"
 
 namespace {
 

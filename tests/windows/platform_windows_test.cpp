@@ -2,7 +2,7 @@
 // folders from the shell (checked against the folders that Windows names in the environment),
 // libraries by module name, the root of the current drive, script files read byte for byte, the
 // worker thread's stack, and the identity of the working folder.
-#include "platform/platform.h"
+#include "platform.h"
 
 #include <gtest/gtest.h>
 

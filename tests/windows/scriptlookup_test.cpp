@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "interpreter/scriptcache.h"
+#include "scriptcache.h"
 #include "scratchfolder.h"
 #include "vesk.h"
 

@@ -1,7 +1,7 @@
 // clock.cpp - the local wall-clock time and sleeping.
 // getlocaltime takes every field from one reading of the clock; sleepmilliseconds always
 // sleeps the full time, however often a signal interrupts it.
-#include "platform/platform.h"
+#include "platform.h"
 
 #include <cerrno>
 #include <ctime>

@@ -1,7 +1,7 @@
 // files.cpp - listing folders and deleting, moving and creating files and folders.
 // Paths are passed to the system exactly as the caller gives them; relative ones are taken
 // relative to the process's current directory.
-#include "platform/platform.h"
+#include "platform.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -2,7 +2,7 @@
 // The mapping is the table `places`; each row names where its path comes from: the home
 // folder, an XDG base directory, an XDG user directory, or a fixed system path. A path is
 // returned whether or not the folder exists; nothing is created.
-#include "platform/platform.h"
+#include "platform.h"
 
 #include <pwd.h>
 #include <unistd.h>

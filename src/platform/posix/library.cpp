@@ -1,7 +1,7 @@
 // library.cpp - extension libraries through the dynamic loader (dlopen/dlsym).
 // A library is opened with every symbol bound at once and kept private to itself; it is never
 // closed, so functions registered from it stay valid until the process ends.
-#include "platform/platform.h"
+#include "platform.h"
 
 #include <dlfcn.h>
 

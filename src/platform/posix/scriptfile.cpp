@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/stacklimit.h"
+#include "stacklimit.h"
 
 namespace vesk::platform {
 

@@ -1,7 +1,7 @@
 // thread.cpp - the worker thread of a parallel block, on std::thread.
 // The record owns the std::thread and the slot for fn's result; the worker writes the slot
 // before it ends, and jointhread reads it only after join, which orders the two.
-#include "platform/platform.h"
+#include "platform.h"
 
 #include <exception>
 #include <new>

@@ -9,7 +9,7 @@
 
 #include <mutex>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 

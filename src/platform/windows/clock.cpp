@@ -2,7 +2,7 @@
 // sleeping (Sleep, which no signal cuts short on Windows).
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 

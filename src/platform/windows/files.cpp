@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 

@@ -3,7 +3,7 @@
 // a library that cannot be loaded fails quietly instead of putting up the system's error box.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 

@@ -4,7 +4,7 @@
 // allocates nothing, and a folder that carries a script's name is refused by the open itself.
 #include <cstdio>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 

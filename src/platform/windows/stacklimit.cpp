@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/stacklimit.h"
+#include "stacklimit.h"
 
 namespace vesk::platform {
 

@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 

@@ -3,7 +3,7 @@
 // Also the cheap clock and the identity of the working folder that the cache asks for.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace vesk::platform {
 

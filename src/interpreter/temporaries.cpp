@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "values/storeheap.h"
+#include "storeheap.h"
 
 namespace vesk {
 

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "values/linearallocater.h"
+#include "linearallocater.h"
 #include "vesk.h"
 
 namespace vesk {

@@ -1,0 +1,174 @@
+// machine.cpp - running a statement's instructions: step() does what one instruction says on
+// the operand stack, the open calls, chains and literals, and reports what failed. Numbers
+// live on the machine's operand stack as doubles; every other value (and a number that
+// carries flags or user data from its variable) as a record in a slot of the operand stack.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "engine.h"
+#include "family.h"
+#include "stackaccess.h"
+#include "storeaccess.h"
+#include "temporaries.h"
+
+namespace vesk {
+
+// --- the operand stack ---------------------------------------------------------------------
+// Operand i lives in slot i of the operand stack, whose count is the operands' count. A
+// number's slot is written only when something may read it as a record (materialize).
+
+bool engine::pushnumber(double number) {
+  if (depth >= stackaccess::capacity(opstack)) {
+    error(msg_stackfull);
+    return false;
+  }
+  operands[depth++] = {number, nullptr};
+  stackaccess::setcount(opstack, depth);
+  return true;
+}
+
+bool engine::pushrecord(variable const* value) {
+  if (depth >= stackaccess::capacity(opstack)) {
+    error(msg_stackfull);
+    return false;
+  }
+  variable* slot = stackaccess::slot(opstack, depth);
+  *slot = *value;
+  operands[depth++] = {0.0, slot};
+  stackaccess::setcount(opstack, depth);
+  return true;
+}
+
+bool engine::pushtext(char const* text) {
+  if (depth >= stackaccess::capacity(opstack)) {
+    error(msg_stackfull);
+    return false;
+  }
+  variable* slot = stackaccess::slot(opstack, depth);
+  new (slot) variable(text);
+  operands[depth++] = {0.0, slot};
+  stackaccess::setcount(opstack, depth);
+  return true;
+}
+
+void engine::popoperands(int n) {
+  depth = n < depth ? depth - n : 0;
+  stackaccess::setcount(opstack, depth);
+}
+
+// Pushes the value of a variable: a number without flags or user data as a double, anything
+// else as a copy of its record (flags travel with a value into a function's parameters).
+bool engine::pushvalue(variable const* value) {
+  return storeaccess::plainnumber(*value) ? pushnumber(value->number()) : pushrecord(value);
+}
+
+// Writes the records of the numbers on the stack, for a function that may look at it.
+void engine::materialize() {
+  for (int i = 0; i < depth; ++i) {
+    if (operands[i].record != nullptr) continue;
+    operands[i].record = stackaccess::slot(opstack, i);
+    new (operands[i].record) variable(operands[i].number);
+  }
+}
+
+// What a function pushed (above the operands) becomes operands.
+void engine::takepushed() {
+  int count = opstack.numelements();
+  for (; depth < count; ++depth) operands[depth] = {0.0, stackaccess::slot(opstack, depth)};
+}
+
+// The record of the value on top, written for a number (null when the stack is empty).
+variable* engine::topvalue() {
+  if (depth == 0) return nullptr;
+  operand& o = operands[depth - 1];
+  if (o.record == nullptr) {
+    o.record = stackaccess::slot(opstack, depth - 1);
+    new (o.record) variable(o.number);
+  }
+  return o.record;
+}
+
+// The value at position i as a record that the caller may copy: the record itself, or a
+// number made into `scratch`. Null when there is none.
+variable* engine::valueat(int i, variable& scratch) {
+  if (i < 0 || i >= depth) return nullptr;
+  operand const& o = operands[depth - 1 - i];
+  if (o.record != nullptr) return o.record;
+  scratch = variable(o.number);
+  return &scratch;
+}
+
+// Empties the operand stack and gives back every temporary list of the last statement, with
+// what was stored into them.
+void engine::resetoperands() {
+  depth = 0;
+  opstack.reset();
+  retireoperands();
+  temps->reset();
+}
+
+// --- running one instruction ---------------------------------------------------------------
+
+// What one instruction says. A failed operand or operator marks the failure as the
+// expression's, so that the statement's own message follows it.
+emitresult engine::step(instruction const& in) {
+  if (in.code >= op_target) return statementop(in);
+  emitresult result = operation(in);
+  if (result == failed) inexpression = true;
+  return result;
+}
+
+emitresult engine::operation(instruction const& in) {
+  bool ok = true;
+  switch (in.code) {
+  case op_number: ok = pushnumber(in.number); break;
+  case op_text: ok = pushtext(in.text); break;
+  case op_negate:
+    if (depth > 0 && operands[depth - 1].record == nullptr)
+      operands[depth - 1].number = -operands[depth - 1].number;
+    else if (depth > 0 && operands[depth - 1].record->isnumber())
+      operands[depth - 1] = {-operands[depth - 1].record->number(), nullptr};
+    break;
+  case op_variable: {
+    variable* value = find(in.text);
+    if (value == nullptr) {
+      error("unknown element '%s'", in.text);
+      return failed;
+    }
+    ok = pushvalue(value);
+    break;
+  }
+  case op_chainbase: ok = openchainat(find(in.text)); break;
+  case op_member:
+  case op_indexopen:
+  case op_indexclose: ok = selector(in); break;
+  case op_chainend: ok = closechain(); break;
+  case op_listopen: ok = openliteral(); break;
+  case op_element: ok = addelement(in.flag != 0, in.text); break;
+  case op_listclose: ok = closeliteral(); break;
+  case op_callopen: ok = callopen(pending, in.text); break;
+  case op_argument: ok = callargument(in.text); break;
+  case op_callclose: ok = callclose(); break;
+  case op_logic: ok = logic(static_cast<tokentype>(in.flag)); break;
+  case op_compare: ok = compare(static_cast<tokentype>(in.flag)); break;
+  case op_add:
+  case op_subtract: ok = combine(in.code == op_add, in.flag == addlast); break;
+  case op_multiply:
+  case op_divide:
+  case op_remainder: ok = arithmetic(in.code); break;
+  case op_fail:
+    if (in.flag & failplain)
+      log(logerror, in.text);
+    else
+      error(in.text);
+    if (in.flag & failstatement) context.fatal = true;
+    if (in.flag & failalone) context.text[0] = '\0';
+    return failed;
+  default: break;
+  }
+  return ok ? emitted : failed;
+}
+
+} // namespace vesk

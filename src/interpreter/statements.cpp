@@ -1,0 +1,156 @@
+// statements.cpp - the instructions that make a statement of the expressions before them: the
+// target of an assignment and the assignment itself, the end of an expression statement, the
+// messages a failing expression adds, and the block statements, whose handlers (blocks.cpp,
+// loops.cpp, trycatch.cpp, parallel.cpp) decide which line runs next.
+#include <cstring>
+
+#include "engine.h"
+#include "family.h"
+#include "storeaccess.h"
+
+namespace vesk {
+
+namespace {
+
+constexpr char msg_nothingtostore[] = "nothing to store (expression did not produce a result)";
+
+} // namespace
+
+// A handler's answer: the next line, or -1 after it has reported why the run ends.
+emitresult engine::ended(int next) {
+  if (next < 0) {
+    context.fatal = true;
+    context.text[0] = '\0';
+    return failed;
+  }
+  finished = true;
+  nextline = next;
+  return emitted;
+}
+
+emitresult engine::statementop(instruction const& in) {
+  switch (in.code) {
+  case op_target: return readtarget(in);
+  case op_assign: return (in.flag & targetcommand) ? assigncommand() : assignment();
+  case op_reread:
+    aim = target{};
+    resetoperands();
+    return emitted;
+  case op_discard:
+  case op_empty: return ended(cmdindex + 1);
+  case op_context:
+    copytext(context.text, in.text, messagesize - 1);
+    context.fatal = (in.flag & failstatement) != 0;
+    if (aim.slot != nullptr) beginrightside();
+    return emitted;
+  case op_numeric:
+    if (isnumber(0)) return emitted;
+    error(in.text);
+    return ended(-1);
+  case op_opening: return opening(in.text) ? emitted : ended(-1);
+  case op_closing: return closeloop(in.text) ? emitted : ended(-1);
+  default: return ended(blockstatement(in));
+  }
+}
+
+// The block statements; each returns the next line, or -1 after a message.
+int engine::blockstatement(instruction const& in) {
+  switch (in.code) {
+  case op_if: {
+    bool holds = numberat(0) != 0; // a NaN counts as true
+    popoperands(1);
+    return execute_if(holds);
+  }
+  case op_else: return execute_else();
+  case op_end: return execute_end();
+  case op_forto: {
+    double start = numberat(1), limit = numberat(0);
+    popoperands(2);
+    return startforto(in.text, start, limit);
+  }
+  case op_foreach: return startforeach(in.text);
+  case op_next: return execute_next();
+  case op_try: return execute_try();
+  case op_catch: return execute_catch();
+  case op_repeat: pushblock(repeatblock, cmdindex + 1); return cmdindex + 1;
+  case op_do: pushblock(doblock, cmdindex + 1); return cmdindex + 1;
+  case op_until:
+  case op_while: {
+    bool holds = numberat(0) != 0;
+    popoperands(1);
+    return in.code == op_until ? execute_until(holds) : execute_while(holds);
+  }
+  case op_parallel: return execute_parallel();
+  default: return -1;
+  }
+}
+
+// The target of an assignment: the variable named, found wherever find() finds it. A missing
+// one is made only when "=" follows its name at once and there is a store; otherwise the line
+// is an expression (absent). A single command line only checks that it may assign.
+emitresult engine::readtarget(instruction const& in) {
+  aim = target{};
+  copytext(aim.name, in.text, maxtokentext);
+  if (in.flag & targetcommand) {
+    if (globals != nullptr) return emitted;
+    error("Variablenzuweisung nicht erlaubt (keine globalen Variablen gesetzt)");
+    return ended(-1);
+  }
+  if (locate(in.text, aim)) {
+    aim.plain = (in.flag & targetselectors) == 0;
+    return emitted;
+  }
+  if (!(in.flag & targetcreate) || globals == nullptr) return absent;
+  aim.plain = true;
+  if (findtarget(in.text, aim)) return emitted;
+  return failed; // reported: no memory for the variable
+}
+
+// The right side of an assignment begins: `l = l + list` may extend the stored list in place,
+// and a call on the right side may delete or replace the target meanwhile.
+void engine::beginrightside() {
+  bool islist = aim.slot->islist() || aim.slot->isnamedlist();
+  appendtarget = aim.kind == variableslot && aim.plain && islist ? aim.slot : nullptr;
+  appendfailed = false;
+  callsbefore = shared->calls;
+  tickbefore = shared->clock;
+}
+
+emitresult engine::assignment() {
+  bool extended = appendtarget != nullptr && depth > 0 && operands[depth - 1].record != nullptr &&
+                  storeaccess::samelist(*operands[depth - 1].record, *appendtarget);
+  appendtarget = nullptr;
+  context.text[0] = '\0'; // failures from here on are the assignment's own
+  if (depth == 0) {
+    error(msg_nothingtostore);
+    return failed;
+  }
+  if (extended) {
+    // A new value starts without flags and user data, and so does an extended one.
+    *aim.slot = variable(aim.slot, nullptr);
+  } else {
+    if (shared->calls != callsbefore && targetmoved(aim, tickbefore)) return failed;
+    operand const& value = operands[depth - 1];
+    bool ok = value.record == nullptr ? assignnumber(aim, value.number)
+                                      : assign(aim, value.record);
+    if (!ok) return failed;
+  }
+  popoperands(1);
+  return ended(cmdindex + 1);
+}
+
+// A single command line's assignment: the target is looked up (or made) after its value.
+emitresult engine::assigncommand() {
+  if (depth == 0) {
+    error(msg_nothingtostore);
+    return ended(-1);
+  }
+  char name[maxtokentext + 1];
+  copytext(name, aim.name, maxtokentext);
+  variable scratch;
+  if (!findtarget(name, aim) || !assign(aim, valueat(0, scratch))) return ended(-1);
+  popoperands(1);
+  return ended(cmdindex + 1);
+}
+
+} // namespace vesk
