@@ -6,7 +6,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "frontend/symbolizer.h"
+#include "symbolizer.h"
 
 namespace cli {
 

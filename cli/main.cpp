@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/symbolizer.h"
+#include "symbolizer.h"
 #include "loader.h"
 #include "messages.h"
 #include "options.h"
