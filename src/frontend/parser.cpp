@@ -221,7 +221,9 @@ bool parser::keyword(char const* word) {
 // An expression that must give a number, with the messages of the block statement it belongs
 // to; no try block intercepts its failure.
 bool parser::numericexpression(char const* invalid, char const* notnumeric) {
-  if (!emittext(op_context, invalid, failstatement)) return false;
+  char* kept = messages[nextmessage++ % 2];
+  keep(kept, invalid, messagesize - 1);
+  if (!emittext(op_context, kept, failstatement)) return false;
   ++expressions;
   bool ok = boolterm();
   --expressions;

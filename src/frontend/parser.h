@@ -94,6 +94,10 @@ private:
   char const* line;
   resolver& names;
   sink& out;
+  // Messages a failing expression of the statement adds: they must last as long as the
+  // statement runs (the latest one at least).
+  char messages[2][1024];
+  int nextmessage = 0;
   int position = 0;      // tokens taken so far
   int depth = 0;         // parentheses, literals and indexes open
   int expressions = 0;   // whole expressions open, the statement's own counting as 1

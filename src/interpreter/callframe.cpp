@@ -2,11 +2,34 @@
 // end (a script assigns few of its parameters, the latest most often).
 #include "callframe.h"
 
+#include <atomic>
 #include <cstdlib>
 
+#include "codebook.h"
 #include "family.h"
+#include "storeaccess.h"
 
 namespace vesk {
+
+namespace {
+std::atomic<unsigned long long> calls{0};
+} // namespace
+
+// The mask of the parameters' names; all bits when their list lays further lists over it,
+// whose names it cannot know.
+callframe::callframe(variable* list, bool gives)
+    : params(list), givesback(gives), serial(calls.fetch_add(1, std::memory_order_relaxed) + 1),
+      mask(0) {
+  if (params == nullptr) return;
+  if (storeaccess::overlay(*params) != nullptr) {
+    mask = ~0ull;
+    return;
+  }
+  variable walker = *params;
+  char* name = nullptr;
+  for (variable* p = walker.first(&name); p != nullptr; p = walker.next(&name))
+    mask |= namebit(name != nullptr ? name : "");
+}
 
 callframe::~callframe() { free(owned); }
 

@@ -12,7 +12,7 @@ struct family;
 struct callframe {
   // `givesback`: a script call's frame, whose parameter list its caller throws away; a host's
   // frame leaves what the script stored in the host's parameters, for the host.
-  callframe(variable* params, bool givesback) : params(params), givesback(givesback) {}
+  callframe(variable* params, bool givesback);
   ~callframe();
   callframe(callframe const&) = delete;
   callframe& operator=(callframe const&) = delete;
@@ -25,6 +25,8 @@ struct callframe {
 
   variable* params; // null: no parameters
   bool givesback;
+  unsigned long long serial; // this call among all of the process
+  unsigned long long mask;   // a bit for each parameter's name (see namebit)
   variable** owned = nullptr;
   int ownedcount = 0;
   int ownedcapacity = 0;

@@ -7,8 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "codebook.h"
 #include "code.h"
+#include "family.h"
 #include "internal.h"
+#include "scriptcache.h"
+#include "stackaccess.h"
+#include "temporaries.h"
 #include "vesk.h"
 
 namespace vesk {
@@ -16,10 +21,10 @@ namespace vesk {
 class temporaries;
 class scriptmemo;
 struct callframe;
-struct threadstate;
-struct family;
 class codebook;
 struct compiledline;
+struct site;
+struct located;
 struct scripttext;
 struct registry;
 
@@ -63,8 +68,9 @@ struct resolution {
 
 // How the statement running now fails when an expression in it fails.
 struct failurecontext {
-  char text[messagesize]; // reported after the expression's own message ("" for none)
-  bool fatal;             // no try block intercepts it
+  char const* text; // reported after the expression's own message ("" for none); the
+                    // statement's own text, which lives as long as the statement runs
+  bool fatal;       // no try block intercepts it
 };
 
 // Room for the operand stack's values: one per slot of the stack.
@@ -110,24 +116,61 @@ public:
   bool refused(char const* name, char const** lines, int count);
 
   // --- the run of lines (run.cpp) ---
-  bool run(char const** lines, int count, char const* name, codebook* compiled);
+  bool run(char const** lines, int count, char const* name, codebook* compiled, int offset);
   bool endofrun();
+  bool runcompiledlines(compiledline* line);
+  bool goon(int next);
   int runline(int index);
   void beginline();
   int finishline();
+  int unwind();
   bool recover();
-  bool proceed();
+  // Whether the next statement may run: false, after a message that no try block intercepts,
+  // once the host has asked to stop or the statement limit is used up. A statement costs a
+  // count and a look at the stop request; every so many statements (and before the one that
+  // would pass the limit) a full check counts them and takes in changes of script files.
+  bool proceed() {
+    if (shared->budget > 0 && !shared->stoprequested.load(std::memory_order_relaxed)) {
+      --shared->budget;
+      return true;
+    }
+    return recheck();
+  }
+  bool recheck();
   bool stopped();
   void restoreoverlay();
+
+  // --- compiled lines (compiler.cpp, compiled.cpp) ---
+  compiledline* compile(char const* text, compiledline const* before, int boundary);
+  compiledline* compiledfor(int index);
+  void runcompiled(compiledline& line, int index);
+  bool fastarithmetic(opcode code);
+  bool twonumbers() const;
+  bool fastassign();
+  bool countloop();
+  variable* remembered(site const& s) const;
+  compiledline* resumeafter(compiledline& line, int pc);
+  bool current(compiledline const& line);
+  bool stillresolves(compiledline& line, int from);
+  variable* sitevariable(site& s, located* where);
+  emitresult compiledvariable(site& s);
+  emitresult compiledtarget(instruction const& in, site& s);
+  emitresult compiledmember(instruction const& in, site& s);
+  emitresult compiledcall(site& s);
 
   // --- the machine (machine.cpp, operators.cpp, literals.cpp, chains.cpp) ---
   emitresult step(instruction const& in);
   emitresult operation(instruction const& in);
-  bool pushnumber(double number);
+  bool pushnumber(double number) {
+    if (depth >= slots) return stackfull();
+    operands[depth++] = {number, nullptr};
+    return true;
+  }
+  void popoperands(int n) { depth = n < depth ? depth - n : 0; }
+  bool stackfull();
   bool pushrecord(variable const* value);
   bool pushvalue(variable const* value);
   bool pushtext(char const* text);
-  void popoperands(int n);
   variable* topvalue();
   void materialize();
   void takepushed();
@@ -150,6 +193,7 @@ public:
   bool closeliteral();
   void resetoperands();
   void retireoperands();
+  static constexpr int recoverable = -2; // a failed statement that a try block may intercept
 
   // --- element chains and assignment targets (chains.cpp, storage.cpp) ---
   bool openchainat(variable* base);
@@ -215,6 +259,7 @@ public:
   int execute_while(bool again);
   int execute_parallel();
   bool setloopvariable(char const* name, variable* value);
+  bool setcounter(ctrlitem& item);
   static int runpart(void* job);
   int find_end(int start);
   int find_else(int start);
@@ -265,15 +310,18 @@ public:
   bool ownsshared = false; // this engine created `shared` and releases it
   bool ownsfuncs = false;  // this engine created the registry and releases it
   variables* marked = nullptr; // the store marked in use for a host's call
+  family* outerfamily = nullptr; // the family this thread ran before the host's call
   temporaries* temps;          // lists of the current statement
   scriptmemo* absentscripts = nullptr; // names found to be no script file
   int* matches = nullptr;              // the matchers' answers in the current run
   codebook* book = nullptr;            // the compiled lines of the running lines, or null
+  int bookoffset = 0;                  // where the running lines start in the book
 
   // The machine: the operand stack's values, open calls, chains and literals, the target of
   // an assignment, and the statement's way of failing.
   operand* operands;
   int depth = 0;
+  int slots;                // the operand stack's slots
   opencall* calls = nullptr;
   int callcount = 0;
   int callcapacity = 0;
@@ -295,5 +343,50 @@ public:
   int nextline = 0;
   ctrlitem closed{};         // the block item an until or while took off the control stack
 };
+
+// --- what every statement does, kept inline for the statement loop ----------------------
+
+// The machine's registers before a statement.
+inline void engine::beginline() {
+  aim.slot = nullptr;
+  appendtarget = nullptr;
+  appendfailed = false;
+  context.text = "";
+  context.fatal = false;
+  inexpression = false;
+  finished = false;
+}
+
+// The statement is over: what it left open is given back; where the run goes on, or how it
+// fails (see unwind).
+inline int engine::finishline() {
+  if (finished && callcount == 0 && pending.script == nullptr) {
+    chaincount = 0;
+    listcount = 0;
+    return nextline;
+  }
+  return unwind();
+}
+
+// Empties the operand stack and gives back every temporary list of the last statement, with
+// what was stored into them.
+inline void engine::resetoperands() {
+  depth = 0;
+  stackaccess::setcount(opstack, 0);
+  if (temps->adoptedcount() > 0) retireoperands();
+  temps->reset(); // the operand stack's arena with it
+}
+
+// The variable a site remembers, when the name still finds it there (else null).
+inline variable* engine::remembered(site const& s) const {
+  return globals != nullptr && stillfound(s.found, globals, frame, s.bit) ? s.found.slot : nullptr;
+}
+
+// Whether the line was compiled under the registry, script files and folders that are now.
+inline bool engine::current(compiledline const& line) {
+  return !line.resolves || (line.registry == shared->registrygeneration &&
+                            line.scripts == scriptsgenerationnow() &&
+                            line.paths == shared->pathsgeneration);
+}
 
 } // namespace vesk

@@ -25,7 +25,7 @@ bool takeerror(errorqueue& queue, char* text) {
 }
 
 void trylog(int level, char const* text) {
-  family* shared = lockedfamily();
+  family* shared = runningfamily();
   if (level == logerror && shared != nullptr) collecterror(shared->errors, text);
 }
 

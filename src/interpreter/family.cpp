@@ -10,14 +10,25 @@
 #include <cstdlib>
 #include <new>
 
+#include "codebook.h"
 #include "engine.h"
+#include "scripttexts.h"
 #include "storeaccess.h"
 
 namespace vesk {
 
 namespace {
 
-thread_local family* heldfamily = nullptr; // the family whose lock this thread holds
+// Thread-local state of the library, in the static model where the system has one: a few
+// words, read on every statement.
+#if defined(__ELF__)
+#define VESK_FASTTLS __attribute__((tls_model("initial-exec")))
+#else
+#define VESK_FASTTLS
+#endif
+
+VESK_FASTTLS thread_local family* heldfamily = nullptr;    // whose lock this thread holds
+VESK_FASTTLS thread_local family* currentfamily = nullptr; // whose statements it runs
 
 // The most recently stored waiting value first: it is the first that a return from a call
 // frees.
@@ -57,6 +68,10 @@ family* newfamily() { return new (std::nothrow) family; }
 
 void deletefamily(family* shared) {
   if (shared == nullptr) return;
+  for (family::keptbook& kept : shared->books) {
+    codebook::release(kept.book);
+    if (kept.script != nullptr) releasescripttext(kept.script);
+  }
   for (int i = shared->retiredhead; i < shared->retiredcount; ++i)
     releasevalue(&shared->retired[i].value);
   for (int i = 0; i < shared->waitingcount; ++i) releasevalue(&shared->waiting[i].value);
@@ -66,11 +81,33 @@ void deletefamily(family* shared) {
   delete shared;
 }
 
-void beginstatement(family* shared, threadstate* thread) { thread->statement = ++shared->clock; }
+codebook* takebook(family* shared, scripttext* script) {
+  family::keptbook* slot = nullptr;
+  for (family::keptbook& kept : shared->books) {
+    if (kept.script == script) {
+      slot = &kept;
+      break;
+    }
+    if (kept.users == 0 && (slot == nullptr || kept.used < slot->used)) slot = &kept;
+  }
+  if (slot == nullptr) return nullptr; // every book is in use
+  if (slot->script != script) {
+    codebook* book = codebook::make(script->count);
+    if (book == nullptr) return nullptr;
+    codebook::release(slot->book);
+    if (slot->script != nullptr) releasescripttext(slot->script);
+    usescripttext(script);
+    slot->script = script;
+    slot->book = book;
+  }
+  ++slot->users;
+  slot->used = ++shared->bookuses;
+  return slot->book;
+}
 
-void endstatement(family* shared, threadstate* thread) {
-  thread->statement = 0;
-  if (shared->retiredcount > shared->retiredhead || shared->waitingcount > 0) collect(shared);
+void givebook(family* shared, codebook* book) {
+  for (family::keptbook& kept : shared->books)
+    if (kept.book == book && book != nullptr) --kept.users;
 }
 
 void retire(family* shared, variable const& value) {
@@ -125,15 +162,15 @@ void removethread(family* shared, threadstate* thread) {
   }
 }
 
-statementlock::statementlock(family* shared)
-    : held(shared), outer(heldfamily), acquired(shared != nullptr && heldfamily != shared) {
-  if (!acquired) return;
-  shared->lock.lock();
-  heldfamily = shared;
+void statementlock::take() {
+  if (heldfamily == held) return;
+  outer = heldfamily;
+  acquired = true;
+  held->lock.lock();
+  heldfamily = held;
 }
 
-statementlock::~statementlock() {
-  if (!acquired) return;
+void statementlock::give() {
   heldfamily = outer;
   held->lock.unlock();
 }
@@ -151,6 +188,12 @@ void resume(family* shared, bool washeld) {
   heldfamily = shared;
 }
 
-family* lockedfamily() { return heldfamily; }
+family* runningfamily() { return currentfamily; }
+
+family* setrunningfamily(family* shared) {
+  family* before = currentfamily;
+  currentfamily = shared;
+  return before;
+}
 
 } // namespace vesk

@@ -13,6 +13,9 @@
 
 namespace vesk {
 
+class codebook;
+struct scripttext;
+
 // What one thread of a family is doing, in ticks of the family's clock. A statement holds
 // copies of records (operands, parameters) that refer to list storage; so does a statement that
 // waits for a script it called. `statement`: when the thread's running statement began (0
@@ -41,8 +44,12 @@ struct family {
   std::mutex lock;
   std::atomic<bool> stoprequested{false}; // set by the host, from any thread
   std::atomic<bool> inuse{false};         // a host's call is running in the family
+  std::atomic<int> parallels{0}; // parallel blocks running: only then is the lock taken
   long long statementlimit = 0;           // 0: no limit
-  long long executed = 0;                 // statements since the host's call began
+  long long executed = 0;                 // statements since the host's call began, up to the
+                                          // last check
+  long long budget = 0;  // statements that may begin before the next check
+  long long granted = 0; // what the last check granted
   bool halted = false;                    // the run was stopped: no try may catch it
   vesk::logfunc hostlog = nullptr;        // where the reason goes, even from a try body
   std::atomic<vesk::logfunc> reportto{nullptr}; // the host's last log function, for misuse
@@ -50,6 +57,8 @@ struct family {
 
   unsigned long long clock = 1; // ticks: statements begin, calls suspend, storage is stored
   unsigned long long calls = 0; // functions and scripts called so far
+  unsigned long long registrygeneration = 0; // functions registered so far
+  unsigned long long pathsgeneration = 0;    // changes of the script folders
   threadstate host;             // the thread of the host's call
   threadstate* threads = &host; // host first, then the worker threads of parallel blocks
   retiredvalue* retired = nullptr; // given back, oldest first, from `retiredhead` on
@@ -59,6 +68,18 @@ struct family {
   retiredvalue* waiting = nullptr; // given back and held by a waiting statement: a heap, the
   int waitingcount = 0;            // most recently stored first
   int waitingcapacity = 0;
+
+  // The compiled lines of script texts the family runs, a book per text, the least recently
+  // used making room; a book in use by a run is not taken away.
+  struct keptbook {
+    scripttext* script = nullptr; // a use of it is held
+    codebook* book = nullptr;
+    int users = 0;
+    unsigned long long used = 0;
+  };
+  static constexpr int keptbooks = 32;
+  keptbook books[keptbooks];
+  unsigned long long bookuses = 0;
 
   recycler parameterstorage; // the parameter lists of calls, taken under the lock
   // Nested interpreters kept for reuse (see interpreterpool.cpp), taken and given back under
@@ -71,33 +92,49 @@ struct family {
 family* newfamily();
 void deletefamily(family* shared);
 
+// The book of the compiled lines of `script`, taken for a run (null when none can be had), and
+// given back when the run is over.
+codebook* takebook(family* shared, scripttext* script);
+void givebook(family* shared, codebook* book);
+
 // A statement of `thread` begins or has ended; between two statements storage that nobody can
 // hold any more is released.
-void beginstatement(family* shared, threadstate* thread);
-void endstatement(family* shared, threadstate* thread);
+inline void beginstatement(family* shared, threadstate* thread) {
+  thread->statement = ++shared->clock;
+}
+void collect(family* shared);
+inline void endstatement(family* shared, threadstate* thread) {
+  thread->statement = 0;
+  if (shared->retiredcount > shared->retiredhead || shared->waitingcount > 0) collect(shared);
+}
 // The storage of `value` (a list or named list with every list inside it; the record itself is
 // left alone) is given back: it is released once no statement of the family can hold it.
 void retire(family* shared, variable const& value);
-// Releases what no statement of the family can hold any more.
-void collect(family* shared);
 // Whether `slot` lies in storage given back at tick `since` or later and not yet released.
 bool givenbacksince(family* shared, variable const* slot, unsigned long long since);
 // Links a worker thread of a parallel block into the family, and unlinks it.
 void addthread(family* shared, threadstate* thread);
 void removethread(family* shared, threadstate* thread);
 
-// Holds the family's lock for one statement unless this thread holds it already.
+// Holds the family's lock for one statement while a parallel block runs in the family (a
+// second thread may be in it), unless this thread holds it already.
 class statementlock {
 public:
-  explicit statementlock(family* shared);
-  ~statementlock();
+  explicit statementlock(family* shared) : held(shared) {
+    if (shared != nullptr && shared->parallels.load(std::memory_order_relaxed) > 0) take();
+  }
+  ~statementlock() {
+    if (acquired) give();
+  }
   statementlock(statementlock const&) = delete;
   statementlock& operator=(statementlock const&) = delete;
 
 private:
+  void take();
+  void give();
   family* held;
-  family* outer;
-  bool acquired;
+  family* outer = nullptr;
+  bool acquired = false;
 };
 
 // Gives the lock up (when this thread holds it) until resume: around sleeping and waiting.
@@ -105,7 +142,9 @@ private:
 bool pause(family* shared);
 void resume(family* shared, bool washeld);
 
-// The family whose lock this thread holds, or null.
-family* lockedfamily();
+// The family whose statements this thread runs (the host's thread during a call, a worker
+// thread during its part of a parallel block), or null; set returns the one it replaces.
+family* runningfamily();
+family* setrunningfamily(family* shared);
 
 } // namespace vesk

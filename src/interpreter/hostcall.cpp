@@ -44,10 +44,12 @@ bool engine::begincall() {
   refreshscripts();
   shared->hostlog = log;
   shared->executed = 0;
+  shared->budget = shared->granted = 0;
   shared->halted = false;
   shared->stoprequested = false;
   shared->host.statement = shared->host.suspended = 0;
   thread = &shared->host;
+  outerfamily = setrunningfamily(shared);
   return true;
 }
 
@@ -55,6 +57,7 @@ bool engine::begincall() {
 // until the next call) and clears the marks.
 void engine::endcall() {
   collect(shared);
+  setrunningfamily(outerfamily);
   if (marked != nullptr) storeaccess::usemark(*marked).store(0, std::memory_order_release);
   marked = nullptr;
   shared->inuse.store(false, std::memory_order_release);

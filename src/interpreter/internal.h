@@ -50,6 +50,10 @@ struct ctrlitem {
   char varname[maxloopnamelen + 1];
   char listname[maxloopnamelen + 1];
   bool catching;
+  // fortoblock: where the loop variable was set last, and the store's generation then (while
+  // that has not changed, the name still finds that variable).
+  variable* counter;
+  unsigned long long countergeneration;
 };
 
 // One level of operand nesting (a parenthesis, a list literal or an index) for as long as it
@@ -82,7 +86,7 @@ struct target {
   variable* container = nullptr;
   bool plain = false;
   bool failed = false; // an error was reported (as opposed to no target being found)
-  char name[maxtokentext + 1] = ""; // the first name of the chain
+  char const* name = ""; // the first name of the chain (the statement's own text)
 };
 
 // The kind of an element slot of the list `container`: the elements of a statement's temporary

@@ -30,7 +30,8 @@ void copytext(char* target, char const* text, int limit) {
 engine::engine(registry* registryof, variables* store, vesk::logfunc logto)
     : opstack(defaultarenasize), log(logto ? logto : droplog), globals(store),
       funcs(registryof), temps(new (std::nothrow) temporaries(stackaccess::arena(opstack))),
-      operands(static_cast<operand*>(malloc(sizeof(operand) * operandcapacity))) {
+      operands(static_cast<operand*>(malloc(sizeof(operand) * operandcapacity))),
+      slots(stackaccess::capacity(opstack)) {
   if (operands == nullptr) {
     delete temps;
     temps = nullptr;
@@ -84,6 +85,7 @@ void engine::copyfrom(engine const& other) {
   book = other.book;
   operands = other.operands;
   depth = other.depth;
+  slots = other.slots;
   calls = other.calls;
   callcount = other.callcount;
   callcapacity = other.callcapacity;
@@ -104,6 +106,7 @@ void engine::setscriptpath(char const* path1, char const* path2) {
   copytext(scriptpath1, path1, maxdirlen);
   copytext(scriptpath2, path2, maxdirlen);
   if (absentscripts != nullptr) absentscripts->forget();
+  if (shared != nullptr) ++shared->pathsgeneration; // compiled lines resolve their names again
 }
 
 int engine::cmdsindex() const {

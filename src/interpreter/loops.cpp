@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "engine.h"
+#include "fastpaths.h"
 #include "findelement.h"
+#include "storeaccess.h"
 
 namespace vesk {
 
@@ -29,6 +31,25 @@ bool engine::setloopvariable(char const* name, variable* value) {
   target to;
   if (!findtarget(name, to)) return false;
   return assign(to, value); // flags and user data start cleared
+}
+
+// Sets the loop variable of a counting loop to its next value: in place while the variable
+// found last is still the one the name finds (the store lost no element since; the loop runs
+// under the same parameters) and holds a number (flags and user data cleared, as an
+// assignment clears them).
+bool engine::setcounter(ctrlitem& item) {
+  if (globals == nullptr) return true;
+  if (item.counter != nullptr && fastpaths() &&
+      storeaccess::generation(*globals) == item.countergeneration && item.counter->isnumber()) {
+    storeaccess::setnumber(*item.counter, item.value);
+    return true;
+  }
+  target to;
+  variable counter(item.value);
+  if (!findtarget(item.varname, to) || !assign(to, &counter)) return false;
+  item.counter = to.slot;
+  item.countergeneration = storeaccess::generation(*globals);
+  return true;
 }
 
 int engine::startforto(char const* name, double start, double limit) {
@@ -103,8 +124,7 @@ int engine::execute_next() {
       error(text);
       return -1;
     }
-    variable counter(item.value);
-    if (!setloopvariable(item.varname, &counter)) return -1;
+    if (!setcounter(item)) return -1;
     if (!(item.value <= item.limit)) return cmdindex + 1;
     ctrlstack[ctrltop++] = item;
     return item.target;

@@ -16,46 +16,29 @@
 namespace vesk {
 
 // --- the operand stack ---------------------------------------------------------------------
-// Operand i lives in slot i of the operand stack, whose count is the operands' count. A
-// number's slot is written only when something may read it as a record (materialize).
+// Operand i lives in slot i of the operand stack. A number's slot is written only when
+// something may read it as a record (materialize, topvalue), and the stack's count is set to
+// the operands' count only then too.
 
-bool engine::pushnumber(double number) {
-  if (depth >= stackaccess::capacity(opstack)) {
-    error(msg_stackfull);
-    return false;
-  }
-  operands[depth++] = {number, nullptr};
-  stackaccess::setcount(opstack, depth);
-  return true;
+bool engine::stackfull() {
+  error(msg_stackfull);
+  return false;
 }
 
 bool engine::pushrecord(variable const* value) {
-  if (depth >= stackaccess::capacity(opstack)) {
-    error(msg_stackfull);
-    return false;
-  }
+  if (depth >= slots) return stackfull();
   variable* slot = stackaccess::slot(opstack, depth);
   *slot = *value;
   operands[depth++] = {0.0, slot};
-  stackaccess::setcount(opstack, depth);
   return true;
 }
 
 bool engine::pushtext(char const* text) {
-  if (depth >= stackaccess::capacity(opstack)) {
-    error(msg_stackfull);
-    return false;
-  }
+  if (depth >= slots) return stackfull();
   variable* slot = stackaccess::slot(opstack, depth);
   new (slot) variable(text);
   operands[depth++] = {0.0, slot};
-  stackaccess::setcount(opstack, depth);
   return true;
-}
-
-void engine::popoperands(int n) {
-  depth = n < depth ? depth - n : 0;
-  stackaccess::setcount(opstack, depth);
 }
 
 // Pushes the value of a variable: a number without flags or user data as a double, anything
@@ -71,6 +54,7 @@ void engine::materialize() {
     operands[i].record = stackaccess::slot(opstack, i);
     new (operands[i].record) variable(operands[i].number);
   }
+  stackaccess::setcount(opstack, depth);
 }
 
 // What a function pushed (above the operands) becomes operands.
@@ -81,6 +65,7 @@ void engine::takepushed() {
 
 // The record of the value on top, written for a number (null when the stack is empty).
 variable* engine::topvalue() {
+  stackaccess::setcount(opstack, depth);
   if (depth == 0) return nullptr;
   operand& o = operands[depth - 1];
   if (o.record == nullptr) {
@@ -100,14 +85,6 @@ variable* engine::valueat(int i, variable& scratch) {
   return &scratch;
 }
 
-// Empties the operand stack and gives back every temporary list of the last statement, with
-// what was stored into them.
-void engine::resetoperands() {
-  depth = 0;
-  opstack.reset();
-  retireoperands();
-  temps->reset();
-}
 
 // --- running one instruction ---------------------------------------------------------------
 
@@ -164,7 +141,7 @@ emitresult engine::operation(instruction const& in) {
     else
       error(in.text);
     if (in.flag & failstatement) context.fatal = true;
-    if (in.flag & failalone) context.text[0] = '\0';
+    if (in.flag & failalone) context.text = "";
     return failed;
   default: break;
   }

@@ -174,14 +174,19 @@ bool engine::arithmetic(opcode code) {
     }
     return replacetwo(left / right);
   }
-  // fmod gives the exact integer remainder for every truncated value, in range or not; its
-  // sign is that of the left operand.
-  double divisor = std::trunc(right);
+  // The remainder of the operands truncated toward zero; its sign is that of the left one.
+  // Whole numbers below 2^53 divide as integers; fmod gives the exact remainder of the rest.
+  double dividend = std::trunc(left), divisor = std::trunc(right);
   if (divisor == 0) {
     error("Division durch 0 aufgetreten");
     return false;
   }
-  return replacetwo(std::fmod(std::trunc(left), divisor) + 0.0); // + 0.0: no negative zero
+  constexpr double exact = 9007199254740992.0; // 2^53
+  if (std::fabs(dividend) < exact && std::fabs(divisor) < exact) {
+    long long remainder = static_cast<long long>(dividend) % static_cast<long long>(divisor);
+    return replacetwo(static_cast<double>(remainder)); // a zero is +0.0, as fmod's + 0.0 gives
+  }
+  return replacetwo(std::fmod(dividend, divisor) + 0.0); // + 0.0: no negative zero
 }
 
 // `l = l + list` and `n = n + {name = value}`, as the whole of an assignment to the stored

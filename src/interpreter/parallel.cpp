@@ -16,12 +16,17 @@ struct threadjob {
   char const** lines;
   int count;
   char const* scriptname;
+  codebook* book;
+  int offset;
 };
 } // namespace
 
 int engine::runpart(void* job) {
   auto work = static_cast<threadjob*>(job);
-  return work->part->run(work->lines, work->count, work->scriptname, nullptr) ? 1 : 0;
+  family* outer = setrunningfamily(work->part->shared);
+  bool ok = work->part->run(work->lines, work->count, work->scriptname, work->book, work->offset);
+  setrunningfamily(outer);
+  return ok ? 1 : 0;
 }
 
 int engine::execute_parallel() {
@@ -56,15 +61,18 @@ int engine::execute_parallel() {
   addthread(shared, &worker);
   unsigned long long running = thread->statement;
   thread->statement = 0;
-  threadjob job{second, cmds + t + 1, e - t - 1, scriptname};
+  threadjob job{second, cmds + t + 1, e - t - 1, scriptname, book, bookoffset + t + 1};
+  // From now on a second thread may be in the family: statements take its lock.
+  shared->parallels.fetch_add(1, std::memory_order_relaxed);
   bool held = pause(shared);
   platform::thread* started = platform::startthread(runpart, &job);
-  first->run(cmds + a + 1, t - a - 1, scriptname, nullptr);
+  first->run(cmds + a + 1, t - a - 1, scriptname, book, bookoffset + a + 1);
   if (started != nullptr)
     platform::jointhread(started);
   else
     runpart(&job); // no second thread to be had: the parts run one after the other
   resume(shared, held);
+  shared->parallels.fetch_sub(1, std::memory_order_relaxed);
   removethread(shared, &worker);
   thread->statement = running;
   restoreoverlay();

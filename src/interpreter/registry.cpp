@@ -9,6 +9,7 @@
 
 #include "engine.h"
 #include "avltree.h"
+#include "family.h"
 #include "fastpaths.h"
 
 namespace vesk {
@@ -53,6 +54,7 @@ bool engine::add(scriptfunc func, char const* name) {
     ownsfuncs = true;
   }
   registry* r = funcs;
+  if (shared != nullptr) ++shared->registrygeneration; // compiled lines resolve their names again
   unsigned bit = filterbit(name);
   r->filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
   return r->names.insert(name, reinterpret_cast<void*>(func));

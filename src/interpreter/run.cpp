@@ -7,58 +7,40 @@
 #include <cstring>
 
 #include "callframe.h"
+#include "codebook.h"
 #include "engine.h"
 #include "family.h"
+#include "fastpaths.h"
 #include "parser.h"
+#include "scriptcache.h"
 #include "scriptmemo.h"
 #include "scripttexts.h"
 #include "storeaccess.h"
+#include "streamer.h"
 
 namespace vesk {
 
-namespace {
 
-constexpr int recoverable = -2; // a failed statement that a try block may intercept
 
-// The message for a block left open at the end of a run, by kind of block.
-char const* notterminated(int kind) {
-  switch (kind) {
-  case ifblock: return "'if' not terminated with 'end'";
-  case fortoblock: return "'for .. to' not terminated with 'next'";
-  case foreachblock: return "'for each' not terminated with 'next'";
-  case tryblock: return "'try' not terminated with 'end'";
-  case repeatblock: return "'repeat' not terminated with 'until'";
-  case doblock: return "'do' not terminated with 'while'";
-  default: return "block not terminated";
-  }
-}
-
-} // namespace
-
-// The general way of running a line: the parser reads it and every instruction runs as it is
-// read; a name is resolved when it is read.
-class streamer final : public sink, public resolver {
-public:
-  explicit streamer(engine& e) : machine(e) {}
-  emitresult emit(instruction const& in) override { return machine.step(in); }
-  bool running() const override { return true; }
-  namekind kindof(char const* name, int) override { return machine.resolve(name, machine.pending); }
-
-private:
-  engine& machine;
-};
-
-// Whether the next statement may run: false, after a message that no try block intercepts,
-// once the host has asked to stop or the statement limit is used up.
-bool engine::proceed() {
+bool engine::recheck() {
+  constexpr long long checkevery = 1024;
+  family& f = *shared;
   if (stopped()) return false;
-  if (shared->statementlimit <= 0 || ++shared->executed <= shared->statementlimit) return true;
+  f.executed += f.granted - f.budget;
+  f.granted = f.budget = 0;
+  scriptsgeneration(); // takes in change notifications when they are due
+  long long left = f.statementlimit > 0 ? f.statementlimit - f.executed : checkevery;
+  if (left > 0) {
+    f.granted = left < checkevery ? left : checkevery;
+    f.budget = f.granted - 1; // this statement takes one
+    return true;
+  }
   char text[messagesize];
   snprintf(text, sizeof text, "%s(%d): error: statement limit of %lld reached", scriptname,
            cmdindex + 1, shared->statementlimit);
-  shared->halted = true;
+  f.halted = true;
   // The host learns why even when a try body collects the run's messages.
-  (shared->hostlog ? shared->hostlog : log)(logerror, text);
+  (f.hostlog ? f.hostlog : log)(logerror, text);
   return false;
 }
 
@@ -90,21 +72,26 @@ bool engine::execute(char const** lines, int count, char const* name) {
   if (!refused(name, lines, count)) {
     callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
     frame = &host;
-    ok = run(lines, count, name, nullptr);
+    // The host's lines may change before its next call: their compiled forms last this run.
+    codebook* compiled = fastpaths() ? codebook::make(count) : nullptr;
+    ok = run(lines, count, name, compiled, 0);
+    codebook::release(compiled);
     frame = nullptr;
   }
   endcall();
   return ok;
 }
 
-// Runs `lines`, taking their compiled forms from `book` when there is one.
-bool engine::run(char const** lines, int count, char const* name, codebook* compiled) {
+// Runs `lines`, which are the lines of `compiled` from `offset` on (when there is a book).
+bool engine::run(char const** lines, int count, char const* name, codebook* compiled,
+                 int offset) {
   copytext(scriptname, name, maxpathlen);
   if (absentscripts != nullptr) absentscripts->lookin(scriptname, scriptpath1, scriptpath2);
   ctrltop = 0;
   ctrlsize = ctrlstacksize;
   ctrlstack = nullptr; // taken when the first block opens: most called scripts open none
   book = compiled;
+  bookoffset = offset;
   bool ok = false;
   if (lines != nullptr && count >= 0) {
     vesk::logfunc hostlog = log;
@@ -128,70 +115,9 @@ bool engine::run(char const** lines, int count, char const* name, codebook* comp
 // Lays this engine's parameters over the store again, after a call or another part of a
 // parallel block may have laid others there.
 void engine::restoreoverlay() {
-  if (globals != nullptr) storeaccess::setoverlay(*globals, frame ? frame->params : nullptr);
-}
-
-// Runs the lines from cmdindex to the end, then makes the end-of-run checks.
-bool engine::endofrun() {
-  while (cmdindex < numcmds) {
-    statementlock hold(shared);
-    restoreoverlay();
-    resetoperands();
-    beginstatement(shared, thread);
-    int next = runline(cmdindex);
-    endstatement(shared, thread);
-    if (next == recoverable) {
-      if (!recover()) return false;
-      continue;
-    }
-    cmdindex = next;
-    if (cmdindex < 0) return false;
-  }
-  statementlock hold(shared);
-  cmdindex = numcmds - 1; // a stop is reported at the last line
-  if (stopped()) return false;
-  if (ctrltop == 0) return true;
-  cmdindex = numcmds;
-  error(notterminated(ctrlstack[ctrltop - 1].kind));
-  return false;
-}
-
-// Runs line `index`; the next line, recoverable, or -1.
-// Only lines that hold a statement count against the statement limit.
-int engine::runline(int index) {
-  beginline();
-  streamer general(*this);
-  parser reader(cmds[index], general, general);
-  if (!reader.empty() && !proceed()) return -1;
-  reader.statement();
-  return finishline();
-}
-
-// The machine's registers before a statement.
-void engine::beginline() {
-  aim = target{};
-  appendtarget = nullptr;
-  appendfailed = false;
-  context.text[0] = '\0';
-  context.fatal = false;
-  inexpression = false;
-  finished = false;
-  nextline = cmdindex + 1;
-}
-
-// The statement is over: what it left open is given back; where the run goes on, or how it
-// fails (with the statement's message after a failed expression).
-int engine::finishline() {
-  while (callcount > 0) closecall(calls[--callcount]);
-  chaincount = 0;
-  listcount = 0;
-  if (pending.script != nullptr) {
-    releasescripttext(pending.script);
-    pending.script = nullptr;
-  }
-  if (finished) return nextline;
-  if (inexpression && context.text[0] != '\0' && !appendfailed) error(context.text);
-  return context.fatal ? -1 : recoverable;
+  if (globals == nullptr) return;
+  variable* params = frame ? frame->params : nullptr;
+  if (storeaccess::overlay(*globals) != params) storeaccess::setoverlay(*globals, params);
 }
 
 // Continues in the nearest try block whose catch part is not already running: at its catch

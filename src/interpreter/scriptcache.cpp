@@ -15,6 +15,8 @@
 
 namespace vesk {
 
+std::atomic<unsigned long long> scriptlistings{0}; // see scriptsgeneration
+
 namespace {
 
 constexpr int maxfolders = 16;
@@ -37,11 +39,12 @@ struct cache {
   std::mutex lock;
   listing folders[maxfolders];
   std::atomic<unsigned long long> lastpoll{0};
-  std::atomic<unsigned long long> generation{0}; // see scriptsgeneration
   unsigned long long workingfolder = 0;
   unsigned long long uses = 0;
   unsigned long long lookups = 0;
 };
+
+std::atomic<unsigned long long>& generation() { return scriptlistings; }
 
 cache& scripts() {
   static cache instance;
@@ -49,7 +52,7 @@ cache& scripts() {
 }
 
 void drop(listing& entry) {
-  ++scripts().generation;
+  ++generation();
   entry.names.destroy();
   platform::unwatchfolder(entry.watch);
   entry.watch = -1;
@@ -150,13 +153,13 @@ unsigned long long scriptsgeneration() {
     std::lock_guard<std::mutex> hold(c.lock);
     if (c.lookups > directlookups) poll(c);
   }
-  return c.generation.load(std::memory_order_acquire);
+  return generation().load(std::memory_order_acquire);
 }
 
 void forgetscripts() {
   cache& c = scripts();
   std::lock_guard<std::mutex> hold(c.lock);
-  ++c.generation; // even with nothing listed: a lookup may have been remembered as absent
+  ++generation(); // even with nothing listed: a lookup may have been remembered as absent
   dropall(c, false);
 }
 

@@ -3,6 +3,8 @@
 // a file-system built-in or a change of the working folder says they may be stale.
 #pragma once
 
+#include <atomic>
+
 namespace vesk {
 
 // What the listings tell of the file `path` ("folder/name.vk", or "name.vk" in the working
@@ -17,6 +19,13 @@ bool scriptmayexist(char const* path);
 // (a change notification, a file-system built-in, a change of the working folder). Takes in
 // the notifications that are due first, as scriptmayexist does.
 unsigned long long scriptsgeneration();
+
+// The generation as it stands, without taking in notifications first: cheap enough for every
+// statement (the engine's own changes move it at once; other processes' at the next poll).
+extern std::atomic<unsigned long long> scriptlistings;
+inline unsigned long long scriptsgenerationnow() {
+  return scriptlistings.load(std::memory_order_acquire);
+}
 
 // Everything listed so far may be stale (the engine changed files or the working folder).
 void forgetscripts();

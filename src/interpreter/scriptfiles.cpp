@@ -206,7 +206,9 @@ bool engine::runtext(scripttext* script, callframe& callee, char const* scriptpa
   nested->frame = &callee;
   nested->calldepth = calldepth + 1;
   nested->restoreoverlay();
-  bool ok = nested->run(script->lines, script->count, scriptpath, nullptr);
+  codebook* compiled = fastpaths() ? takebook(shared, script) : nullptr;
+  bool ok = nested->run(script->lines, script->count, scriptpath, compiled, 0);
+  givebook(shared, compiled);
   retire(nested);
   if (callee.givesback) callee.release(shared);
   collect(shared);

@@ -36,7 +36,7 @@ void sleepwithout(engine* owner, unsigned milliseconds) {
 // (no statement runs).
 engine* running(stack* opstack) {
   engine* owner = opstack != nullptr ? stackaccess::owner(*opstack) : nullptr;
-  if (owner == nullptr || owner->shared == nullptr || lockedfamily() != owner->shared)
+  if (owner == nullptr || owner->thread == nullptr || owner->thread->statement == 0)
     return nullptr;
   return owner;
 }

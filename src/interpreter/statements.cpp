@@ -20,7 +20,7 @@ constexpr char msg_nothingtostore[] = "nothing to store (expression did not prod
 emitresult engine::ended(int next) {
   if (next < 0) {
     context.fatal = true;
-    context.text[0] = '\0';
+    context.text = "";
     return failed;
   }
   finished = true;
@@ -39,7 +39,7 @@ emitresult engine::statementop(instruction const& in) {
   case op_discard:
   case op_empty: return ended(cmdindex + 1);
   case op_context:
-    copytext(context.text, in.text, messagesize - 1);
+    context.text = in.text;
     context.fatal = (in.flag & failstatement) != 0;
     if (aim.slot != nullptr) beginrightside();
     return emitted;
@@ -90,7 +90,7 @@ int engine::blockstatement(instruction const& in) {
 // is an expression (absent). A single command line only checks that it may assign.
 emitresult engine::readtarget(instruction const& in) {
   aim = target{};
-  copytext(aim.name, in.text, maxtokentext);
+  aim.name = in.text;
   if (in.flag & targetcommand) {
     if (globals != nullptr) return emitted;
     error("Variablenzuweisung nicht erlaubt (keine globalen Variablen gesetzt)");
@@ -120,7 +120,7 @@ emitresult engine::assignment() {
   bool extended = appendtarget != nullptr && depth > 0 && operands[depth - 1].record != nullptr &&
                   storeaccess::samelist(*operands[depth - 1].record, *appendtarget);
   appendtarget = nullptr;
-  context.text[0] = '\0'; // failures from here on are the assignment's own
+  context.text = ""; // failures from here on are the assignment's own
   if (depth == 0) {
     error(msg_nothingtostore);
     return failed;
@@ -145,10 +145,8 @@ emitresult engine::assigncommand() {
     error(msg_nothingtostore);
     return ended(-1);
   }
-  char name[maxtokentext + 1];
-  copytext(name, aim.name, maxtokentext);
   variable scratch;
-  if (!findtarget(name, aim) || !assign(aim, valueat(0, scratch))) return ended(-1);
+  if (!findtarget(aim.name, aim) || !assign(aim, valueat(0, scratch))) return ended(-1);
   popoperands(1);
   return ended(cmdindex + 1);
 }

@@ -158,11 +158,7 @@ bool engine::assignnumber(target const& to, double number) {
 // again by its name (and made anew when it was deleted); an element of a list that was given
 // back meanwhile cannot be written, which is reported.
 bool engine::targetmoved(target& to, unsigned long long since) {
-  if (to.plain) {
-    char name[maxtokentext + 1];
-    copytext(name, to.name, maxtokentext);
-    return !findtarget(name, to);
-  }
+  if (to.plain) return !findtarget(to.name, to);
   if (!givenbacksince(shared, to.slot, since)) return false;
   error("the target of the assignment was replaced while its value was computed");
   return true;

@@ -49,14 +49,12 @@ bool temporaries::adopt(variable const& value) {
   return true;
 }
 
-void temporaries::reset() {
+void temporaries::releaseblocks() {
   while (blocks != nullptr) {
     block* next = blocks->next;
     ::free(blocks);
     blocks = next;
   }
-  heapbytes = 0;
-  if (arena != nullptr) arena->reset();
 }
 
 } // namespace vesk

@@ -26,7 +26,11 @@ public:
   void* alloc(unsigned size, char const* tag) override;
   void free(void*) override {} // everything goes back at once, in reset()
   // Empties the arena and the heap blocks; the adopted values must have been taken first.
-  void reset();
+  void reset() {
+    if (blocks != nullptr) releaseblocks();
+    heapbytes = 0;
+    if (arena != nullptr) arena->reset();
+  }
 
   // A value stored into one of these lists; false without memory to remember it.
   bool adopt(variable const& value);
@@ -35,6 +39,7 @@ public:
   void forgetadopted() { adopted = 0; }
 
 private:
+  void releaseblocks();
   struct block {
     block* next;
   };

@@ -7,10 +7,6 @@ linearallocater::linearallocater(void* memory, int bytes)
   reset();
 }
 
-void linearallocater::reset() {
-  cursor = static_cast<char*>(base);
-  spaceleft = size;
-}
 
 void* linearallocater::alloc(unsigned request, char const*) {
   // Rounded in 64 bits, so that requests near the top of the unsigned range cannot wrap.

@@ -10,7 +10,11 @@ public:
   // Serves `size` bytes of `memory`. A null memory or a negative size gives an empty arena.
   linearallocater(void* memory, int size);
 
-  void reset(); // everything handed out is free again; the next alloc returns the base
+  // Everything handed out is free again; the next alloc returns the base.
+  void reset() {
+    cursor = static_cast<char*>(base);
+    spaceleft = size;
+  }
 
   // `size` rounded up to a multiple of 8 from the cursor, or null (and no change) when that
   // does not fit in the space left. The tag is ignored.

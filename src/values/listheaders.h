@@ -27,11 +27,13 @@ static_assert(std::is_trivially_copyable_v<namedlistheader> &&
               "list headers are copied with their record byte for byte and never destroyed");
 
 // Bytes of the payload after the headers that the engine keeps for itself: in a list record,
-// when its storage was stored (see storeaccess::stamp); in a store, which interpreter family
-// is using it (see storeaccess::usemark).
+// when its storage was stored (see storeaccess::stamp) and how often elements were taken out
+// of it (storeaccess::generation); in a store, which interpreter family is using it
+// (storeaccess::usemark).
 constexpr int stampoffset = payloadsize - 8;
 constexpr int usemarkoffset = payloadsize - 16;
-static_assert(sizeof(namedlistheader) <= usemarkoffset && sizeof(objlist) <= usemarkoffset,
+constexpr int generationoffset = payloadsize - 24;
+static_assert(sizeof(namedlistheader) <= generationoffset && sizeof(objlist) <= generationoffset,
               "the engine's own payload bytes lie after the list headers");
 
 // Bytes of one named element: the name field, then the value record.

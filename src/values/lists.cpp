@@ -173,6 +173,7 @@ bool variable::remove(char const* name) {
   found->reset();
   *found = variable();
   header->index.erase(name);
+  storeaccess::bumpgeneration(*this);
   return true;
 }
 

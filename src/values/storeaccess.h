@@ -44,8 +44,10 @@ struct storeaccess {
         if (header->index.lookup(name) == name + namefieldlength) header->index.erase(name);
       }
     }
-    if (list.tag == listtype || list.tag == namedlisttype)
+    if (list.tag == listtype || list.tag == namedlisttype) {
       reinterpret_cast<objlist*>(list.value.list)->truncate(n);
+      bumpgeneration(list);
+    }
   }
   // Where a list's blocks come from (null: the plain heap, and for any other value).
   static allocater* storage(variable const& list) {
@@ -74,6 +76,18 @@ struct storeaccess {
       std::memcpy(list.value.list + stampoffset, &born, sizeof born);
   }
 
+  // How often a list lost elements (remove, reset, truncate): a pointer to an element that was
+  // found before is still the element of that name or position while this has not changed.
+  static unsigned long long generation(variable const& list) {
+    unsigned long long count;
+    std::memcpy(&count, list.value.list + generationoffset, sizeof count);
+    return count;
+  }
+  static void bumpgeneration(variable& list) {
+    unsigned long long count = generation(list) + 1;
+    std::memcpy(list.value.list + generationoffset, &count, sizeof count);
+  }
+
   // The family using a store during a host's call, or 0.
   static std::atomic_ref<std::uintptr_t> usemark(variable& store) {
     return std::atomic_ref<std::uintptr_t>(
@@ -84,6 +98,8 @@ struct storeaccess {
   static bool plainnumber(variable const& value) {
     return value.tag == numbertype && value.flags == 0 && value.userdata == 0;
   }
+  static double numberof(variable const& value) { return value.value.number; } // numbers only
+  static bool isnumber(variable const& value) { return value.tag == numbertype; }
   // Writes a number over a number record, flags and user data cleared, the rest untouched.
   static void setnumber(variable& value, double number) {
     value.flags = 0;

@@ -175,11 +175,13 @@ bool variable::reset() {
     return true;
   case listtype:
     reinterpret_cast<objlist*>(value.list)->clear();
+    storeaccess::bumpgeneration(*this);
     return true;
   case namedlisttype: {
     auto* header = reinterpret_cast<namedlistheader*>(value.list);
     header->elements.clear();
     header->index.destroy();
+    storeaccess::bumpgeneration(*this);
     return true;
   }
   default:

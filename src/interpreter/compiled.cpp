@@ -1,0 +1,164 @@
+// compiled.cpp - running a compiled line. Its instructions run as the general way runs them,
+// except that a name is not resolved again: a variable is taken from where its site found it
+// last while the store, the call and the named list it was found in say that the name still
+// finds it there, and a call goes to the function or script the site resolved. Before a line
+// runs, and after each call in it, the line checks that its names still are what they were
+// (functions registered, script files come or gone, script folders changed); a line whose
+// names changed kind is compiled again, from the point reached when that happens in a run.
+#include <cstring>
+
+#include "callframe.h"
+#include "codebook.h"
+#include "engine.h"
+#include "family.h"
+#include "scriptcache.h"
+#include "scripttexts.h"
+#include "storeaccess.h"
+
+namespace vesk {
+
+namespace {
+
+// A remembered member of a named list that the name still finds: the same storage, stored at
+// the same time, and no element taken out since.
+bool stillmember(foundslot const& f, variable* list) {
+  return f.slot != nullptr && list->index(0) == f.storage &&
+         storeaccess::stamp(*list) == f.stamp && storeaccess::generation(*list) == f.storegeneration;
+}
+
+void remembermember(foundslot& f, variable* list, located const& at) {
+  f.slot = at.value;
+  f.container = at.container;
+  f.storage = list->index(0);
+  f.stamp = storeaccess::stamp(*list);
+  f.storegeneration = storeaccess::generation(*list);
+}
+
+} // namespace
+
+// Where a variable of the store (or of the call's parameters) is, remembered in `s`.
+variable* engine::sitevariable(site& s, located* where) {
+  foundslot& f = s.found;
+  if (globals == nullptr) return nullptr;
+  if (stillfound(f, globals, frame, s.bit)) {
+    if (where != nullptr) *where = {f.slot, f.root, f.container};
+    return f.slot;
+  }
+  located at = vesk::locate(globals, s.name);
+  if (where != nullptr) *where = at;
+  if (at.value == nullptr || strchr(s.name, '.') != nullptr) return at.value;
+  f.slot = at.value;
+  f.container = at.container;
+  f.root = at.root;
+  f.store = globals;
+  f.storegeneration = storeaccess::generation(*globals);
+  f.frame = frame->serial;
+  f.parameter = at.root != globals;
+  return at.value;
+}
+
+// An assignment target found where its site found it last; a missing one goes the general way
+// (it is made, or the line is read as an expression).
+emitresult engine::compiledtarget(instruction const& in, site& s) {
+  if (in.flag & targetcommand) return step(in);
+  located at{};
+  if (sitevariable(s, &at) == nullptr) return step(in);
+  aim = target{};
+  aim.name = in.text;
+  aim.slot = at.value;
+  aim.container = at.container;
+  if (at.container == at.root)
+    aim.kind = at.root == globals ? variableslot : parameterslot;
+  else
+    aim.kind = elementkind(*at.container);
+  aim.plain = (in.flag & targetselectors) == 0;
+  return emitted;
+}
+
+// "." member, its value before the "." checked already: the member remembered for that named
+// list, or looked up and remembered.
+emitresult engine::compiledmember(instruction const& in, site& s) {
+  bool ontarget = (in.flag & selecttarget) != 0;
+  variable* list = ontarget ? aim.slot : chains[chaincount - 1].current;
+  if (!stillmember(s.found, list)) {
+    located at = vesk::locate(list, s.name);
+    if (at.value == nullptr || storeaccess::overlay(*list) != nullptr ||
+        strchr(s.name, '.') != nullptr)
+      return step(in);
+    remembermember(s.found, list, at);
+  }
+  target chain;
+  target& current = ontarget ? aim : chain;
+  select(current, s.found.container, s.found.slot);
+  if (ontarget) return emitted;
+  if (!pushrecord(s.found.slot)) {
+    inexpression = true;
+    return failed;
+  }
+  chains[chaincount - 1].current = operands[depth - 1].record;
+  return emitted;
+}
+
+emitresult engine::compiledcall(site& s) {
+  resolution callee{};
+  callee.kind = s.kind;
+  callee.function = s.function;
+  callee.script = s.script;
+  if (callee.script != nullptr) usescripttext(callee.script);
+  copytext(callee.path, s.path, maxpathlen);
+  if (callopen(callee, s.name)) return emitted;
+  inexpression = true;
+  return failed;
+}
+
+// Resolves the line's names again from site `from` on; true when each is what it was (the
+// sites then take what they are now, the line the generations it was checked under).
+bool engine::stillresolves(compiledline& line, int from) {
+  unsigned long long registrygen = shared->registrygeneration;
+  unsigned long long scriptsgen = scriptsgenerationnow();
+  unsigned long long pathsgen = shared->pathsgeneration;
+  for (int i = from; i < line.sitecount; ++i) {
+    site& s = line.sites[i];
+    if (!s.resolved) continue;
+    resolution now{};
+    namekind kind = resolve(s.name, now);
+    bool same = kind == s.kind && now.function == s.function &&
+                (kind != calledscript || strcmp(now.path, s.path) == 0);
+    if (same && kind == calledscript && now.script != s.script) {
+      // The same file, read again: the site calls its present text.
+      if (s.script != nullptr) releasescripttext(s.script);
+      s.script = now.script;
+      now.script = nullptr;
+    }
+    if (now.script != nullptr) releasescripttext(now.script);
+    if (!same) return false;
+  }
+  line.registry = registrygen;
+  line.scripts = scriptsgen;
+  line.paths = pathsgen;
+  return true;
+}
+
+// After a call changed what names are: the line as it goes on from instruction `pc`. The
+// same line while the names still to come are what they were; else the line compiled again
+// with the kinds of the names before that point kept, whose instructions up to `pc` are
+// those that ran.
+compiledline* engine::resumeafter(compiledline& line, int pc) {
+  int boundary = line.code[pc].token;
+  int from = 0;
+  while (from < line.sitecount && line.sites[from].token < boundary) ++from;
+  if (stillresolves(line, from)) return &line;
+  compiledline* again = compile(cmds[cmdindex], &line, boundary);
+  if (again == nullptr || again->count <= pc) {
+    releaseline(again);
+    return &line; // without memory: the names keep the kinds they had
+  }
+  for (int i = 0; i <= pc; ++i)
+    if (again->code[i].code != line.code[i].code) {
+      releaseline(again);
+      return &line;
+    }
+  return again;
+}
+
+} // namespace vesk

@@ -1,0 +1,226 @@
+// compiler.cpp - compiling a line: the parser reads it once more and hands its instructions to
+// a sink that keeps them instead of running them, with copies of the texts they name and a
+// site for every name. A line compiled again in the middle of a run (a name changed kind after
+// a call) keeps the kinds its names had before that point, so that its instructions up to
+// there are the same as those already run.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "codebook.h"
+#include "engine.h"
+#include "family.h"
+#include "parser.h"
+#include "scriptcache.h"
+#include "scripttexts.h"
+
+namespace vesk {
+
+namespace {
+
+// Whether the instruction's `text` is a text it names.
+bool hastext(opcode code) {
+  switch (code) {
+  case op_text:
+  case op_variable:
+  case op_chainbase:
+  case op_member:
+  case op_element:
+  case op_callopen:
+  case op_argument:
+  case op_fail:
+  case op_target:
+  case op_context:
+  case op_numeric:
+  case op_opening:
+  case op_closing:
+  case op_forto:
+  case op_foreach: return true;
+  default: return false;
+  }
+}
+
+// Whether the instruction remembers where its name was found (or what it resolved to).
+bool hassite(instruction const& in) {
+  switch (in.code) {
+  case op_variable:
+  case op_chainbase:
+  case op_callopen:
+  case op_target: return true;
+  case op_member: return (in.flag & memberbefore) == 0;
+  default: return false;
+  }
+}
+
+class compiler final : public sink, public resolver {
+public:
+  compiler(engine& machine, compiledline const* before, int boundary)
+      : machine(machine), before(before), boundary(boundary) {}
+  ~compiler() {
+    free(code);
+    free(textoffsets);
+    free(texts);
+    for (int i = 0; i < sitecount; ++i)
+      if (sites[i].script != nullptr) releasescripttext(sites[i].script);
+    free(sites);
+    if (pending.script != nullptr) releasescripttext(pending.script);
+  }
+
+  emitresult emit(instruction const& in) override;
+  bool running() const override { return false; }
+  namekind kindof(char const* name, int token) override;
+  compiledline* finish();
+
+private:
+  bool keeptext(char const* text, int* offset);
+
+  engine& machine;
+  compiledline const* before; // a line compiled before, whose kinds stand before `boundary`
+  int boundary;
+  instruction* code = nullptr;
+  int* textoffsets = nullptr;
+  int count = 0, capacity = 0;
+  site* sites = nullptr;
+  int sitecount = 0, sitecapacity = 0;
+  char* texts = nullptr;
+  int textsize = 0, textcapacity = 0;
+  resolution pending{};
+  int pendingtoken = 0;
+  bool resolves = false;
+  bool broken = false; // memory ran out
+};
+
+bool compiler::keeptext(char const* text, int* offset) {
+  int n = static_cast<int>(strlen(text)) + 1;
+  if (textsize + n > textcapacity) {
+    int larger = textcapacity ? textcapacity * 2 : 256;
+    while (larger < textsize + n) larger *= 2;
+    void* grown = realloc(texts, static_cast<size_t>(larger));
+    if (grown == nullptr) return false;
+    texts = static_cast<char*>(grown);
+    textcapacity = larger;
+  }
+  memcpy(texts + textsize, text, static_cast<size_t>(n));
+  *offset = textsize;
+  textsize += n;
+  return true;
+}
+
+// The kind a name had in the line compiled before, when it lies before the boundary; else
+// what it is now.
+namekind compiler::kindof(char const* name, int token) {
+  resolves = true;
+  pendingtoken = token;
+  if (before != nullptr && token < boundary) {
+    for (int i = 0; i < before->sitecount; ++i) {
+      site const& old = before->sites[i];
+      if (old.token != token || !old.resolved) continue;
+      pending.kind = old.kind;
+      pending.function = old.function;
+      pending.script = old.script;
+      if (pending.script != nullptr) usescripttext(pending.script);
+      copytext(pending.path, old.path, maxpathlen);
+      return old.kind;
+    }
+  }
+  return machine.resolve(name, pending);
+}
+
+emitresult compiler::emit(instruction const& in) {
+  if (broken) return emitted;
+  if (!growopen(code, count, capacity)) {
+    broken = true;
+    return emitted;
+  }
+  void* grown = realloc(textoffsets, sizeof(int) * static_cast<size_t>(capacity));
+  if (grown == nullptr) {
+    broken = true;
+    return emitted;
+  }
+  textoffsets = static_cast<int*>(grown);
+  instruction& kept = code[count];
+  kept = in;
+  textoffsets[count] = -1;
+  if (hastext(in.code) && in.text != nullptr && !keeptext(in.text, &textoffsets[count])) {
+    broken = true;
+    return emitted;
+  }
+  if (hassite(in)) {
+    if (sitecount >= 0xffff || !growopen(sites, sitecount, sitecapacity)) {
+      broken = true;
+      return emitted;
+    }
+    site& s = sites[sitecount];
+    new (&s) site{};
+    s.token = in.token;
+    s.kind = variablename;
+    if (in.code == op_callopen || in.code == op_variable) {
+      s.resolved = true;
+      s.kind = pending.kind;
+      s.token = pendingtoken;
+      s.function = pending.function;
+      s.script = pending.script;
+      pending.script = nullptr;
+      copytext(s.path, pending.path, maxpathlen);
+    }
+    kept.site = static_cast<unsigned short>(sitecount++);
+  }
+  ++count;
+  return emitted;
+}
+
+// The compiled line, its texts in one block; null without memory.
+compiledline* compiler::finish() {
+  if (broken) return nullptr;
+  auto* line = new (std::nothrow) compiledline;
+  if (line == nullptr) return nullptr;
+  line->sites = new (std::nothrow) site[static_cast<size_t>(sitecount > 0 ? sitecount : 1)];
+  if (line->sites == nullptr) {
+    delete line;
+    return nullptr;
+  }
+  line->code = code;
+  line->count = count;
+  line->texts = texts;
+  code = nullptr;
+  texts = nullptr;
+  for (int i = 0; i < count; ++i) {
+    instruction& in = line->code[i];
+    if (textoffsets[i] >= 0) in.text = line->texts + textoffsets[i];
+    if (in.code == op_reread) line->reread = i;
+    if (in.code == op_empty) line->empty = true;
+  }
+  for (int i = 0; i < sitecount; ++i) line->sites[i] = sites[i];
+  for (int i = 0; i < count; ++i) {
+    instruction const& in = line->code[i];
+    if (!hassite(in)) continue;
+    site& s = line->sites[in.site];
+    s.name = in.text;
+    s.bit = namebit(in.text);
+  }
+  line->sitecount = sitecount;
+  sitecount = 0; // the uses of scripts now belong to the line
+  line->resolves = resolves;
+  return line;
+}
+
+} // namespace
+
+// Compiles the statement of `text`; null without memory. With `before`, the names read before
+// `boundary` tokens keep the kinds they had in that line.
+compiledline* engine::compile(char const* text, compiledline const* before, int boundary) {
+  unsigned long long registrygen = shared->registrygeneration;
+  unsigned long long scriptsgen = scriptsgenerationnow();
+  unsigned long long pathsgen = shared->pathsgeneration;
+  compiler keeper(*this, before, boundary);
+  parser reader(text, keeper, keeper);
+  reader.statement();
+  compiledline* line = keeper.finish();
+  if (line == nullptr) return nullptr;
+  line->registry = registrygen;
+  line->scripts = scriptsgen;
+  line->paths = pathsgen;
+  return line;
+}
+
+} // namespace vesk
