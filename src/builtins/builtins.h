@@ -5,9 +5,18 @@
 // assertion (assert).
 #pragma once
 
+#include "internal.h"
 #include "vesk.h"
 
 namespace vesk::builtins {
+
+// A function of mathematics and its numbers-only form (see numericfunc).
+struct numericform {
+  scriptfunc function;
+  numericfunc numeric;
+};
+extern numericform const numericforms[];
+extern int const numericformcount;
 
 // Errors (errors.cpp): reading back collected error lines, raising a failure.
 bool getlasterror(stack*, parameters*, variables*, logfunc);

@@ -43,6 +43,13 @@ constexpr unaryfunction unaryfunctions[] = {
      "function 'acos' takes one parameter", "parameter for function 'acos' needs to be numeric"},
 };
 
+// The numbers-only form of a one-argument function.
+template <unaryrow row> bool unarynumbers(double const* numbers, int count, double* result) {
+  if (count != 1) return false;
+  *result = unaryfunctions[row].compute(numbers[0]);
+  return true;
+}
+
 // Exactly one argument, a number: marked processed, and the function's value pushed.
 bool unary(unaryrow row, stack* opstack, parameters* params, logfunc log) {
   unaryfunction const& f = unaryfunctions[row];
@@ -70,6 +77,17 @@ constexpr extremefunction maxfunction = {
     "function 'max' takes at least one parameter",
     "all parameters for function 'max' need to be numeric"};
 
+// The numbers-only form of min and max.
+template <extremefunction const& f>
+bool extremenumbers(double const* numbers, int count, double* result) {
+  if (count < 1) return false;
+  double current = numbers[0];
+  for (int i = 1; i < count; ++i)
+    if (f.better(numbers[i], current)) current = numbers[i];
+  *result = current;
+  return true;
+}
+
 bool extreme(extremefunction const& f, stack* opstack, parameters* params, logfunc log) {
   arguments args(params);
   variable* p = args.first();
@@ -93,7 +111,40 @@ double roundingscale(double decimals) {
   return scale;
 }
 
+double atanof(double const* numbers, int count) {
+  return (count == 1 ? std::atan(numbers[0]) : std::atan2(numbers[0], numbers[1])) *
+         radianstodegrees;
+}
+
+double roundof(double value, double decimals) {
+  double scale = roundingscale(decimals);
+  return std::floor(value * scale + 0.5) / scale;
+}
+
+bool atannumbers(double const* numbers, int count, double* result) {
+  if (count < 1 || count > 2) return false;
+  *result = atanof(numbers, count);
+  return true;
+}
+
+bool roundnumbers(double const* numbers, int count, double* result) {
+  if (count != 2) return false;
+  *result = roundof(numbers[0], numbers[1]);
+  return true;
+}
+
 } // namespace
+
+// The numbers-only forms, beside the functions they compute.
+numericform const numericforms[] = {
+    {abs, unarynumbers<absrow>},   {sqrt, unarynumbers<sqrtrow>},
+    {sin, unarynumbers<sinrow>},   {cos, unarynumbers<cosrow>},
+    {tan, unarynumbers<tanrow>},   {asin, unarynumbers<asinrow>},
+    {acos, unarynumbers<acosrow>}, {min, extremenumbers<minfunction>},
+    {max, extremenumbers<maxfunction>}, {atan, atannumbers},
+    {round, roundnumbers},
+};
+int const numericformcount = sizeof numericforms / sizeof numericforms[0];
 
 bool abs(stack* opstack, parameters* params, variables*, logfunc log) {
   return unary(absrow, opstack, params, log);
@@ -134,12 +185,14 @@ bool atan(stack* opstack, parameters* params, variables*, logfunc log) {
   variable* y = args.first();
   if (!validatenumber(y, log, typemessage)) return false;
   y->processed(true);
-  if (count == 1)
-    return pushresult(opstack, std::atan(y->number()) * radianstodegrees, "atan", log);
-  variable* x = args.next();
-  if (!validatenumber(x, log, typemessage)) return false;
-  x->processed(true);
-  return pushresult(opstack, std::atan2(y->number(), x->number()) * radianstodegrees, "atan", log);
+  double numbers[2] = {y->number(), 0.0};
+  if (count == 2) {
+    variable* x = args.next();
+    if (!validatenumber(x, log, typemessage)) return false;
+    x->processed(true);
+    numbers[1] = x->number();
+  }
+  return pushresult(opstack, atanof(numbers, count), "atan", log);
 }
 
 // round(value, decimals): floor(value * scale + 0.5) / scale; halves go toward +infinity.
@@ -151,10 +204,9 @@ bool round(stack* opstack, parameters* params, variables*, logfunc log) {
   variable* decimals = args.next();
   if (!validatenumber(decimals, log, typemessage) || !validatenumber(value, log, typemessage))
     return false;
-  double scale = roundingscale(decimals->number());
   value->processed(true);
   decimals->processed(true);
-  return pushresult(opstack, std::floor(value->number() * scale + 0.5) / scale, "round", log);
+  return pushresult(opstack, roundof(value->number(), decimals->number()), "round", log);
 }
 
 } // namespace vesk::builtins

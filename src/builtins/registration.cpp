@@ -2,6 +2,7 @@
 // addinternalfuncs, which enters each into the registry unless the host's filter holds it
 // back. A name that is already registered keeps its earlier function.
 #include "builtins.h"
+#include "engine.h"
 
 namespace vesk {
 
@@ -73,9 +74,15 @@ static_assert(sizeof table / sizeof table[0] == 52, "the built-in table has 52 r
 
 } // namespace
 
+// The functions of mathematics also get their numbers-only forms, which calls with numbers
+// alone run instead of them.
 void interpreter::addinternalfuncs(bool (*filter)(char const* name)) {
   for (builtin const& row : table)
     if (filter == nullptr || !filter(row.name)) add(row.func, row.name);
+  if (self == nullptr) return;
+  for (int i = 0; i < b::numericformcount; ++i)
+    if (self->numericof(b::numericforms[i].function) == nullptr)
+      self->addnumeric(b::numericforms[i].function, b::numericforms[i].numeric);
 }
 
 } // namespace vesk

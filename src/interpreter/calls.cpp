@@ -44,9 +44,10 @@ void calllog(int level, char const* text) {
 
 } // namespace
 
-// A call begins: its parameter list, what it calls (taking over the use of a script's text)
-// and the depth of the operand stack before its arguments.
-bool engine::callopen(resolution& callee, char const* name) {
+// A call begins: what it calls (taking over the use of a script's text) and the depth of the
+// operand stack before its arguments. A function with a numbers-only form gets its parameter
+// list only when its arguments turn out to need one.
+bool engine::callopen(resolution& callee, char const* name, numericfunc numeric) {
   scripttext* script = callee.script;
   callee.script = nullptr;
   if (callcount >= maxnesting || !growopen(calls, callcount, callcapacity)) {
@@ -55,28 +56,84 @@ bool engine::callopen(resolution& callee, char const* name) {
     return false;
   }
   opencall& call = calls[callcount++];
-  new (&call.params) parameters(fastpaths() ? &shared->parameterstorage : nullptr);
+  call.built = numeric == nullptr;
+  if (call.built) new (&call.params) parameters(fastpaths() ? &shared->parameterstorage : nullptr);
+  call.numeric = numeric;
+  call.numbers = 0;
   call.function = callee.function;
   call.script = script;
   copytext(call.name, callee.kind == calledscript ? callee.path : name, maxpathlen);
   call.depth = depth;
-  ++shared->calls;
+  if (numeric == nullptr) ++shared->calls; // a numbers-only form changes nothing
   return true;
 }
 
-// The value on top is an argument; it stays on the stack too.
+// The parameter list of a call that has had its arguments as operands of their own so far.
+bool engine::buildparameters(opencall& call) {
+  new (&call.params) parameters(fastpaths() ? &shared->parameterstorage : nullptr);
+  call.built = true;
+  call.numeric = nullptr;
+  variable scratch;
+  for (int i = 0; i < call.numbers; ++i) {
+    operand const& o = operands[call.depth + i];
+    if (o.record == nullptr) scratch = variable(o.number);
+    if (call.params.add(o.record != nullptr ? o.record : &scratch, "") == nullptr) {
+      error(msg_memory);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The value on top is an argument; it stays on the stack too. An unnamed argument that is an
+// operand of its own keeps a numbers-only call as it is.
 bool engine::callargument(char const* name) {
+  opencall& call = calls[callcount - 1];
+  if (!call.built) {
+    if (name[0] == '\0' && depth == call.depth + call.numbers + 1) {
+      ++call.numbers;
+      return true;
+    }
+    if (!buildparameters(call)) return false;
+  }
   variable scratch, none;
   variable* value = valueat(0, scratch);
-  if (calls[callcount - 1].params.add(value != nullptr ? value : &none, name) != nullptr)
-    return true;
+  if (call.params.add(value != nullptr ? value : &none, name) != nullptr) return true;
   error(msg_memory);
   return false;
+}
+
+// A numbers-only call: when every argument is a number, the function's value replaces them
+// (`done`); else the call goes the general way.
+bool engine::callnumeric(opencall& call, bool* done) {
+  *done = false;
+  constexpr int most = 8;
+  double numbers[most];
+  if (call.numbers > most || depth != call.depth + call.numbers) return true;
+  for (int i = 0; i < call.numbers; ++i) {
+    operand const& o = operands[call.depth + i];
+    if (o.record != nullptr) return true;
+    numbers[i] = o.number;
+  }
+  double result;
+  if (!call.numeric(numbers, call.numbers, &result)) return true;
+  popoperands(call.numbers);
+  *done = true;
+  return pushnumber(result);
 }
 
 // Makes the innermost call, its arguments read.
 bool engine::callclose() {
   opencall& call = calls[callcount - 1];
+  if (!call.built) {
+    bool done = false;
+    bool ok = callnumeric(call, &done);
+    if (done || !ok) {
+      --callcount;
+      return ok;
+    }
+    if (!buildparameters(call)) return false;
+  }
   variable walker = call.params;
   for (variable* p = walker.first(); p != nullptr; p = walker.next()) p->processed(false);
   bool ok;
@@ -103,7 +160,7 @@ bool engine::callclose() {
 void engine::closecall(opencall& call) {
   if (call.script != nullptr) releasescripttext(call.script);
   call.script = nullptr;
-  call.params.reset();
+  if (call.built) call.params.reset();
 }
 
 // Calls a function with the arguments; keeps one result on the stack above what lay there

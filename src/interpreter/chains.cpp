@@ -32,9 +32,10 @@ variable* engine::selectable(target& current, bool onstack) {
   return locate(name, current) ? current.slot : nullptr;
 }
 
-// The element `element` of the list `list` becomes the current target.
-void engine::select(target& current, variable* list, variable* element) {
-  current.kind = elementkind(*list);
+// The element `element` of the list `list` becomes the current target (its kind matters only
+// to an assignment's target).
+void engine::select(target& current, variable* list, variable* element, bool ontarget) {
+  if (ontarget) current.kind = elementkind(*list);
   current.container = list;
   current.slot = element;
 }
@@ -94,7 +95,7 @@ bool engine::selectmember(target& current, char const* name, bool onstack) {
     error("unbekanntes element (nach '.')");
     return false;
   }
-  select(current, at.container, at.value);
+  select(current, at.container, at.value, !onstack);
   if (!onstack) return true;
   if (!pushrecord(at.value)) return false;
   current.slot = operands[depth - 1].record;
@@ -132,7 +133,7 @@ bool engine::selectindex(target& current, bool missing, bool onstack) {
     error(text);
     return false;
   }
-  select(current, list, list->index(i));
+  select(current, list, list->index(i), !onstack);
   if (onstack) {
     if (!pushrecord(current.slot)) return false;
     current.slot = operands[depth - 1].record;

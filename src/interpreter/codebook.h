@@ -38,6 +38,7 @@ struct site {
   bool resolved = false;           // its kind came from the resolver (an operand's name)
   int token = 0;                   // where in the line it was read
   scriptfunc function = nullptr;   // calledfunction
+  numericfunc numeric = nullptr;   // its numbers-only form, if it has one
   scripttext* script = nullptr;    // calledscript (a use is held)
   char const* name = nullptr;      // in the line's texts
   char path[maxpathlen + 1] = "";  // calledscript

@@ -89,7 +89,7 @@ emitresult engine::compiledmember(instruction const& in, site& s) {
   }
   target chain;
   target& current = ontarget ? aim : chain;
-  select(current, s.found.container, s.found.slot);
+  select(current, s.found.container, s.found.slot, ontarget);
   if (ontarget) return emitted;
   if (!pushrecord(s.found.slot)) {
     inexpression = true;
@@ -106,7 +106,7 @@ emitresult engine::compiledcall(site& s) {
   callee.script = s.script;
   if (callee.script != nullptr) usescripttext(callee.script);
   copytext(callee.path, s.path, maxpathlen);
-  if (callopen(callee, s.name)) return emitted;
+  if (callopen(callee, s.name, s.numeric)) return emitted;
   inexpression = true;
   return failed;
 }

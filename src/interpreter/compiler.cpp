@@ -10,6 +10,7 @@
 #include "codebook.h"
 #include "engine.h"
 #include "family.h"
+#include "fastpaths.h"
 #include "parser.h"
 #include "scriptcache.h"
 #include "scripttexts.h"
@@ -159,6 +160,7 @@ emitresult compiler::emit(instruction const& in) {
       s.kind = pending.kind;
       s.token = pendingtoken;
       s.function = pending.function;
+      if (fastpaths()) s.numeric = machine.numericof(pending.function);
       s.script = pending.script;
       pending.script = nullptr;
       copytext(s.path, pending.path, maxpathlen);

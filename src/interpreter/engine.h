@@ -39,7 +39,10 @@ struct operand {
 // A call whose arguments are being read: its parameter list, what it calls, and how deep the
 // operand stack was before its arguments.
 struct opencall {
-  parameters params; // its blocks from the family's recycler
+  parameters params; // its blocks from the family's recycler; made only when `built`
+  bool built;
+  numericfunc numeric;  // the function's numbers-only form, while its arguments allow it
+  int numbers;          // arguments so far, each an operand of its own
   scriptfunc function;
   scripttext* script;
   char name[maxpathlen + 1];
@@ -120,7 +123,7 @@ public:
   bool endofrun();
   bool runcompiledlines(compiledline* line);
   bool goon(int next);
-  int runline(int index);
+  int runline(int index, bool compiled);
   void beginline();
   int finishline();
   int unwind();
@@ -200,14 +203,14 @@ public:
   bool closechain();
   bool selector(instruction const& in);
   variable* selectable(target& current, bool onstack);
-  void select(target& current, variable* list, variable* element);
+  void select(target& current, variable* list, variable* element, bool ontarget);
   bool checkmember(target& current, char const* lastname, bool onstack);
   bool selectmember(target& current, char const* name, bool onstack);
   bool checkindex(target& current, bool onstack);
   bool selectindex(target& current, bool missing, bool onstack);
   bool locate(char const* name, target& where);
   bool findtarget(char const* name, target& where);
-  bool targetmoved(target& to, unsigned long long since);
+  bool targetmoved(target& to);
   bool assign(target const& to, variable* value);
   bool assignnumber(target const& to, double number);
 
@@ -226,7 +229,11 @@ public:
   scriptfunc findfunc(char const* name);
 
   // --- calls (calls.cpp, scriptfiles.cpp, interpreterpool.cpp) ---
-  bool callopen(resolution& callee, char const* name);
+  bool callopen(resolution& callee, char const* name, numericfunc numeric = nullptr);
+  bool buildparameters(opencall& call);
+  bool callnumeric(opencall& call, bool* done);
+  bool addnumeric(scriptfunc func, numericfunc numeric);
+  numericfunc numericof(scriptfunc func);
   bool callargument(char const* name);
   bool callclose();
   bool callfunction(opencall& call);
@@ -334,7 +341,10 @@ public:
   target aim;               // the assignment's target
   variable* appendtarget = nullptr; // the stored list that `name = name + list` may extend
   bool appendfailed = false;
-  unsigned long long callsbefore = 0; // calls made before the right side of the assignment
+  // Before the right side of an assignment: the calls made so far, the store's generation and
+  // the tick (see targetmoved).
+  unsigned long long callsbefore = 0;
+  unsigned long long storebefore = 0;
   unsigned long long tickbefore = 0;
   failurecontext context{};
   bool inexpression = false; // the failure came from an operand or operator

@@ -83,6 +83,12 @@ void deletefamily(family* shared) {
 
 codebook* takebook(family* shared, scripttext* script) {
   family::keptbook* slot = nullptr;
+  family::keptbook* last = shared->lastbook;
+  if (last != nullptr && last->script == script) {
+    ++last->users;
+    last->used = ++shared->bookuses;
+    return last->book;
+  }
   for (family::keptbook& kept : shared->books) {
     if (kept.script == script) {
       slot = &kept;
@@ -102,12 +108,18 @@ codebook* takebook(family* shared, scripttext* script) {
   }
   ++slot->users;
   slot->used = ++shared->bookuses;
+  shared->lastbook = slot;
   return slot->book;
 }
 
 void givebook(family* shared, codebook* book) {
+  if (book == nullptr) return;
+  if (shared->lastbook != nullptr && shared->lastbook->book == book) {
+    --shared->lastbook->users;
+    return;
+  }
   for (family::keptbook& kept : shared->books)
-    if (kept.book == book && book != nullptr) --kept.users;
+    if (kept.book == book) --kept.users;
 }
 
 void retire(family* shared, variable const& value) {

@@ -79,6 +79,7 @@ struct family {
   };
   static constexpr int keptbooks = 32;
   keptbook books[keptbooks];
+  keptbook* lastbook = nullptr; // the one taken last, looked at first
   unsigned long long bookuses = 0;
 
   recycler parameterstorage; // the parameter lists of calls, taken under the lock

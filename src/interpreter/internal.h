@@ -93,6 +93,10 @@ struct target {
 // list borrow, those of every other list are owned by it.
 slotkind elementkind(variable const& container);
 
+// The numbers-only form of a function: its value for `count` numbers, or false when it is not
+// defined for them (the function itself then runs the general way, and reports why).
+typedef bool (*numericfunc)(double const* numbers, int count, double* result);
+
 // Copies at most `limit` characters of `text` (null taken as "") and terminates the copy.
 void copytext(char* target, char const* text, int limit);
 

@@ -30,8 +30,8 @@ engine* engine::nest() {
       return nullptr;
     }
   }
-  memcpy(nested->scriptpath1, scriptpath1, sizeof scriptpath1);
-  memcpy(nested->scriptpath2, scriptpath2, sizeof scriptpath2);
+  copytext(nested->scriptpath1, scriptpath1, maxdirlen);
+  copytext(nested->scriptpath2, scriptpath2, maxdirlen);
   nested->shared = shared;
   nested->thread = thread;
   nested->frame = frame;

@@ -22,6 +22,11 @@ constexpr unsigned filterbits = 512; // what filterbit's 9 bits address
 struct registry {
   avltree names{funcnamecapacity, nullptr};
   std::uint64_t filter[filterbits / 64] = {}; // a bit for the hash of every registered name
+  // Functions with a numbers-only form (the built-ins of mathematics).
+  static constexpr int mostnumeric = 32;
+  scriptfunc numericfunctions[mostnumeric] = {};
+  numericfunc numericforms[mostnumeric] = {};
+  int numericcount = 0;
 };
 
 namespace {
@@ -65,6 +70,22 @@ scriptfunc engine::findfunc(char const* name) {
   registry const* r = funcs;
   if (fastpaths() && !mayberegistered(r, name)) return nullptr;
   return reinterpret_cast<scriptfunc>(r->names.lookup(name));
+}
+
+// Pairs a registered function with its numbers-only form, which calls with numbers alone may
+// run instead of it. False when the registry has no room (the function then always runs).
+bool engine::addnumeric(scriptfunc func, numericfunc numeric) {
+  if (funcs == nullptr || funcs->numericcount == registry::mostnumeric) return false;
+  funcs->numericfunctions[funcs->numericcount] = func;
+  funcs->numericforms[funcs->numericcount++] = numeric;
+  return true;
+}
+
+numericfunc engine::numericof(scriptfunc func) {
+  if (funcs == nullptr || func == nullptr) return nullptr;
+  for (int i = 0; i < funcs->numericcount; ++i)
+    if (funcs->numericfunctions[i] == func) return funcs->numericforms[i];
+  return nullptr;
 }
 
 // Releases the registry when this interpreter created it; nested ones never do.

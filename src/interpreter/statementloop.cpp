@@ -53,7 +53,7 @@ bool engine::endofrun() {
     restoreoverlay();
     resetoperands();
     beginstatement(shared, thread);
-    int next = runline(cmdindex);
+    int next = runline(cmdindex, f.parallels.load(std::memory_order_relaxed) > 0);
     endstatement(shared, thread);
     if (!goon(next)) return false;
   }
@@ -92,11 +92,12 @@ bool engine::runcompiledlines(compiledline* line) {
   }
 }
 
-// Runs line `index`; the next line, recoverable, or -1. Only lines that hold a statement count
+// Runs line `index` (from its compiled form only when `compiled`: the caller has not looked
+// for it yet); the next line, recoverable, or -1. Only lines that hold a statement count
 // against the statement limit.
-int engine::runline(int index) {
+int engine::runline(int index, bool compiled) {
   beginline();
-  if (compiledline* line = compiledfor(index)) {
+  if (compiledline* line = compiled ? compiledfor(index) : nullptr) {
     if (!line->empty && !proceed()) return -1;
     runcompiled(*line, index + bookoffset);
     return finishline();
@@ -186,7 +187,8 @@ bool engine::twonumbers() const {
 // the number is written in place. False: the general way assigns.
 bool engine::fastassign() {
   if (depth != 1 || operands[0].record != nullptr || appendtarget != nullptr ||
-      shared->calls != callsbefore || !storeaccess::isnumber(*aim.slot))
+      storeaccess::generation(*globals) != storebefore || shared->calls != callsbefore ||
+      !storeaccess::isnumber(*aim.slot))
     return false;
   storeaccess::setnumber(*aim.slot, operands[0].number);
   depth = 0;
@@ -284,6 +286,7 @@ void engine::runcompiled(compiledline& line, int index) {
         if (aim.kind == variableslot && aim.plain && (held.islist() || held.isnamedlist()))
           appendtarget = aim.slot;
         callsbefore = shared->calls;
+        storebefore = storeaccess::generation(*globals);
         tickbefore = shared->clock;
       }
       break;

@@ -113,6 +113,7 @@ void engine::beginrightside() {
   appendtarget = aim.kind == variableslot && aim.plain && islist ? aim.slot : nullptr;
   appendfailed = false;
   callsbefore = shared->calls;
+  storebefore = storeaccess::generation(*globals);
   tickbefore = shared->clock;
 }
 
@@ -129,7 +130,7 @@ emitresult engine::assignment() {
     // A new value starts without flags and user data, and so does an extended one.
     *aim.slot = variable(aim.slot, nullptr);
   } else {
-    if (shared->calls != callsbefore && targetmoved(aim, tickbefore)) return failed;
+    if (targetmoved(aim)) return failed;
     operand const& value = operands[depth - 1];
     bool ok = value.record == nullptr ? assignnumber(aim, value.number)
                                       : assign(aim, value.record);

@@ -154,12 +154,15 @@ bool engine::assignnumber(target const& to, double number) {
   return assign(to, &value);
 }
 
-// Whether the target was lost while the right side of its assignment ran: a variable is found
-// again by its name (and made anew when it was deleted); an element of a list that was given
-// back meanwhile cannot be written, which is reported.
-bool engine::targetmoved(target& to, unsigned long long since) {
-  if (to.plain) return !findtarget(to.name, to);
-  if (!givenbacksince(shared, to.slot, since)) return false;
+// Whether the target was lost while the right side of its assignment ran: a variable the store
+// lost elements meanwhile is found again by its name (and made anew when it was deleted); an
+// element of a list that a call gave back meanwhile cannot be written, which is reported.
+bool engine::targetmoved(target& to) {
+  if (to.plain) {
+    if (storeaccess::generation(*globals) == storebefore) return false;
+    return !findtarget(to.name, to);
+  }
+  if (shared->calls == callsbefore || !givenbacksince(shared, to.slot, tickbefore)) return false;
   error("the target of the assignment was replaced while its value was computed");
   return true;
 }

@@ -29,8 +29,14 @@ struct indexhint {
 };
 constexpr int hints = 4;
 constexpr int nearby = 64 * blocksize; // a hint moves along with walks shorter than this
-thread_local indexhint hint[hints] = {};
-thread_local int oldesthint = 0;
+// Read on every index: kept in the static model of thread-local storage where there is one.
+#if defined(__ELF__)
+#define VESK_FASTTLS __attribute__((tls_model("initial-exec")))
+#else
+#define VESK_FASTTLS
+#endif
+VESK_FASTTLS thread_local indexhint hint[hints] = {};
+VESK_FASTTLS thread_local int oldesthint = 0;
 
 } // namespace
 
