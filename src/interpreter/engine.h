@@ -151,6 +151,8 @@ public:
   bool twonumbers() const;
   bool fastassign();
   bool countloop();
+  bool lastindex();
+  bool targetindex();
   variable* remembered(site const& s) const;
   compiledline* resumeafter(compiledline& line, int pc);
   bool current(compiledline const& line);

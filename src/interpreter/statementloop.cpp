@@ -197,6 +197,37 @@ bool engine::fastassign() {
   return true;
 }
 
+// "]" that ends an operand's chain, with a number as the index into a list: the element's value
+// replaces what the chain pushed, as op_indexclose and op_chainend do together. False: the
+// general way runs them (it also reports what is wrong).
+bool engine::lastindex() {
+  openchain const& chain = chains[chaincount - 1];
+  variable* list = chain.current;
+  if (depth != chain.depth + 1 || operands[depth - 1].record != nullptr ||
+      (!list->islist() && !list->isnamedlist()))
+    return false;
+  double index = operands[depth - 1].number;
+  if (!(index > -1.0 && index < list->count())) return false;
+  variable* element = list->index(static_cast<int>(index));
+  --chaincount;
+  popoperands(1);
+  return pushvalue(element);
+}
+
+// "]" of an assignment's target with a number as the index into a list: the element becomes
+// the target. False: the general way selects it (and reports what is wrong).
+bool engine::targetindex() {
+  variable* list = aim.slot;
+  if (depth < 1 || operands[depth - 1].record != nullptr ||
+      (!list->islist() && !list->isnamedlist()))
+    return false;
+  double index = operands[depth - 1].number;
+  if (!(index > -1.0 && index < list->count())) return false;
+  popoperands(1);
+  select(aim, list, list->index(static_cast<int>(index)), true);
+  return true;
+}
+
 // "next" of a counting loop whose variable is where it was set last: counted in place. False:
 // the general way runs it (another block, a counter that cannot advance, a variable gone).
 bool engine::countloop() {
@@ -318,6 +349,24 @@ void engine::runcompiled(compiledline& line, int index) {
       result = (in.flag & memberbefore) ? step(in) : compiledmember(in, running->sites[in.site]);
       break;
     case op_callopen: result = compiledcall(running->sites[in.site]); break;
+    case op_indexclose:
+      if (in.flag == 0 && in.number == 0 && pc + 1 < running->count &&
+          running->code[pc + 1].code == op_chainend && lastindex())
+        ++pc; // the chain's end is done with it
+      else if (in.flag != selecttarget || in.number != 0 || !targetindex())
+        result = step(in);
+      break;
+    case op_if:
+    case op_else:
+    case op_end:
+    case op_until:
+    case op_while:
+    case op_repeat:
+    case op_do:
+    case op_forto:
+    case op_foreach: result = ended(blockstatement(in)); break;
+    case op_discard:
+    case op_empty: result = ended(cmdindex + 1); break;
     default: result = step(in); break;
     }
     if (result == failed) {

@@ -68,8 +68,9 @@ void release(variable* value, int depth) {
 } // namespace
 
 slotkind elementkind(variable const& container) {
-  return dynamic_cast<temporaries*>(storeaccess::storage(container)) != nullptr ? temporaryslot
-                                                                                : elementslot;
+  allocater* storage = storeaccess::storage(container);
+  if (storage == nullptr || storage == storeheap()) return elementslot; // stored, or the host's
+  return dynamic_cast<temporaries*>(storage) != nullptr ? temporaryslot : elementslot;
 }
 
 void releasevalue(variable* value) { release(value, 0); }
