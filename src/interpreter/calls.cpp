@@ -44,12 +44,11 @@ void calllog(int level, char const* text) {
 
 } // namespace
 
-// A call begins: what it calls (taking over the use of a script's text) and the depth of the
-// operand stack before its arguments. A function with a numbers-only form gets its parameter
-// list only when its arguments turn out to need one.
-bool engine::callopen(resolution& callee, char const* name, numericfunc numeric) {
-  scripttext* script = callee.script;
-  callee.script = nullptr;
+// A call begins: what it calls (a function, or a script whose text's use it takes over, named
+// by its path) and the depth of the operand stack before its arguments. A function with a
+// numbers-only form gets its parameter list only when its arguments turn out to need one.
+bool engine::callopen(scriptfunc function, scripttext* script, char const* name,
+                      numericfunc numeric) {
   if (callcount >= maxnesting || !growopen(calls, callcount, callcapacity)) {
     if (script != nullptr) releasescripttext(script);
     error(msg_toodeep);
@@ -60,9 +59,9 @@ bool engine::callopen(resolution& callee, char const* name, numericfunc numeric)
   if (call.built) new (&call.params) parameters(fastpaths() ? &shared->parameterstorage : nullptr);
   call.numeric = numeric;
   call.numbers = 0;
-  call.function = callee.function;
+  call.function = function;
   call.script = script;
-  copytext(call.name, callee.kind == calledscript ? callee.path : name, maxpathlen);
+  copytext(call.name, name, maxpathlen);
   call.depth = depth;
   if (numeric == nullptr) ++shared->calls; // a numbers-only form changes nothing
   return true;

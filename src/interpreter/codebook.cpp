@@ -16,6 +16,7 @@ void releaseline(compiledline* line) {
   free(line->code);
   delete[] line->sites;
   free(line->texts);
+  free(line->quick);
   delete line;
 }
 

@@ -16,6 +16,7 @@
 namespace vesk {
 
 struct scripttext;
+struct quickform;
 
 // Where a variable (or a member of a named list) was found last, and what must be unchanged
 // for it to be found there again.
@@ -57,6 +58,7 @@ struct compiledline {
   bool resolves = false; // some name's kind depends on the registry and the script files
   // Under what the names' kinds were decided.
   unsigned long long registry = 0, scripts = 0, paths = 0;
+  quickform* quick = nullptr;    // its quick form, if its statement has one
   int running = 0;               // runs of it in progress: it is not released under them
   compiledline* next = nullptr;  // replaced while running: waits with the book's others
 };
@@ -92,6 +94,13 @@ inline bool stillfound(foundslot const& f, variables* store, callframe const* fr
     return false;
   if (frame->serial == f.frame) return true;
   return !f.parameter && (frame->mask & bit) == 0;
+}
+
+// A remembered member of a named list that the name still finds: the same storage, stored at
+// the same time, and no element taken out since.
+inline bool stillmember(foundslot const& f, variable* list) {
+  return f.slot != nullptr && list->index(0) == f.storage &&
+         storeaccess::stamp(*list) == f.stamp && storeaccess::generation(*list) == f.storegeneration;
 }
 
 // A mask of parameter names: one bit per name (two names may share one). A call whose mask

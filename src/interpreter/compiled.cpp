@@ -19,13 +19,6 @@ namespace vesk {
 
 namespace {
 
-// A remembered member of a named list that the name still finds: the same storage, stored at
-// the same time, and no element taken out since.
-bool stillmember(foundslot const& f, variable* list) {
-  return f.slot != nullptr && list->index(0) == f.storage &&
-         storeaccess::stamp(*list) == f.stamp && storeaccess::generation(*list) == f.storegeneration;
-}
-
 void remembermember(foundslot& f, variable* list, located const& at) {
   f.slot = at.value;
   f.container = at.container;
@@ -100,13 +93,9 @@ emitresult engine::compiledmember(instruction const& in, site& s) {
 }
 
 emitresult engine::compiledcall(site& s) {
-  resolution callee{};
-  callee.kind = s.kind;
-  callee.function = s.function;
-  callee.script = s.script;
-  if (callee.script != nullptr) usescripttext(callee.script);
-  copytext(callee.path, s.path, maxpathlen);
-  if (callopen(callee, s.name, s.numeric)) return emitted;
+  if (s.script != nullptr) usescripttext(s.script);
+  if (callopen(s.function, s.script, s.kind == calledscript ? s.path : s.name, s.numeric))
+    return emitted;
   inexpression = true;
   return failed;
 }

@@ -12,6 +12,7 @@
 #include "family.h"
 #include "fastpaths.h"
 #include "parser.h"
+#include "quick.h"
 #include "scriptcache.h"
 #include "scripttexts.h"
 
@@ -39,6 +40,18 @@ bool hastext(opcode code) {
   case op_foreach: return true;
   default: return false;
   }
+}
+
+// A line whose first name is followed by neither "=" nor a selector is read again as an
+// expression from its start, whatever the target reading found: that reading does nothing and
+// goes, so that a command line like `name arguments` does not look its name up as a variable.
+void dropidletarget(compiledline& line) {
+  if (line.count < 2 || line.code[0].code != op_target || line.code[0].flag != 0 ||
+      line.code[1].code != op_reread)
+    return;
+  memmove(line.code, line.code + 1, sizeof(instruction) * static_cast<size_t>(line.count - 1));
+  --line.count;
+  line.reread = 0;
 }
 
 // Whether the instruction remembers where its name was found (or what it resolved to).
@@ -200,6 +213,7 @@ compiledline* compiler::finish() {
     s.name = in.text;
     s.bit = namebit(in.text);
   }
+  dropidletarget(*line);
   line->sitecount = sitecount;
   sitecount = 0; // the uses of scripts now belong to the line
   line->resolves = resolves;
@@ -222,6 +236,7 @@ compiledline* engine::compile(char const* text, compiledline const* before, int 
   line->registry = registrygen;
   line->scripts = scriptsgen;
   line->paths = pathsgen;
+  line->quick = makequick(*line); // none without memory: the line runs the general way
   return line;
 }
 

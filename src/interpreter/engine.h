@@ -163,6 +163,13 @@ public:
   emitresult compiledmember(instruction const& in, site& s);
   emitresult compiledcall(site& s);
 
+  // --- quick forms (quick.cpp) ---
+  static constexpr int quickmiss = -2; // runquick: the general way runs the statement
+  int runquick(compiledline& line);
+  bool quickvalue(compiledline& line, int from, int to, double* result);
+  variable* quickfindmember(compiledline& line, int base, int member);
+  variable* quicktarget(compiledline& line);
+
   // --- the machine (machine.cpp, operators.cpp, literals.cpp, chains.cpp) ---
   emitresult step(instruction const& in);
   emitresult operation(instruction const& in);
@@ -231,7 +238,8 @@ public:
   scriptfunc findfunc(char const* name);
 
   // --- calls (calls.cpp, scriptfiles.cpp, interpreterpool.cpp) ---
-  bool callopen(resolution& callee, char const* name, numericfunc numeric = nullptr);
+  bool callopen(scriptfunc function, scripttext* script, char const* name,
+                numericfunc numeric = nullptr);
   bool buildparameters(opencall& call);
   bool callnumeric(opencall& call, bool* done);
   bool addnumeric(scriptfunc func, numericfunc numeric);

@@ -125,7 +125,12 @@ emitresult engine::operation(instruction const& in) {
   case op_listopen: ok = openliteral(); break;
   case op_element: ok = addelement(in.flag != 0, in.text); break;
   case op_listclose: ok = closeliteral(); break;
-  case op_callopen: ok = callopen(pending, in.text); break;
+  case op_callopen: {
+    scripttext* script = pending.script; // the call takes over its use
+    pending.script = nullptr;
+    ok = callopen(pending.function, script, pending.kind == calledscript ? pending.path : in.text);
+    break;
+  }
   case op_argument: ok = callargument(in.text); break;
   case op_callclose: ok = callclose(); break;
   case op_logic: ok = logic(static_cast<tokentype>(in.flag)); break;

@@ -8,23 +8,12 @@
 #include "engine.h"
 #include "family.h"
 #include "fastpaths.h"
+#include "numbers.h"
 #include "storeaccess.h"
 
 namespace vesk {
 
 namespace {
-
-// Whether the relation `op` holds between two numbers (a NaN only ever differs).
-bool holds(tokentype op, double left, double right) {
-  switch (op) {
-  case eqtoken: return left == right;
-  case netoken: return left != right;
-  case gttoken: return left > right;
-  case getoken: return left >= right;
-  case lttoken: return left < right;
-  default: return left <= right;
-  }
-}
 
 // "%.0f" of a number: whole numbers of up to 15 digits are written directly, the rest by the
 // C library (which decides how halves round).
@@ -175,18 +164,12 @@ bool engine::arithmetic(opcode code) {
     return replacetwo(left / right);
   }
   // The remainder of the operands truncated toward zero; its sign is that of the left one.
-  // Whole numbers below 2^53 divide as integers; fmod gives the exact remainder of the rest.
-  double dividend = std::trunc(left), divisor = std::trunc(right);
-  if (divisor == 0) {
+  double remainder;
+  if (!remainderof(left, right, &remainder)) {
     error("Division durch 0 aufgetreten");
     return false;
   }
-  constexpr double exact = 9007199254740992.0; // 2^53
-  if (std::fabs(dividend) < exact && std::fabs(divisor) < exact) {
-    long long remainder = static_cast<long long>(dividend) % static_cast<long long>(divisor);
-    return replacetwo(static_cast<double>(remainder)); // a zero is +0.0, as fmod's + 0.0 gives
-  }
-  return replacetwo(std::fmod(dividend, divisor) + 0.0); // + 0.0: no negative zero
+  return replacetwo(remainder);
 }
 
 // `l = l + list` and `n = n + {name = value}`, as the whole of an assignment to the stored

@@ -11,6 +11,7 @@
 #include "family.h"
 #include "fastpaths.h"
 #include "parser.h"
+#include "quick.h"
 #include "scriptcache.h"
 #include "scripttexts.h"
 #include "storeaccess.h"
@@ -19,6 +20,8 @@
 namespace vesk {
 
 namespace {
+
+constexpr int quickgiveup = 16;
 
 // The message for a block left open at the end of a run, by kind of block.
 char const* notterminated(int kind) {
@@ -75,19 +78,28 @@ bool engine::goon(int next) {
 }
 
 // Runs compiled lines, `line` first, one statement after the other, as long as the lines that
-// come are compiled and no second thread is in the family. False: the run ends.
+// come are compiled and no second thread is in the family. A line with a quick form runs that
+// (it holds no storage, so it is no statement that storage must wait for) until it has had to
+// give the statement to the general way too often in a row. False: the run ends.
 bool engine::runcompiledlines(compiledline* line) {
   family& f = *shared;
   for (;;) {
     if (!line->empty && !proceed()) return false;
     resetoperands();
-    beginstatement(shared, thread);
-    beginline();
-    runcompiled(*line, cmdindex + bookoffset);
-    endstatement(shared, thread);
-    if (!goon(finishline())) return false;
+    int next = quickmiss;
+    if (line->quick != nullptr && line->quick->misses < quickgiveup) next = runquick(*line);
+    if (next == quickmiss) {
+      beginstatement(shared, thread);
+      beginline();
+      runcompiled(*line, cmdindex + bookoffset);
+      endstatement(shared, thread);
+      next = finishline();
+    }
+    if (!goon(next)) return false;
     if (cmdindex >= numcmds || f.parallels.load(std::memory_order_relaxed) > 0) return true;
-    line = compiledfor(cmdindex);
+    // The book is there and fast paths are on: that is how this run got here.
+    compiledline* kept = book->line(cmdindex + bookoffset);
+    line = kept != nullptr && current(*kept) ? kept : compiledfor(cmdindex);
     if (line == nullptr) return true;
   }
 }
