@@ -1,8 +1,9 @@
 // fastpaths.h - one process-wide switch over the engine's shortcuts (remembered index
 // positions, script listings, kept script texts and remembered absent scripts, reused nested
-// interpreters and call parameters, block matching found once per run, lines' tokens replayed
-// from recordings, the registry's filter, appending to a stored list in place). Each shortcut gives the same results as the plain way;
-// the switch exists so that a test can run the same input both ways and compare.
+// interpreters and call parameters, block matching found once per run, compiled lines and
+// their quick forms, the registry's filter, appending to a stored list in place). Each shortcut
+// gives the same results as the plain way; the switch exists so that a test can run the same
+// input both ways and compare.
 #pragma once
 
 #include <atomic>

@@ -1,6 +1,6 @@
 // sharedscripts_test.cpp - hosts on two threads, each with its own interpreter and store,
-// calling the same script files over and over: they share the kept texts of those files and the
-// recordings of their lines' tokens, which both threads make and replay at the same time. Run
+// calling the same script files over and over: they share the kept texts of those files, which
+// both threads read, compile and run at the same time (each family its own compiled lines). Run
 // under ThreadSanitizer in CI.
 #include <gtest/gtest.h>
 
