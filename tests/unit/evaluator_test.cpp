@@ -534,6 +534,77 @@ TEST(nulllog, SetlogfuncWithNullSilencesAnInterpreter) {
   release(globals);
 }
 
+// --- compiled lines across runs and changes by the host ------------------------------------
+
+// A host function that pushes 3.
+bool three(vesk::stack* opstack, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  opstack->push(3.0);
+  return true;
+}
+
+// A host function that registers `three` as `later` with the interpreter `running`.
+bool registerlater(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  return running != nullptr && running->add(three, "later");
+}
+
+// A host function that deletes the global `y` and adds it again (as the number 100).
+bool renewy(vesk::stack*, vesk::parameters*, vesk::variables* store, vesk::logfunc) {
+  store->remove("y");
+  store->add(100.0, "y");
+  return true;
+}
+
+TEST_F(engine, RewrittenLinesRunTheirNewTextInTheNextRun) {
+  char loop[] = "for i = 1 to 3";
+  char body[] = "x = x + i   ";
+  char last[] = "next";
+  char const* lines[] = {loop, body, last};
+  globals.add(0.0, "x");
+  ASSERT_TRUE(interp.execute(lines, 3, "t.vk"));
+  EXPECT_EQ(number("x"), 6);
+  std::snprintf(body, sizeof body, "x = x * 10");
+  ASSERT_TRUE(interp.execute(lines, 3, "t.vk"));
+  EXPECT_EQ(number("x"), 6000);
+}
+
+// A script file's compiled lines are kept from call to call: a name registered as a function
+// between two calls is called in the second, not read as the variable it was.
+TEST_F(engine, ANameRegisteredBetweenCallsOfAScriptIsCalledNotRead) {
+  vesktest::scratchfolder folder;
+  ASSERT_TRUE(folder.ready());
+  folder.writefile("sum.vk", "r = 0\nfor i = 1 to 3\nr = r + later\nnext\n");
+  interp.setscriptpath(folder.root.c_str(), nullptr);
+  globals.add(1.0, "later");
+  ASSERT_TRUE(interp.execute("sum", static_cast<vesk::parameters*>(nullptr)));
+  EXPECT_EQ(number("r"), 3);
+  ASSERT_TRUE(interp.add(three, "later"));
+  ASSERT_TRUE(interp.execute("sum", static_cast<vesk::parameters*>(nullptr)));
+  EXPECT_EQ(number("r"), 9);
+}
+
+// The same during a run: the line that read the variable calls the function from then on.
+TEST_F(engine, ANameRegisteredDuringARunIsCalledFromThenOn) {
+  std::vector<char const*> lines = {"r = 0", "for i = 1 to 4", "r = r + later",
+                                    "if i == 2", "registerlater()", "end", "next"};
+  globals.add(1.0, "later");
+  ASSERT_TRUE(interp.add(registerlater, "registerlater"));
+  running = &interp;
+  EXPECT_TRUE(run(lines));
+  running = nullptr;
+  EXPECT_EQ(number("r"), 8);
+}
+
+TEST_F(engine, RemembersNoVariableAcrossAStoreResetOrAHostThatReplacesIt) {
+  std::vector<char const*> lines = {"y = 1", "s = 0", "for i = 1 to 4", "s = s + y",
+                                    "if i == 2",  "renewy()", "end", "next"};
+  ASSERT_TRUE(interp.add(renewy, "renewy"));
+  ASSERT_TRUE(run(lines));
+  EXPECT_EQ(number("s"), 202);
+  release(globals);
+  ASSERT_TRUE(run(lines));
+  EXPECT_EQ(number("s"), 202);
+}
+
 TEST(nulllog, SetglobalsReplacesTheStore) {
   vesk::variables first, second;
   vesk::interpreter interp(&first, nullptr);
