@@ -28,6 +28,7 @@ struct foundslot {
   unsigned long long storegeneration = 0;
   unsigned long long frame = 0;    // the call whose parameters were laid over the store
   bool parameter = false;          // found among those parameters
+  int position = -1;               // its place among them (-1: not known)
   // Members: the named list's storage, stamp and generation.
   void const* storage = nullptr;
   unsigned long long stamp = 0;

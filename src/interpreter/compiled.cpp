@@ -27,6 +27,16 @@ void remembermember(foundslot& f, variable* list, located const& at) {
   f.storegeneration = storeaccess::generation(*list);
 }
 
+// The place of `value` among the elements of the named list `list`, or -1.
+int positionof(variable* list, variable const* value) {
+  char const* name = nullptr;
+  for (int i = 0;; ++i) {
+    variable const* element = storeaccess::namedelement(*list, i, &name);
+    if (element == nullptr) return -1;
+    if (element == value) return i;
+  }
+}
+
 } // namespace
 
 // Where a variable of the store (or of the call's parameters) is, remembered in `s`.
@@ -47,7 +57,33 @@ variable* engine::sitevariable(site& s, located* where) {
   f.storegeneration = storeaccess::generation(*globals);
   f.frame = frame->serial;
   f.parameter = at.root != globals;
+  f.position = f.parameter ? positionof(at.root, at.value) : -1;
   return at.value;
+}
+
+// A parameter site in another call (the call of the same script again, as a rule): when this
+// call's parameters hold an element of the site's name at the same place and none of that name
+// before it, that element is what the name finds now. Null: the site looks the name up again.
+variable* engine::refindparameter(site& s) {
+  foundslot& f = s.found;
+  variable* params = frame->params;
+  if (f.position < 0 || params == nullptr || f.store != globals ||
+      storeaccess::generation(*globals) != f.storegeneration ||
+      storeaccess::overlay(*globals) != params || storeaccess::overlay(*params) != nullptr)
+    return nullptr;
+  char const* name = nullptr;
+  variable* value = storeaccess::namedelement(*params, f.position, &name);
+  if (value == nullptr || strcmp(name, s.name) != 0) return nullptr;
+  for (int i = 0; i < f.position; ++i) {
+    char const* before = nullptr;
+    storeaccess::namedelement(*params, i, &before);
+    if (strcmp(before, s.name) == 0) return nullptr;
+  }
+  f.slot = value;
+  f.container = params;
+  f.root = params;
+  f.frame = frame->serial;
+  return value;
 }
 
 // An assignment target found where its site found it last; a missing one goes the general way

@@ -153,7 +153,8 @@ public:
   bool countloop();
   bool lastindex();
   bool targetindex();
-  variable* remembered(site const& s) const;
+  variable* remembered(site& s);
+  variable* refindparameter(site& s);
   compiledline* resumeafter(compiledline& line, int pc);
   bool current(compiledline const& line);
   bool stillresolves(compiledline& line, int from);
@@ -397,9 +398,12 @@ inline void engine::resetoperands() {
   temps->reset(); // the operand stack's arena with it
 }
 
-// The variable a site remembers, when the name still finds it there (else null).
-inline variable* engine::remembered(site const& s) const {
-  return globals != nullptr && stillfound(s.found, globals, frame, s.bit) ? s.found.slot : nullptr;
+// The variable a site remembers, when the name still finds it there, or a parameter found at
+// the same place in the parameters of another call (else null).
+inline variable* engine::remembered(site& s) {
+  if (globals == nullptr) return nullptr;
+  if (stillfound(s.found, globals, frame, s.bit)) return s.found.slot;
+  return s.found.parameter ? refindparameter(s) : nullptr;
 }
 
 // Whether the line was compiled under the registry, script files and folders that are now.

@@ -343,7 +343,7 @@ void engine::runcompiled(compiledline& line, int index) {
       result = openchainat(sitevariable(running->sites[in.site], nullptr)) ? emitted : failed;
       break;
     case op_target: {
-      site const& s = running->sites[in.site];
+      site& s = running->sites[in.site];
       variable* slot = (in.flag & targetcommand) ? nullptr : remembered(s);
       if (slot == nullptr) {
         result = compiledtarget(in, running->sites[in.site]);

@@ -99,6 +99,14 @@ struct storeaccess {
     return value.tag == numbertype && value.flags == 0 && value.userdata == 0;
   }
   static double numberof(variable const& value) { return value.value.number; } // numbers only
+  // Element i of a named list and its name (null outside 0..count-1).
+  static variable* namedelement(variable& list, int i, char const** name) {
+    auto const& elements = *reinterpret_cast<objlist const*>(list.value.list);
+    auto* element = static_cast<char*>(elements.index(i));
+    if (element == nullptr) return nullptr;
+    *name = element;
+    return reinterpret_cast<variable*>(element + elements.nameoffset());
+  }
   static bool isnumber(variable const& value) { return value.tag == numbertype; }
   // Writes a number over a number record, flags and user data cleared, the rest untouched.
   static void setnumber(variable& value, double number) {
