@@ -74,6 +74,7 @@ struct failurecontext {
   char const* text; // reported after the expression's own message ("" for none); the
                     // statement's own text, which lives as long as the statement runs
   bool fatal;       // no try block intercepts it
+  int depth;        // operands on the stack before the expression: its value lies above
 };
 
 // Room for the operand stack's values: one per slot of the stack.
@@ -374,6 +375,7 @@ inline void engine::beginline() {
   appendfailed = false;
   context.text = "";
   context.fatal = false;
+  context.depth = 0;
   inexpression = false;
   finished = false;
 }

@@ -145,7 +145,10 @@ void collect(family* shared) {
   }
   shared->retiredhead = i;
   if (shared->retiredhead == shared->retiredcount) shared->retiredhead = shared->retiredcount = 0;
-  while (shared->waitingcount > 0 && shared->waiting[0].born > lastsuspended) {
+  // A statement that waited for a call runs again with the tick it began at: what was given
+  // back after that tick waits on.
+  while (shared->waitingcount > 0 && shared->waiting[0].born > lastsuspended &&
+         shared->waiting[0].retired < firstrunning) {
     std::pop_heap(shared->waiting, shared->waiting + shared->waitingcount, olderstored);
     releasevalue(&shared->waiting[--shared->waitingcount].value);
   }

@@ -323,6 +323,7 @@ void engine::runcompiled(compiledline& line, int index) {
     case op_context:
       context.text = in.text;
       context.fatal = (in.flag & failstatement) != 0;
+      context.depth = depth;
       if (aim.slot != nullptr) {
         // The right side of an assignment: see beginrightside.
         variable const& held = *aim.slot;

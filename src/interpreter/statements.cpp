@@ -41,10 +41,13 @@ emitresult engine::statementop(instruction const& in) {
   case op_context:
     context.text = in.text;
     context.fatal = (in.flag & failstatement) != 0;
+    context.depth = depth;
     if (aim.slot != nullptr) beginrightside();
     return emitted;
   case op_numeric:
-    if (isnumber(0)) return emitted;
+    // An expression that left no value (a call of a function that pushes none) is no number,
+    // whatever lies below it.
+    if (depth > context.depth && isnumber(0)) return emitted;
     error(in.text);
     return ended(-1);
   case op_opening: return opening(in.text) ? emitted : ended(-1);
