@@ -1,10 +1,11 @@
 # Runs one fuzz target for SECONDS seconds on WORKDIR/corpus (kept between runs, so that local
-# runs build on each other) and on seeds copied from the golden scripts, with the language's
+# runs build on each other) and on seeds copied from the golden scripts and from INPUTS (inputs
+# of several script files, see scriptfiles.h), with the language's
 # words as a dictionary (vesk.dict), in an empty working folder so that no name in a fuzzed
 # text finds a script file. Any finding fails the test: the report is shown and the input that
 # caused it is left in WORKDIR/artifacts.
-# Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DWORKDIR=<folder> -DSECONDS=<n>
-#                  -P runfuzz.cmake
+# Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DINPUTS=<folder> -DWORKDIR=<folder>
+#                  -DSECONDS=<n> -P runfuzz.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(maxseedbytes 65536) # larger scripts (bad-input tests) would only slow the fuzzer down
@@ -28,7 +29,13 @@ foreach(script ${scripts})
   file(COPY_FILE ${script} ${WORKDIR}/seeds/${flat} ONLY_IF_DIFFERENT)
   math(EXPR seeded "${seeded} + 1")
 endforeach()
-message("seeds: ${seeded} golden scripts")
+file(GLOB inputs ${INPUTS}/*)
+foreach(input ${inputs})
+  get_filename_component(name ${input} NAME)
+  file(COPY_FILE ${input} ${WORKDIR}/seeds/input_${name} ONLY_IF_DIFFERENT)
+endforeach()
+list(LENGTH inputs given)
+message("seeds: ${seeded} golden scripts, ${given} inputs of several scripts")
 
 # Standard output is closed (-close_fd_mask=1): dump and parallel blocks write there.
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}
