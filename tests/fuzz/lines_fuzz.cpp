@@ -1,27 +1,18 @@
-// lines_fuzz.cpp - libFuzzer target: a run of lines (execute(lines, count, name)) on arbitrary
-// text cut into lines as a script file is, with every built-in that neither touches the file
-// system nor sleeps, and a statement limit so that endless loops end. After the run, with the
-// interpreter gone, every value left in the store is read whole, then given back as a host must.
+// lines_fuzz.cpp - libFuzzer target: arbitrary text as a main script and the script files it
+// calls (scriptfiles.h), run as a host runs them (hostrun.h): with the host's parameters, every
+// built-in that does not touch the file system, sleeps cut short by a time budget and a
+// statement limit. After the run every value left in the store and in the parameters is read
+// whole, then given back.
 #include <cstdint>
-#include <cstring>
-#include <vector>
 
 #include "fuzzing.h"
+#include "hostrun.h"
+#include "scriptfiles.h"
 #include "vesk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
-  std::vector<char> text = fuzzing::terminated(data, size);
-  std::vector<char const*> lines = fuzzing::cutlines(text);
   vesk::setstorelimit(fuzzing::storelimit);
-  vesk::variables globals;
-  {
-    vesk::interpreter engine(&globals, fuzzing::sink);
-    engine.addinternalfuncs(fuzzing::touchesmachine);
-    engine.setstatementlimit(fuzzing::statementlimit);
-    engine.execute(lines.data(), static_cast<int>(lines.size()), "fuzz.vk");
-  }
-  // Read after the interpreter is gone: a stored value must not lean on its operand stack.
-  fuzzing::describe(&globals);
-  fuzzing::release(globals);
+  fuzzing::scriptfiles scripts(data, size);
+  fuzzing::run(scripts, {fuzzing::sink, fuzzing::touchesfiles, fuzzing::statementlimit});
   return 0;
 }

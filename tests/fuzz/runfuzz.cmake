@@ -1,10 +1,12 @@
 # Runs one fuzz target for SECONDS seconds on WORKDIR/corpus (kept between runs, so that local
-# runs build on each other) and on seeds copied from the golden scripts, with the language's
+# runs build on each other) and on seeds copied from the golden scripts (with the scripts beside
+# them that they call) and from INPUTS (inputs of several script files, see scriptfiles.h), with
+# the language's
 # words as a dictionary (vesk.dict), in an empty working folder so that no name in a fuzzed
 # text finds a script file. Any finding fails the test: the report is shown and the input that
 # caused it is left in WORKDIR/artifacts.
-# Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DWORKDIR=<folder> -DSECONDS=<n>
-#                  -P runfuzz.cmake
+# Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DINPUTS=<folder> -DWORKDIR=<folder>
+#                  -DSECONDS=<n> -P runfuzz.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(maxseedbytes 65536) # larger scripts (bad-input tests) would only slow the fuzzer down
@@ -16,8 +18,31 @@ foreach(folder corpus seeds artifacts run)
   file(MAKE_DIRECTORY ${WORKDIR}/${folder})
 endforeach()
 
+# The helpers beside `script` (scripts without expected output, which golden scripts call)
+# that its text names, appended as files of the input (a line "#file NAME", then the helper):
+# `calls` is empty when it names none.
+function(callees script calls)
+  file(READ ${script} text)
+  get_filename_component(folder ${script} DIRECTORY)
+  file(GLOB siblings ${folder}/*.vk)
+  set(appended "")
+  foreach(sibling ${siblings})
+    get_filename_component(name ${sibling} NAME_WE)
+    if(EXISTS ${folder}/${name}.out OR NOT name MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+      continue()
+    endif()
+    string(REGEX MATCH "(^|[^A-Za-z0-9_])${name}([^A-Za-z0-9_]|$)" named "${text}")
+    if(NOT named STREQUAL "")
+      file(READ ${sibling} called)
+      string(APPEND appended "\n#file ${name}\n${called}")
+    endif()
+  endforeach()
+  set(${calls} "${appended}" PARENT_SCOPE)
+endfunction()
+
 file(GLOB_RECURSE scripts ${SEEDS}/*.vk)
 set(seeded 0)
+set(calling 0)
 foreach(script ${scripts})
   file(SIZE ${script} bytes)
   if(bytes GREATER maxseedbytes)
@@ -25,10 +50,24 @@ foreach(script ${scripts})
   endif()
   file(RELATIVE_PATH relative ${SEEDS} ${script})
   string(REPLACE "/" "_" flat ${relative})
-  file(COPY_FILE ${script} ${WORKDIR}/seeds/${flat} ONLY_IF_DIFFERENT)
+  callees(${script} calls)
+  if(calls STREQUAL "")
+    file(COPY_FILE ${script} ${WORKDIR}/seeds/${flat} ONLY_IF_DIFFERENT)
+  else()
+    file(READ ${script} text)
+    file(WRITE ${WORKDIR}/seeds/${flat} "${text}${calls}")
+    math(EXPR calling "${calling} + 1")
+  endif()
   math(EXPR seeded "${seeded} + 1")
 endforeach()
-message("seeds: ${seeded} golden scripts")
+file(GLOB inputs ${INPUTS}/*)
+foreach(input ${inputs})
+  get_filename_component(name ${input} NAME)
+  file(COPY_FILE ${input} ${WORKDIR}/seeds/input_${name} ONLY_IF_DIFFERENT)
+endforeach()
+list(LENGTH inputs given)
+message("seeds: ${seeded} golden scripts (${calling} with the scripts they call), ${given} inputs "
+        "of several scripts")
 
 # Standard output is closed (-close_fd_mask=1): dump and parallel blocks write there.
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}

@@ -1,0 +1,177 @@
+// hostrun.h - one input run as a host runs scripts: a fresh store, parameters of the host (a
+// number, a text, a list, a named list and an unnamed list) laid over it or given to the main
+// script file, the built-ins, a statement limit and a time budget that cuts sleeps short.
+// Afterwards the store and the parameters are read whole and given back as a host must.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fuzzing.h"
+#include "scriptfiles.h"
+#include "vesk.h"
+
+namespace fuzzing {
+
+// The wall time one run may take. Scripts sleep for real, so that one part of a parallel block
+// holds its values while the other runs; sleeps beyond the budget end with the run.
+constexpr std::chrono::milliseconds runbudget{25};
+
+// Stops the run it watches once the budget is spent (stop() ends a sleep in progress, too).
+// One thread per process; arm and disarm bracket each run.
+class watchdog {
+public:
+  watchdog() : watcher([this] { watch(); }) {}
+  ~watchdog() {
+    {
+      std::lock_guard<std::mutex> hold(mutex);
+      quitting = true;
+    }
+    wake.notify_all();
+    watcher.join();
+  }
+  watchdog(watchdog const&) = delete;
+  watchdog& operator=(watchdog const&) = delete;
+
+  void arm(vesk::interpreter* engine) {
+    {
+      std::lock_guard<std::mutex> hold(mutex);
+      watched = engine;
+      fired = false;
+      deadline = std::chrono::steady_clock::now() + runbudget;
+    }
+    wake.notify_all();
+  }
+  // Ends the watch; true when the run was stopped. The interpreter may go after this.
+  bool disarm() {
+    std::lock_guard<std::mutex> hold(mutex);
+    watched = nullptr;
+    return fired;
+  }
+
+private:
+  void watch() {
+    std::unique_lock<std::mutex> hold(mutex);
+    while (!quitting) {
+      if (watched == nullptr) {
+        wake.wait(hold);
+      } else if (std::chrono::steady_clock::now() >= deadline) {
+        watched->stop(); // under the mutex: disarm() waits, so the interpreter is still there
+        watched = nullptr;
+        fired = true;
+      } else {
+        wake.wait_until(hold, deadline);
+      }
+    }
+  }
+
+  std::mutex mutex;
+  std::condition_variable wake;
+  vesk::interpreter* watched = nullptr;
+  std::chrono::steady_clock::time_point deadline;
+  bool fired = false;
+  bool quitting = false;
+  std::thread watcher; // last: starts once the members it reads are made
+};
+
+inline watchdog& timer() {
+  static watchdog dog;
+  return dog;
+}
+
+// The parameters a host gives the main script. The lists are built in the parameter list and
+// stay the host's: a script that assigns to such a parameter replaces the record (and with it
+// the mark the host left in its user data), and what it stored there is the host's to give
+// back as well. So the host keeps a handle on each list it gave.
+class hostparameters {
+public:
+  hostparameters() {
+    bool built = list.add(5.0, "x") && list.add("text", "t");
+    vesk::variable* l = list.add(vesk::listtype, "l");
+    built = built && l && l->add(1.0) && l->add("two") && additem(l->add(vesk::listtype), 3.0);
+    vesk::variable* m = list.add(vesk::namedlisttype, "m");
+    built = built && m && m->add(1.0, "a") && additem(m->add(vesk::listtype, "b"), 2.0) &&
+            m->add("e", "e");
+    vesk::variable* unnamed = list.add(vesk::listtype, "");
+    built = built && unnamed && unnamed->add(4.0) && additem(unnamed->add(vesk::listtype), 5.0);
+    check(built, "the host's parameters can be built");
+    for (int i = 0; i < list.count(); ++i) {
+      vesk::variable* value = list.index(i);
+      if (!value->islist() && !value->isnamedlist()) continue;
+      value->setuserdata(hostmark);
+      given.push_back({i, *value});
+    }
+  }
+  ~hostparameters() {
+    for (auto& [index, value] : given)
+      if (list.index(index)->getuserdata() != hostmark) fuzzing::release(value);
+    fuzzing::release(list);
+  }
+  hostparameters(hostparameters const&) = delete;
+  hostparameters& operator=(hostparameters const&) = delete;
+
+  vesk::parameters list;
+
+private:
+  static constexpr long hostmark = 0x600d;
+
+  static bool additem(vesk::variable* inner, double number) {
+    return inner != nullptr && inner->add(number) != nullptr;
+  }
+
+  struct givenlist {
+    int index; // its place in the parameter list
+    vesk::variable value;
+  };
+  std::vector<givenlist> given;
+};
+
+// How a target runs an input.
+struct runsettings {
+  vesk::logfunc log;
+  bool (*heldback)(char const* name); // the filter of addinternalfuncs
+  long long statements;
+};
+
+struct outcome {
+  bool ok = false;
+  bool stopped = false; // the time budget ran out
+  std::string store;    // the store after the run, then the host's parameters, printed
+};
+
+// Runs the main script: its lines with the parameters laid over the store, or, when the input
+// starts with a file, that file by name with the parameters given to it.
+inline outcome run(scriptfiles& scripts, runsettings const& settings) {
+  outcome result;
+  vesk::variables globals;
+  {
+    hostparameters params;
+    {
+      vesk::interpreter engine(&globals, settings.log);
+      engine.addinternalfuncs(settings.heldback);
+      engine.setscriptpath(scriptfolder().root.c_str(), nullptr);
+      engine.setstatementlimit(settings.statements);
+      std::vector<char const*>& lines = scripts.mainlines();
+      timer().arm(&engine);
+      if (!scripts.mainfile().empty()) {
+        result.ok = engine.execute(scripts.mainfile().c_str(), &params.list);
+      } else {
+        globals.setoverlay(&params.list);
+        result.ok = engine.execute(lines.data(), static_cast<int>(lines.size()),
+                                   scripts.mainname().c_str());
+        globals.setoverlay(nullptr);
+      }
+      result.stopped = timer().disarm();
+    }
+    // Read after the interpreter is gone: a stored value must not lean on its operand stack.
+    result.store = describe(&globals) + describe(&params.list);
+  }
+  release(globals);
+  return result;
+}
+
+} // namespace fuzzing
