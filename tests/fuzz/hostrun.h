@@ -1,7 +1,7 @@
-// hostrun.h - one input run as a host runs scripts: a fresh store, parameters of the host (a
-// number, a text, a list, a named list and an unnamed list) laid over it or given to the main
-// script file, the built-ins, a statement limit and a time budget that cuts sleeps short.
-// Afterwards the store and the parameters are read whole and given back as a host must.
+// hostrun.h - an input run as a host runs scripts: a store, the host's parameters (number,
+// text, list, named list, unnamed list) laid over it or given to the main file, the host's
+// functions and the built-ins, a statement limit, a time budget that cuts sleeps short; then
+// the store and the parameters are read whole and given back as a host must.
 #pragma once
 
 #include <chrono>
@@ -13,6 +13,7 @@
 
 #include "fuzzing.h"
 #include "scriptfiles.h"
+#include "storechanges.h"
 #include "vesk.h"
 
 namespace fuzzing {
@@ -143,8 +144,41 @@ struct outcome {
   std::string store;    // the store after the run, then the host's parameters, printed
 };
 
-// Runs the main script: its lines with the parameters laid over the store, or, when the input
-// starts with a file, that file by name with the parameters given to it.
+// Sets up an interpreter as the targets' host does: its own functions first (those that change
+// the store and the file functions confined to the scripts' folder, which replace the
+// built-ins of the same names), then the built-ins, the scripts' folder, the statement limit.
+inline void prepare(vesk::interpreter& engine, runsettings const& settings) {
+  addstorechanges(engine);
+  addconfinedfilefuncs(engine);
+  engine.addinternalfuncs(settings.heldback);
+  engine.setscriptpath(scriptfolder().root.c_str(), nullptr);
+  engine.setstatementlimit(settings.statements);
+}
+
+// Runs the main script once on `engine`, from the files as the input gave them: `lines` with
+// `params` laid over the store, or, when the input starts with a file, that file by name with
+// `params` given to it. What the host's functions took out of the store is given back after.
+inline outcome runmain(vesk::interpreter& engine, vesk::variables& globals, scriptfiles& scripts,
+                       std::vector<char const*>& lines, hostparameters& params) {
+  outcome result;
+  scripts.restore();
+  defining() = &engine;
+  timer().arm(&engine);
+  if (!scripts.mainfile().empty()) {
+    result.ok = engine.execute(scripts.mainfile().c_str(), &params.list);
+  } else {
+    globals.setoverlay(&params.list);
+    result.ok =
+        engine.execute(lines.data(), static_cast<int>(lines.size()), scripts.mainname().c_str());
+    globals.setoverlay(nullptr);
+  }
+  result.stopped = timer().disarm();
+  defining() = nullptr;
+  releaseburied();
+  return result;
+}
+
+// Runs the main script once in a fresh interpreter over a fresh store.
 inline outcome run(scriptfiles& scripts, runsettings const& settings) {
   outcome result;
   vesk::variables globals;
@@ -152,20 +186,8 @@ inline outcome run(scriptfiles& scripts, runsettings const& settings) {
     hostparameters params;
     {
       vesk::interpreter engine(&globals, settings.log);
-      engine.addinternalfuncs(settings.heldback);
-      engine.setscriptpath(scriptfolder().root.c_str(), nullptr);
-      engine.setstatementlimit(settings.statements);
-      std::vector<char const*>& lines = scripts.mainlines();
-      timer().arm(&engine);
-      if (!scripts.mainfile().empty()) {
-        result.ok = engine.execute(scripts.mainfile().c_str(), &params.list);
-      } else {
-        globals.setoverlay(&params.list);
-        result.ok = engine.execute(lines.data(), static_cast<int>(lines.size()),
-                                   scripts.mainname().c_str());
-        globals.setoverlay(nullptr);
-      }
-      result.stopped = timer().disarm();
+      prepare(engine, settings);
+      result = runmain(engine, globals, scripts, scripts.mainlines(), params);
     }
     // Read after the interpreter is gone: a stored value must not lean on its operand stack.
     result.store = describe(&globals) + describe(&params.list);

@@ -1,8 +1,8 @@
 // lines_fuzz.cpp - libFuzzer target: arbitrary text as a main script and the script files it
-// calls (scriptfiles.h), run as a host runs them (hostrun.h): with the host's parameters, every
-// built-in that does not touch the file system, sleeps cut short by a time budget and a
-// statement limit. After the run every value left in the store and in the parameters is read
-// whole, then given back.
+// calls (scriptfiles.h), run as a host runs them (hostrun.h): with the host's parameters and
+// functions, the built-ins (the file functions confined to the scripts' folder), sleeps cut
+// short by a time budget and a statement limit. After the run every value left in the store
+// and in the parameters is read whole, then given back.
 #include <cstdint>
 
 #include "fuzzing.h"

@@ -1,17 +1,20 @@
 // scriptfiles.h - an input as several scripts: a line `#file NAME` starts the script file
 // NAME.vk, and the lines before the first such line are the main script, run as lines. The
 // files go into one scratch folder per process and are removed after the input, so that each
-// input finds its own scripts and no others.
+// input finds its own scripts and no others; deletefile and renamefile reach that folder only.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "builtins.h"
 #include "fuzzing.h"
 #include "scratchfolder.h"
+#include "vesk.h"
 
 namespace fuzzing {
 
@@ -39,6 +42,71 @@ inline bool callable(char const* name, std::size_t length) {
   return true;
 }
 
+// Whether a script deleted or renamed a file in the scratch folder since its files were last
+// written.
+inline bool& filesmoved() {
+  static bool moved = false;
+  return moved;
+}
+
+// A name the confined file functions take: letters, digits, '_' and '.', not beginning with
+// '.' (so neither "." nor ".." nor a hidden file), no longer than a script's name with ".vk".
+inline bool plainfilename(char const* name) {
+  std::size_t const length = strlen(name);
+  if (length == 0 || length > maxnamelength + 3 || name[0] == '.') return false;
+  for (std::size_t i = 0; i < length; ++i)
+    if (!callable(name + i, 1) && !(name[i] >= '0' && name[i] <= '9') && name[i] != '.')
+      return false;
+  return true;
+}
+
+// Runs the file built-in `builtin` confined to the scratch folder: on a copy of the call's
+// parameters in which each text, which must be a plain file name, is the path of that name in
+// the folder. The marks the built-in leaves on the copies are carried over to the call's own
+// parameters, so that the engine reports the same unused ones. Any other text fails the call
+// before the built-in runs.
+inline bool inscratchfolder(vesk::scriptfunc builtin, vesk::stack* opstack,
+                            vesk::parameters* params, vesk::variables* globals, vesk::logfunc log) {
+  vesk::parameters confined;
+  vesk::variable walker = *params; // a copy of the header: the list's own cursor stays put
+  char* name = nullptr;
+  for (vesk::variable* p = walker.first(&name); p != nullptr; p = walker.next(&name)) {
+    if (p->isstring() && !plainfilename(p->string())) {
+      confined.reset();
+      log(vesk::logerror, "only plain file names of the scratch folder");
+      return false;
+    }
+    std::string const path = p->isstring() ? scriptfolder().path(p->string()) : "";
+    vesk::variable copy = p->isstring() ? vesk::variable(path.c_str()) : *p;
+    check(confined.add(&copy, name) != nullptr, "a parameter list can be copied");
+  } // a list in `confined` is the call's: reset() below gives back only confined's own blocks
+  filesmoved() = true;
+  bool const ok = builtin(opstack, &confined, globals, log);
+  vesk::variable mark = confined;
+  for (vesk::variable *p = walker.first(), *c = mark.first(); p != nullptr && c != nullptr;
+       p = walker.next(), c = mark.next())
+    p->processed(c->isprocessed());
+  confined.reset();
+  return ok;
+}
+
+inline bool deletefile(vesk::stack* opstack, vesk::parameters* params, vesk::variables* globals,
+                       vesk::logfunc log) {
+  return inscratchfolder(vesk::builtins::deletefile, opstack, params, globals, log);
+}
+
+inline bool renamefile(vesk::stack* opstack, vesk::parameters* params, vesk::variables* globals,
+                       vesk::logfunc log) {
+  return inscratchfolder(vesk::builtins::renamefile, opstack, params, globals, log);
+}
+
+// Registers the confined deletefile and renamefile; registered before the built-ins, they are
+// the ones scripts call (the first registration of a name wins).
+inline void addconfinedfilefuncs(vesk::interpreter& engine) {
+  check(engine.add(deletefile, "deletefile") && engine.add(renamefile, "renamefile"),
+        "the confined file functions can be registered");
+}
+
 class scriptfiles {
 public:
   // Splits the input: the main script's lines are kept, every file is written. A marker
@@ -62,10 +130,7 @@ public:
     }
     finish(part, end);
   }
-  ~scriptfiles() {
-    std::error_code ignored;
-    for (std::string const& file : written) std::filesystem::remove(file, ignored);
-  }
+  ~scriptfiles() { clearfolder(); }
   scriptfiles(scriptfiles const&) = delete;
   scriptfiles& operator=(scriptfiles const&) = delete;
 
@@ -77,6 +142,13 @@ public:
   // The name of the main lines in diagnostics: in the scripts' folder, so that the scripts
   // they call are found beside them.
   std::string mainname() const { return scriptfolder().path("fuzz.vk"); }
+  // Writes the files again as the input gave them when a script deleted or renamed a file
+  // since they were written, so that every run starts from the same files.
+  void restore() {
+    if (!filesmoved()) return;
+    clearfolder();
+    for (auto const& [file, text] : written) scriptfolder().writefile(file, text);
+  }
 
 private:
   // The file a marker line names, or "" when the line is no marker, the files are counted
@@ -103,13 +175,22 @@ private:
     }
     std::string file = names.back() + ".vk";
     scriptfolder().writefile(file, std::string(from, to));
-    written.push_back(scriptfolder().path(file));
+    written.emplace_back(file, std::string(from, to));
+  }
+
+  // Removes everything in the scratch folder: the files written and what renames made of
+  // them.
+  static void clearfolder() {
+    std::error_code ignored;
+    for (auto const& entry : std::filesystem::directory_iterator(scriptfolder().root, ignored))
+      std::filesystem::remove_all(entry.path(), ignored);
+    filesmoved() = false;
   }
 
   std::vector<char> maintext;
   std::vector<char const*> lines;
   std::vector<std::string> names;
-  std::vector<std::string> written;
+  std::vector<std::pair<std::string, std::string>> written; // file name, text
   std::string first;
 };
 
