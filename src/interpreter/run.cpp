@@ -64,7 +64,8 @@ bool engine::reportstatement() {
   family& f = *shared;
   bool inrun = cmds != nullptr && cmdindex >= 0 && cmdindex < numcmds;
   char const* text = inrun ? cmds[cmdindex] : cmds != nullptr && numcmds == 1 ? cmds[0] : "";
-  statementinfo at{scriptname, cmdindex + 1, text, calldepth};
+  // The lines of a parallel block's part are counted from the script's first line.
+  statementinfo at{scriptname, cmdindex + bookoffset + 1, text, calldepth};
   if (f.hook(*f.hookowner, at, f.hookdata)) return true;
   f.stoprequested = true;
   stopped();
