@@ -1,6 +1,9 @@
 // coverage.cpp - the lcov trace file: per script a record "SF:" with the file's absolute path,
 // "DA:line,count" for every statement line in order, "LF:" the lines found and "LH:" those
 // that ran, and "end_of_record". The files are read again to find the lines that never ran.
+// Whether "else", "catch" and "end" run depends on the branch taken before them, not on
+// whether the script's own statements ran: like the braces of other languages, they are no
+// lines of the record.
 #include "coverage.h"
 
 #include <cstring>
@@ -17,8 +20,10 @@ bool statementline(char const* line) {
   vesk::token first, second;
   vesk::tokentype type = tokens.nexttoken(first);
   if (type == vesk::endtoken) return false;
-  return type != vesk::nametoken || strcmp(first.text, "thread") != 0 ||
-         tokens.nexttoken(second) != vesk::endtoken;
+  if (type != vesk::nametoken) return true;
+  for (char const* word : {"else", "catch", "end"})
+    if (strcmp(first.text, word) == 0) return false;
+  return strcmp(first.text, "thread") != 0 || tokens.nexttoken(second) != vesk::endtoken;
 }
 
 void coverage::writescript(FILE* out, std::string const& path,
@@ -38,8 +43,8 @@ void coverage::writescript(FILE* out, std::string const& path,
   int found = 0, hit = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     int line = static_cast<int>(i) + 1;
+    if (!statementline(lines[i])) continue;
     auto ran = counts.find(line);
-    if (ran == counts.end() && !statementline(lines[i])) continue;
     long long times = ran != counts.end() ? ran->second : 0;
     fprintf(out, "DA:%d,%lld\n", line, times);
     ++found;

@@ -23,8 +23,9 @@ private:
   std::map<std::string, std::map<int, long long>> scripts; // script, line, times run
 };
 
-// Whether a line holds a statement that can run: not empty, not only a comment, not the
-// "thread" that divides a parallel block.
+// Whether a line counts in the record: it holds a statement that can run (not empty, not
+// only a comment, not the "thread" that divides a parallel block) other than else, catch or
+// end.
 bool statementline(char const* line);
 
 } // namespace cli

@@ -44,7 +44,7 @@ bool observer::writeprofile() {
   times.end(now());
   lines.flush();
   if (opts.profilefile == nullptr) {
-    times.writetop(stderr);
+    if (!times.empty()) times.writetop(stderr); // nothing ran: no table
     return true;
   }
   FILE* out = fopen(opts.profilefile, "w");

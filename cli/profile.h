@@ -23,6 +23,7 @@ public:
   void statement(vesk::statementinfo const& at, std::thread::id thread, double now);
   // The run is over at `now`: every statement still open ends.
   void end(double now);
+  bool empty() const { return lines.empty(); }
   // The `toplines` lines with the most time of their own, most first, as a table.
   void writetop(FILE* out) const;
   // Every line that ran, by script and line, as tab-separated values with a header line.
