@@ -94,15 +94,15 @@ tokentype tokenafter(char const* line, int skip, token& t) {
 
 bool ischar(token const& t, char c) { return t.type == chartoken && t.text[0] == c && !t.text[1]; }
 
-// Whether the name read `at` tokens into the line is written as a call would be: followed by
-// "(", or as a statement of its own with nothing or an argument after it.
-bool callshape(char const* line, int at) {
-  token next;
-  tokentype type = tokenafter(line, at + 1, next);
-  if (ischar(next, '(')) return true;
-  if (at != 0) return false;
-  return type == endtoken || type == stringtoken || type == quotedtoken || type == nametoken ||
-         type == integertoken || type == realtoken;
+// What follows a token, as far as telling a call goes.
+enum follower : unsigned char { nothing, parenthesis, argument, other };
+
+follower followerof(tokentype type, token const& t) {
+  if (type == endtoken) return nothing;
+  if (ischar(t, '(')) return parenthesis;
+  bool operand = type == stringtoken || type == quotedtoken || type == nametoken ||
+                 type == integertoken || type == realtoken;
+  return operand ? argument : other;
 }
 
 // Reports the findings in line order; the number of errors.
@@ -132,6 +132,7 @@ public:
     free(blocks);
     free(uses);
     free(assigned);
+    free(followers);
   }
   checker(checker const&) = delete;
   checker& operator=(checker const&) = delete;
@@ -155,6 +156,7 @@ private:
   void find(int at, bool warning, char const* format, char const* a = "", char const* b = "");
   bool keepassigned(char const* name);
   void warnunknown();
+  bool callshape(int at);
 
   engine& machine;
   char const* const* lines;
@@ -169,6 +171,8 @@ private:
   int usecount = 0, usecapacity = 0;
   assignedname* assigned = nullptr;
   int assignedcount = 0, assignedcapacity = 0;
+  follower* followers = nullptr; // of each token of the line, read once when first asked
+  int followercount = -1, followercapacity = 0; // -1: not read for this line
 
   // The line being read: where it is, what it said so far.
   int line = 0;
@@ -220,9 +224,28 @@ emitresult checker::emit(instruction const& in) {
   return emitted;
 }
 
+// Whether the name read `at` tokens into the line is written as a call would be: followed by
+// "(", or as a statement of its own with nothing or an argument after it.
+bool checker::callshape(int at) {
+  if (followercount < 0) {
+    symbolizer tokens(text, standardoptions);
+    token t;
+    followercount = 0;
+    for (tokentype type = tokens.nexttoken(t); type != endtoken; type = tokens.nexttoken(t)) {
+      if (!growopen(followers, followercount, followercapacity)) {
+        nomemory = true;
+        return false;
+      }
+      followers[followercount++] = followerof(type, t);
+    }
+  }
+  follower next = at + 1 < followercount ? followers[at + 1] : nothing;
+  return next == parenthesis || (at == 0 && next != other);
+}
+
 namekind checker::kindof(char const* name, int token) {
   namekind kind = judge(name);
-  if (done || kind != variablename || !callshape(text, token)) return kind;
+  if (done || kind != variablename || !callshape(token)) return kind;
   if (!growopen(uses, usecount, usecapacity)) {
     nomemory = true;
     return kind;
@@ -361,6 +384,7 @@ void checker::readline(int index) {
   line = index + 1;
   text = lines[index];
   done = assigning = failed = false;
+  followercount = -1;
   target[0] = context[0] = failure[0] = '\0';
   token first, second;
   // "thread" divides a parallel block lexically, as the block's start finds it; it never runs.
