@@ -31,7 +31,9 @@ void writestrict(int level, char const* text) {
   written->write(vesk::logerror, (line + errortag + (tag + strlen(warningtag))).c_str());
 }
 
-void writeplain(int level, char const* text) { written->write(level, text); }
+void writeplain(int level, char const* text) {
+  written->write(level, text);
+}
 
 // Reads the script file found at `path`; false after a message.
 bool readscript(char const* path, std::string& text, std::vector<char const*>& lines,
@@ -65,16 +67,15 @@ int checkone(vesk::interpreter& engine, char const* target, options const& opts,
   std::vector<char const*> script;
   if (!readscript(path.c_str(), text, script, lines)) return exitusage;
   int warnings = 0;
-  int errors = engine.check(script.data(), static_cast<int>(script.size()), path.c_str(),
-                            &warnings);
+  int errors =
+      engine.check(script.data(), static_cast<int>(script.size()), path.c_str(), &warnings);
   if (errors < 0) return exitusage;
   return errors > 0 || (opts.strict && warnings > 0) ? exitfailure : exitsuccess;
 }
 
 } // namespace
 
-int checkscripts(vesk::interpreter& engine, options const& opts, char separator,
-                 messages& lines) {
+int checkscripts(vesk::interpreter& engine, options const& opts, char separator, messages& lines) {
   written = &lines;
   engine.setlogfunc(opts.strict ? writestrict : writeplain);
   int status = exitsuccess;

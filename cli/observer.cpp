@@ -17,8 +17,7 @@ constexpr int indentpercall = 2;
 observer::observer(options const& opts, messages& lines) : opts(opts), lines(lines) {}
 
 void observer::attach(vesk::interpreter& engine) {
-  if (opts.trace || opts.profile || opts.coveragefile != nullptr)
-    engine.sethook(onstatement, this);
+  if (opts.trace || opts.profile || opts.coveragefile != nullptr) engine.sethook(onstatement, this);
 }
 
 double observer::now() const {

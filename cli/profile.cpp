@@ -73,8 +73,8 @@ void profile::writeall(FILE* out) const {
   double whole = total();
   fputs("script\tline\tcount\tself_ms\tinclusive_ms\tshare_percent\n", out);
   for (auto const& [where, line] : lines)
-    fprintf(out, "%s\t%d\t%lld\t%.3f\t%.3f\t%.1f\n", where.first.c_str(), where.second,
-            line.count, line.self / millisecond, line.inclusive / millisecond,
+    fprintf(out, "%s\t%d\t%lld\t%.3f\t%.3f\t%.1f\n", where.first.c_str(), where.second, line.count,
+            line.self / millisecond, line.inclusive / millisecond,
             whole > 0 ? 100 * line.self / whole : 0.0);
 }
 

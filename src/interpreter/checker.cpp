@@ -26,9 +26,12 @@ struct blockrule {
   char const* divider;
 };
 constexpr blockrule rules[] = {
-    {"if", "if", "end", "else"},           {"for", "for .. to", "next", nullptr},
-    {"for", "for each", "next", nullptr},  {"try", "try", "end", "catch"},
-    {"repeat", "repeat", "until", nullptr}, {"do", "do", "while", nullptr},
+    {"if", "if", "end", "else"},
+    {"for", "for .. to", "next", nullptr},
+    {"for", "for each", "next", nullptr},
+    {"try", "try", "end", "catch"},
+    {"repeat", "repeat", "until", nullptr},
+    {"do", "do", "while", nullptr},
     {"parallel", "parallel", "end", "thread"},
 };
 
@@ -92,7 +95,9 @@ tokentype tokenafter(char const* line, int skip, token& t) {
   return tokens.nexttoken(t);
 }
 
-bool ischar(token const& t, char c) { return t.type == chartoken && t.text[0] == c && !t.text[1]; }
+bool ischar(token const& t, char c) {
+  return t.type == chartoken && t.text[0] == c && !t.text[1];
+}
 
 // What follows a token, as far as telling a call goes.
 enum follower : unsigned char { nothing, parenthesis, argument, other };
@@ -121,12 +126,12 @@ int reportfindings(engine& e, finding* found, int count, int* warnings) {
   return errors;
 }
 
-
 // --- one check -------------------------------------------------------------------------------
 
 class checker final : public sink, public resolver {
 public:
-  checker(engine& e, char const* const* lines, int count) : machine(e), lines(lines), count(count) {}
+  checker(engine& e, char const* const* lines, int count)
+      : machine(e), lines(lines), count(count) {}
   ~checker() {
     free(findings);
     free(blocks);
@@ -197,21 +202,39 @@ emitresult checker::emit(instruction const& in) {
     copytext(failure, in.text, messagesize - 1);
     failflags = in.flag;
     break;
-  case op_context: copytext(context, in.text, messagesize - 1); break;
+  case op_context:
+    copytext(context, in.text, messagesize - 1);
+    break;
   case op_target:
     if (target[0] == '\0') copytext(target, in.text, maxtokentext);
     break;
-  case op_assign: assigning = true; break;
+  case op_assign:
+    assigning = true;
+    break;
   case op_reread:
     if (assigning) done = true;
     break;
-  case op_opening: blockword(in.text); break;
-  case op_closing: closes(in.text); break;
-  case op_else: divides("else"); break;
-  case op_catch: divides("catch"); break;
-  case op_end: closes("end"); break;
-  case op_next: closes("next"); break;
-  case op_forto: assigns(in.text); break;
+  case op_opening:
+    blockword(in.text);
+    break;
+  case op_closing:
+    closes(in.text);
+    break;
+  case op_else:
+    divides("else");
+    break;
+  case op_catch:
+    divides("catch");
+    break;
+  case op_end:
+    closes("end");
+    break;
+  case op_next:
+    closes("next");
+    break;
+  case op_forto:
+    assigns(in.text);
+    break;
   case op_foreach: {
     char name[maxtokentext + 1];
     copytext(name, in.text, maxtokentext);
@@ -219,7 +242,8 @@ emitresult checker::emit(instruction const& in) {
     assigns(name);
     break;
   }
-  default: break;
+  default:
+    break;
   }
   return emitted;
 }
@@ -291,9 +315,8 @@ void checker::assigns(char const* name) {
     find(line, true, "assignment to '%s', which is a function: every read of '%s' calls it", name,
          name);
   else if (kind == calledscript)
-    find(line, true,
-         "assignment to '%s', which is a script in reach: every read of '%s' calls it", name,
-         name);
+    find(line, true, "assignment to '%s', which is a script in reach: every read of '%s' calls it",
+         name, name);
 }
 
 bool checker::keepassigned(char const* name) {
@@ -420,14 +443,14 @@ void checker::warnunknown() {
     if (assignedcount > 0 && bsearch(&key, assigned, static_cast<size_t>(assignedcount),
                                      sizeof *assigned, comparenames) != nullptr)
       continue;
-    find(uses[i].line, true, "'%s' is called, but it is no function or script in reach and no "
-                             "line assigns it",
+    find(uses[i].line, true,
+         "'%s' is called, but it is no function or script in reach and no "
+         "line assigns it",
          uses[i].name);
   }
 }
 
 } // namespace
-
 
 // A check is a host's call: no other call may run in the family meanwhile. Called scripts are
 // looked for beside `name`.

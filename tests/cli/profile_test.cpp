@@ -24,9 +24,8 @@ std::string figures(cli::profile const& p) {
     long long count = 0;
     double self = 0, inclusive = 0;
     sscanf(line, "%63s %d %lld %lf %lf", script, &number, &count, &self, &inclusive);
-    text += std::string(script) + ":" + std::to_string(number) + " " + std::to_string(count) +
-            " " + std::to_string(int(self + 0.5)) + " " + std::to_string(int(inclusive + 0.5)) +
-            "\n";
+    text += std::string(script) + ":" + std::to_string(number) + " " + std::to_string(count) + " " +
+            std::to_string(int(self + 0.5)) + " " + std::to_string(int(inclusive + 0.5)) + "\n";
   }
   fclose(out);
   return text;
@@ -49,7 +48,7 @@ TEST(profile, ACallsTimeIsInTheCallersTimeWithCallsOnly) {
 
 TEST(profile, ALineThatCallsItsOwnScriptCountsItsTimeWithCallsOnce) {
   cli::profile p;
-  at(p, "rec", 1, 0, 0);  // rec calls rec calls rec
+  at(p, "rec", 1, 0, 0); // rec calls rec calls rec
   at(p, "rec", 1, 1, 1);
   at(p, "rec", 1, 2, 2);
   at(p, "rec", 2, 2, 3); // the innermost ends

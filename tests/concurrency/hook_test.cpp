@@ -13,9 +13,9 @@
 namespace {
 
 struct record {
-  std::map<int, int> perline;          // line, statements seen
-  std::set<std::thread::id> threads;   // where the hook ran
-  int stopafter = 0;                   // statements of line 6 before asking to stop; 0: never
+  std::map<int, int> perline;        // line, statements seen
+  std::set<std::thread::id> threads; // where the hook ran
+  int stopafter = 0;                 // statements of line 6 before asking to stop; 0: never
 };
 
 bool count(vesk::interpreter&, vesk::statementinfo const& at, void* data) {
@@ -25,8 +25,8 @@ bool count(vesk::interpreter&, vesk::statementinfo const& at, void* data) {
   return !(seen->stopafter > 0 && at.line == 6 && n >= seen->stopafter);
 }
 
-char const* lines[] = {"parallel",    "  for i = 1 to 200", "    a = i", "  next", "thread",
-                       "  for j = 1 to 200", "    b = j", "  next", "end"};
+char const* lines[] = {"parallel",           "  for i = 1 to 200", "    a = i", "  next", "thread",
+                       "  for j = 1 to 200", "    b = j",          "  next",    "end"};
 
 TEST(hook, BothPartsOfAParallelBlockReportEveryStatement) {
   vesk::variables store;

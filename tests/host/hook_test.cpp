@@ -45,8 +45,7 @@ TEST(hook, EveryPassOfEveryStatementIsSeenAndCalledScriptsOneDeeper) {
   ASSERT_TRUE(runlines(h.engine, {"total = 0", "; a comment", "for i = 1 to 4",
                                   "  total = total + i", "next", "twice n=total"}));
   std::string twice = folder.path("twice.vk");
-  std::vector<std::string> expected = {"host.vk(1) 0: total = 0",
-                                       "host.vk(3) 0: for i = 1 to 4"};
+  std::vector<std::string> expected = {"host.vk(1) 0: total = 0", "host.vk(3) 0: for i = 1 to 4"};
   for (int i = 0; i < 4; ++i) {
     expected.push_back("host.vk(4) 0:   total = total + i");
     expected.push_back("host.vk(5) 0: next");
