@@ -117,9 +117,10 @@ int reportfindings(engine& e, finding* found, int count, int* warnings) {
   char buffer[messagesize];
   for (int i = 0; i < count; ++i) {
     finding const& f = found[i];
-    snprintf(buffer, sizeof buffer, "%s(%d): %s: %s", e.scriptname, f.line,
-             f.warning ? "warning" : "error", f.text);
-    e.log(f.warning ? logwarning : logerror, buffer);
+    // A line longer than the buffer is cut, as the engine's other diagnostics are.
+    if (snprintf(buffer, sizeof buffer, "%s(%d): %s: %s", e.scriptname, f.line,
+                 f.warning ? "warning" : "error", f.text) >= 0)
+      e.log(f.warning ? logwarning : logerror, buffer);
     if (f.warning && warnings != nullptr) ++*warnings;
     if (!f.warning) ++errors;
   }
