@@ -1,8 +1,9 @@
 // main.cpp - vesk, the command-line host of the engine: runs a script file with parameters,
 // the script on standard input, one command line, one expression, or a session at the prompt,
-// with output on standard output and diagnostics on standard error. Exit status 0 success,
-// 1 failure of the script, 2 usage, a library that cannot be loaded, or a script that cannot
-// be found or read.
+// with output on standard output and diagnostics on standard error, or checks script files
+// without running them. Exit status 0 success, 1 failure of the script (or errors found by
+// the check), 2 usage, a library that cannot be loaded, a script that cannot be found or read,
+// or a profile or coverage file that cannot be written.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,8 +11,10 @@
 #include <vector>
 
 #include "symbolizer.h"
+#include "check.h"
 #include "loader.h"
 #include "messages.h"
+#include "observer.h"
 #include "options.h"
 #include "prompt.h"
 #include "scriptfile.h"
@@ -235,6 +238,16 @@ std::vector<std::string> functionnames(cli::options const& opts) {
   return collected;
 }
 
+// A run or a session, with what the command line asks to watch while it goes.
+int runwatched(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts) {
+  cli::observer watching(opts, *lines);
+  watching.attach(engine);
+  int status = opts.what == cli::mode::session
+                   ? cli::prompt(engine, opts.timeout, functionnames(opts), writelog, *lines)
+                   : runonce(engine, globals, opts);
+  return watching.finish() ? status : exitusage;
+}
+
 int run(cli::options const& opts) {
   vesk::variables globals;
   vesk::interpreter engine(&globals, writelog);
@@ -246,9 +259,9 @@ int run(cli::options const& opts) {
   char const* first = opts.directories.size() > 0 ? opts.directories[0] : "";
   char const* second = opts.directories.size() > 1 ? opts.directories[1] : "";
   engine.setscriptpath(first, second);
-  int status = opts.what == cli::mode::session
-                   ? cli::prompt(engine, opts.timeout, functionnames(opts), writelog, *lines)
-                   : runonce(engine, globals, opts);
+  int status = opts.what == cli::mode::check
+                   ? cli::checkscripts(engine, opts, pathseparator, *lines)
+                   : runwatched(engine, globals, opts);
   if (opts.globals) cli::show(&globals, writelog);
   lines->flush();
   releasetree(globals);

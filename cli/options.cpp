@@ -76,6 +76,17 @@ bool maxmemory(int argc, char** argv, int& i, options& out) {
   return true;
 }
 
+// The files of --check: the target and every argument after it. Nothing runs, so nothing is
+// watched.
+bool checkfiles(int argc, char** argv, int i, options& out) {
+  if (out.target == nullptr) return usage("--check needs a script file");
+  if (out.trace || out.profile || out.coveragefile != nullptr)
+    return usage("--check runs nothing to trace, profile or cover");
+  out.checked.push_back(out.target);
+  for (; i < argc; ++i) out.checked.push_back(argv[i]);
+  return true;
+}
+
 } // namespace
 
 bool parse(int argc, char** argv, options& out) {
@@ -107,6 +118,20 @@ bool parse(int argc, char** argv, options& out) {
       char const* library = nullptr;
       if (!value(argc, argv, i, library, arg)) return false;
       out.libraries.push_back(library);
+    } else if (strcmp(arg, "--check") == 0) {
+      out.what = mode::check;
+    } else if (strcmp(arg, "-W") == 0) {
+      out.strict = true;
+    } else if (strcmp(arg, "--trace") == 0) {
+      out.trace = true;
+    } else if (strcmp(arg, "--profile") == 0 || strncmp(arg, "--profile=", 10) == 0) {
+      out.profile = true;
+      if (arg[9] == '=' && arg[10] == '\0') return usage("--profile= needs a file name");
+      out.profilefile = arg[9] == '=' ? arg + 10 : nullptr;
+    } else if (strcmp(arg, "--coverage") == 0) {
+      if (!value(argc, argv, i, out.coveragefile, arg)) return false;
+    } else if (out.what == mode::check && arg[0] == '-') {
+      return usage("--check takes script files, not ", arg);
     } else if (strcmp(arg, "-e") == 0 || strcmp(arg, "-c") == 0) {
       out.what = arg[1] == 'e' ? mode::expression : mode::line;
       if (!value(argc, argv, i, out.target, arg)) return false;
@@ -116,10 +141,12 @@ bool parse(int argc, char** argv, options& out) {
     } else if (arg[0] == '-') {
       return usage("unknown option ", arg);
     } else {
-      out.what = mode::script;
+      if (out.what != mode::check) out.what = mode::script;
       out.target = arg;
     }
   }
+  if (out.what == mode::check) return checkfiles(argc, argv, i, out);
+  if (out.strict) return usage("-W goes with --check");
   if (out.target == nullptr) {
     out.what = mode::session;
     return true;
@@ -150,6 +177,13 @@ void printhelp() {
       "  --max-statements N   stop a run after N statements\n"
       "  --timeout SECONDS    stop a run after that many seconds\n"
       "  --max-memory MB      let the lists a script stores take at most MB megabytes\n"
+      "  --check FILE...  read the script files without running them: report every syntax\n"
+      "                  and block error, and warnings; exit 1 when there are errors\n"
+      "  -W              with --check: warnings are errors\n"
+      "  --trace         write every statement to standard error as it runs\n"
+      "  --profile[=FILE]  after the run, the twenty lines that took the most time (standard\n"
+      "                  error), or every line's figures as tab-separated values in FILE\n"
+      "  --coverage FILE  write how often each line ran as an lcov trace file\n"
       "  --version       print the library's version\n"
       "  -h, --help      print this text\n"
       "The script file named on the command line is the one that runs, also when a function\n"

@@ -232,6 +232,22 @@ private:
   linearallocater* arenaallocater;
 };
 
+// What a hook learns about the statement that is about to run (see interpreter::sethook). The
+// texts live until the hook returns.
+struct statementinfo {
+  char const* script; // the script's name as diagnostics give it (a called script: its path)
+  int line;           // 1-based; 0 for an expression the host evaluates
+  char const* text;   // the line as it is written
+  int depth;          // script calls between the host's call and this statement (0: the host's)
+};
+
+// Called before each statement of a run, of the scripts it calls and of its parallel parts,
+// with the interpreter it was set on. True lets the statement run; false stops the run there
+// as stop() does. It runs on the thread that runs the statement (either thread of a parallel
+// block, never both at once) while the family is locked: it may read the store and call stop()
+// or sethook() of its interpreter, but must not run anything in the family.
+typedef bool (*statementhook)(interpreter& engine, statementinfo const& at, void* data);
+
 // The script engine. One interpreter is used by one thread at a time; nested interpreters for
 // script calls and parallel blocks share its global store, function registry and log function.
 class interpreter {
@@ -275,6 +291,20 @@ public:
   // begins.
   VESK_API void setstatementlimit(long long statements);
   VESK_API void stop();
+
+  // Sets the function called before each statement, with `data` as its last argument (null:
+  // none, the default, which costs a run nothing). Set it between calls, or from the hook.
+  VESK_API void sethook(statementhook hook, void* data);
+
+  // Reads the lines as a run named `scriptname` would, without running any of them, and
+  // reports in line order every syntax error and every block not opened, divided or closed as
+  // it must be ("script(line): error: ...", level logerror), and every line whose meaning is
+  // certain to surprise ("script(line): warning: ...", level logwarning): an assignment to a
+  // name that is a function or a script file in reach, and a call of a name that is neither
+  // and that no line assigns. Names are judged as a run starting now would judge them. Returns
+  // the number of errors (-1 when the check could not begin, reported) and stores the number
+  // of warnings in `warnings` when it is not null.
+  VESK_API int check(char const** lines, int count, char const* scriptname, int* warnings);
 
 private:
   engine* self; // the interpreter's working state; null when it could not be made

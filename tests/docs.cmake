@@ -10,6 +10,10 @@
 #                                 ```output block after it
 #   ```cpp "// extension: NAME"   an extension library, built as the module NAME.so and copied
 #                                 beside every example program before it runs
+#   ```sh followed by ```output  a command: run by sh in a fresh folder holding the helper
+#                                 scripts written since the example before it, with the vesk
+#                                 under test first in PATH; the folder's path reads /path/to.
+#                                 With --profile, times are compared as "#", lines unordered
 #   ```stderr right after an output block: standard error must equal it (else it must be empty)
 # Other blocks are illustrations and are not run. One test runs all scripts of a document
 # (docs/<document>); each program is a test of its own (docs/<document>/<NAME>). Label: docs.

@@ -134,10 +134,53 @@ if(DEFINED PROGRAM)
   return()
 endif()
 
-# Scripts: every vk block with an output block after it, in document order.
+# A command example's texts as far as they stay the same from run to run: with --profile,
+# times and shares become "#", blanks are folded and the lines sorted.
+function(docs_stable command text out)
+  if(NOT "${command}" MATCHES "--profile")
+    set(${out} "${text}" PARENT_SCOPE)
+    return()
+  endif()
+  string(REGEX REPLACE "[0-9]+\\.[0-9]+" "#" text "${text}")
+  string(REGEX REPLACE " +" " " text "${text}")
+  string(REPLACE "\n" ";" lines "${text}")
+  list(SORT lines)
+  list(JOIN lines "\n" text)
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# A command example: the sh block's command runs in a fresh folder with the helper scripts,
+# `vesk` being the one under test; the folder's path reads /path/to in what it prints.
+function(docs_command i folder)
+  get_filename_component(bin "${VESK}" DIRECTORY)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env "PATH=${bin}:$ENV{PATH}" sh -c
+                          "${block_${i}_body}" WORKING_DIRECTORY "${folder}"
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err INPUT_FILE /dev/null TIMEOUT 60)
+  string(REPLACE "${folder}" "/path/to" out "${out}")
+  string(REPLACE "${folder}" "/path/to" err "${err}")
+  docs_stable("${block_${i}_body}" "${out}" out)
+  docs_stable("${block_${i}_body}" "${err}" err)
+  docs_stable("${block_${i}_body}" "${stdout}" stdout)
+  docs_stable("${block_${i}_body}" "${stderr}" stderr)
+  docs_compare("${docname}:${block_${i}_line}" "${out}" "${err}")
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
+# Scripts: every vk block with an output block after it, in document order; and every sh
+# block with one, a command run on the helper scripts before it (not in the Windows build).
 set(helpers "")
 set(examples 0)
 foreach(i RANGE 0 ${lastblock})
+  if("${block_${i}_info}" STREQUAL "sh")
+    docs_expected(${i})
+    if(found AND NOT WINDOWS)
+      set(folder "${WORK}/line${block_${i}_line}")
+      docs_prepare("${folder}" "${helpers}")
+      docs_command(${i} "${folder}")
+      math(EXPR examples "${examples} + 1")
+    endif()
+    continue() # the helpers stay for the commands and the script after it
+  endif()
   if("${block_${i}_info}" STREQUAL "cpp")
     docs_firstlinename("${block_${i}_body}" "// example:" example)
     if(NOT "${example}" STREQUAL "")

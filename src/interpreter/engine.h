@@ -132,7 +132,8 @@ public:
   // Whether the next statement may run: false, after a message that no try block intercepts,
   // once the host has asked to stop or the statement limit is used up. A statement costs a
   // count and a look at the stop request; every so many statements (and before the one that
-  // would pass the limit) a full check counts them and takes in changes of script files.
+  // would pass the limit) a full check counts them and takes in changes of script files. While
+  // a hook is set every statement takes the full check, which calls the hook.
   bool proceed() {
     if (shared->budget > 0 && !shared->stoprequested.load(std::memory_order_relaxed)) {
       --shared->budget;
@@ -142,6 +143,9 @@ public:
   }
   bool recheck();
   bool stopped();
+  void sethook(interpreter* owner, statementhook hook, void* data);
+  bool reportstatement();
+  int check(char const** lines, int count, char const* name, int* warnings);
   void restoreoverlay();
 
   // --- compiled lines (compiler.cpp, compiled.cpp) ---

@@ -52,6 +52,11 @@ struct family {
   long long granted = 0; // what the last check granted
   bool halted = false;                    // the run was stopped: no try may catch it
   vesk::logfunc hostlog = nullptr;        // where the reason goes, even from a try body
+  // The host's hook, called before each statement while it is set (every statement then takes
+  // the full check, which calls it), with the interpreter it was set on and its data.
+  statementhook hook = nullptr;
+  interpreter* hookowner = nullptr;
+  void* hookdata = nullptr;
   std::atomic<vesk::logfunc> reportto{nullptr}; // the host's last log function, for misuse
   errorqueue errors;                      // what try bodies of the family collected
 

@@ -184,4 +184,13 @@ void interpreter::stop() {
   if (self != nullptr) self->stop();
 }
 
+void interpreter::sethook(statementhook hook, void* data) {
+  if (self != nullptr) self->sethook(this, hook, data);
+}
+
+int interpreter::check(char const** lines, int count, char const* scriptname, int* warnings) {
+  if (warnings != nullptr) *warnings = 0;
+  return self != nullptr ? self->check(lines, count, scriptname, warnings) : -1;
+}
+
 } // namespace vesk

@@ -31,9 +31,10 @@ bool engine::recheck() {
   scriptsgeneration(); // takes in change notifications when they are due
   long long left = f.statementlimit > 0 ? f.statementlimit - f.executed : checkevery;
   if (left > 0) {
-    f.granted = left < checkevery ? left : checkevery;
+    long long grant = f.hook != nullptr ? 1 : checkevery; // a hook sees every statement
+    f.granted = left < grant ? left : grant;
     f.budget = f.granted - 1; // this statement takes one
-    return true;
+    return f.hook == nullptr || reportstatement();
   }
   char text[messagesize];
   snprintf(text, sizeof text, "%s(%d): error: statement limit of %lld reached", scriptname,
@@ -55,6 +56,30 @@ bool engine::stopped() {
   shared->halted = true;
   (shared->hostlog ? shared->hostlog : log)(logerror, text);
   return true;
+}
+
+// Hands the statement about to run to the host's hook; false (reported as the host's stop)
+// when the hook asks to stop.
+bool engine::reportstatement() {
+  family& f = *shared;
+  bool inrun = cmds != nullptr && cmdindex >= 0 && cmdindex < numcmds;
+  char const* text = inrun ? cmds[cmdindex] : cmds != nullptr && numcmds == 1 ? cmds[0] : "";
+  // The lines of a parallel block's part are counted from the script's first line.
+  statementinfo at{scriptname, cmdindex + bookoffset + 1, text, calldepth};
+  if (f.hook(*f.hookowner, at, f.hookdata)) return true;
+  f.stoprequested = true;
+  stopped();
+  return false;
+}
+
+// Every statement comes to recheck from the next on while a hook is set.
+void engine::sethook(interpreter* owner, statementhook hook, void* data) {
+  if (shared == nullptr) return;
+  shared->hook = hook;
+  shared->hookowner = owner;
+  shared->hookdata = data;
+  shared->executed += shared->granted - shared->budget;
+  shared->granted = shared->budget = 0;
 }
 
 void engine::setstatementlimit(long long statements) {
@@ -152,6 +177,11 @@ bool engine::execute(char const* line, char const* name) {
     ctrltop = 0;
     ctrlsize = 0;
     copytext(scriptname, name, maxpathlen);
+    char const* single[] = {line}; // what a hook reports, while the line runs
+    char const** lastlines = cmds;
+    int lastcount = numcmds;
+    cmds = single;
+    numcmds = 1;
     callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
     frame = &host;
     statementlock hold(shared);
@@ -166,6 +196,8 @@ bool engine::execute(char const* line, char const* name) {
       topvalue();
       endstatement(shared, thread);
     }
+    cmds = lastlines;
+    numcmds = lastcount;
     frame = nullptr;
   }
   endcall();
@@ -182,6 +214,11 @@ variable* engine::evaluate(char const* text) {
   ctrltop = 0;
   ctrlsize = 0;
   variable* result = nullptr;
+  char const* single[] = {text}; // what a hook reports, at line 0
+  char const** lastlines = cmds;
+  int lastcount = numcmds;
+  cmds = single;
+  numcmds = 1;
   callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
   frame = &host;
   {
@@ -198,6 +235,8 @@ variable* engine::evaluate(char const* text) {
       if (ok && !rest && !stopped()) result = topvalue();
     }
   }
+  cmds = lastlines;
+  numcmds = lastcount;
   frame = nullptr;
   endcall();
   return result;
