@@ -136,6 +136,8 @@ struct runsettings {
   vesk::logfunc log;
   bool (*heldback)(char const* name); // the filter of addinternalfuncs
   long long statements;
+  vesk::statementhook hook = nullptr; // set on the interpreter with hookdata, when not null
+  void* hookdata = nullptr;
 };
 
 struct outcome {
@@ -153,6 +155,7 @@ inline void prepare(vesk::interpreter& engine, runsettings const& settings) {
   engine.addinternalfuncs(settings.heldback);
   engine.setscriptpath(scriptfolder().root.c_str(), nullptr);
   engine.setstatementlimit(settings.statements);
+  if (settings.hook != nullptr) engine.sethook(settings.hook, settings.hookdata);
 }
 
 // Runs the main script once on `engine`, from the files as the input gave them: `lines` with
