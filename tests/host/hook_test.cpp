@@ -18,6 +18,12 @@ using hosttest::host;
 using hosttest::runlines;
 using hosttest::takelog;
 
+#ifdef _WIN32
+constexpr char pathseparator = '\\';
+#else
+constexpr char pathseparator = '/';
+#endif
+
 // What a hook saw: every statement in order, and the interpreter and data it was given.
 struct seen {
   std::vector<std::string> statements; // "script(line) depth: text"
@@ -44,7 +50,7 @@ TEST(hook, EveryPassOfEveryStatementIsSeenAndCalledScriptsOneDeeper) {
   // The loop's lines run the general way, then compiled, then as quick forms.
   ASSERT_TRUE(runlines(h.engine, {"total = 0", "; a comment", "for i = 1 to 4",
                                   "  total = total + i", "next", "twice n=total"}));
-  std::string twice = folder.path("twice.vk");
+  std::string twice = folder.root + pathseparator + "twice.vk"; // as the engine joins them
   std::vector<std::string> expected = {"host.vk(1) 0: total = 0", "host.vk(3) 0: for i = 1 to 4"};
   for (int i = 0; i < 4; ++i) {
     expected.push_back("host.vk(4) 0:   total = total + i");
