@@ -1,7 +1,7 @@
-// run.cpp - the main loop: runs an array of lines one statement per line, each read by the
-// parser and run by the machine instruction by instruction (or from the line's compiled form),
-// turns a failed statement into a jump to the nearest try block, and checks that every block
-// was closed. Also the host's runs of lines and single command lines.
+// run.cpp - a run's beginning and its checks: the host's runs of lines, single command lines
+// and expressions, the statement limit, the stop request and the hook, and the jump of a
+// failed statement to the nearest try block. The loop over the statements is in
+// statementloop.cpp.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +20,36 @@
 
 namespace vesk {
 
+namespace {
 
+// While a host's single line or expression runs, it is the run's one line (what a hook is
+// told), under a frame that keeps the overlay the store has.
+class hostline {
+public:
+  hostline(engine& e, char const* text)
+      : machine(e), single{text}, lines(e.cmds), count(e.numcmds),
+        host(e.globals ? storeaccess::overlay(*e.globals) : nullptr, false) {
+    e.cmds = single;
+    e.numcmds = 1;
+    e.frame = &host;
+  }
+  ~hostline() {
+    machine.cmds = lines;
+    machine.numcmds = count;
+    machine.frame = nullptr;
+  }
+  hostline(hostline const&) = delete;
+  hostline& operator=(hostline const&) = delete;
+
+private:
+  engine& machine;
+  char const* single[1];
+  char const** lines; // the engine's lines before
+  int count;
+  callframe host;
+};
+
+} // namespace
 
 bool engine::recheck() {
   constexpr long long checkevery = 1024;
@@ -177,13 +206,7 @@ bool engine::execute(char const* line, char const* name) {
     ctrltop = 0;
     ctrlsize = 0;
     copytext(scriptname, name, maxpathlen);
-    char const* single[] = {line}; // what a hook reports, while the line runs
-    char const** lastlines = cmds;
-    int lastcount = numcmds;
-    cmds = single;
-    numcmds = 1;
-    callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
-    frame = &host;
+    hostline single(*this, line);
     statementlock hold(shared);
     if (proceed()) {
       resetoperands();
@@ -196,9 +219,6 @@ bool engine::execute(char const* line, char const* name) {
       topvalue();
       endstatement(shared, thread);
     }
-    cmds = lastlines;
-    numcmds = lastcount;
-    frame = nullptr;
   }
   endcall();
   return ok;
@@ -214,14 +234,8 @@ variable* engine::evaluate(char const* text) {
   ctrltop = 0;
   ctrlsize = 0;
   variable* result = nullptr;
-  char const* single[] = {text}; // what a hook reports, at line 0
-  char const** lastlines = cmds;
-  int lastcount = numcmds;
-  cmds = single;
-  numcmds = 1;
-  callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
-  frame = &host;
   {
+    hostline single(*this, text); // reported at line 0
     statementlock hold(shared);
     if (proceed()) {
       resetoperands();
@@ -235,9 +249,6 @@ variable* engine::evaluate(char const* text) {
       if (ok && !rest && !stopped()) result = topvalue();
     }
   }
-  cmds = lastlines;
-  numcmds = lastcount;
-  frame = nullptr;
   endcall();
   return result;
 }
