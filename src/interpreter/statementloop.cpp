@@ -10,6 +10,7 @@
 #include "engine.h"
 #include "family.h"
 #include "fastpaths.h"
+#include "numbers.h"
 #include "parser.h"
 #include "quick.h"
 #include "scriptcache.h"
@@ -156,10 +157,7 @@ compiledline* engine::compiledfor(int index) {
   return line;
 }
 
-
-
-
-
+// A variable's value onto the operands, found the way its site finds it.
 emitresult engine::compiledvariable(site& s) {
   variable* value = sitevariable(s, nullptr);
   if (value == nullptr) {
@@ -291,30 +289,17 @@ void engine::runcompiled(compiledline& line, int index) {
       if (!fastarithmetic(in.code)) result = step(in);
       break;
     case op_remainder:
-      if (twonumbers() && operands[depth - 1].number >= 1 && operands[depth - 1].number < 2e9 &&
-          operands[depth - 2].number >= 0 && operands[depth - 2].number < 9e15) {
-        // Both positive and whole-number sized: the integer remainder of the truncated values.
-        long long left = static_cast<long long>(operands[depth - 2].number);
-        long long right = static_cast<long long>(operands[depth - 1].number);
-        operands[depth - 2].number = static_cast<double>(left % right);
+      // A divisor that truncates to zero goes the general way, which reports it.
+      if (twonumbers() && remainderof(operands[depth - 2].number, operands[depth - 1].number,
+                                      &operands[depth - 2].number))
         --depth;
-      } else {
+      else
         result = step(in);
-      }
       break;
     case op_compare:
       if (twonumbers()) {
-        double left = operands[depth - 2].number, right = operands[depth - 1].number;
-        bool holds;
-        switch (in.flag) {
-        case eqtoken: holds = left == right; break;
-        case netoken: holds = left != right; break;
-        case gttoken: holds = left > right; break;
-        case getoken: holds = left >= right; break;
-        case lttoken: holds = left < right; break;
-        default: holds = left <= right; break;
-        }
-        operands[depth - 2].number = holds;
+        operands[depth - 2].number = holds(static_cast<tokentype>(in.flag),
+                                           operands[depth - 2].number, operands[depth - 1].number);
         --depth;
       } else {
         result = step(in);
