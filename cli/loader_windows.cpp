@@ -16,7 +16,8 @@ bool loadlibrary(char const* path, std::string& reason) {
   char text[512] = "";
   DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                 code, 0, text, sizeof text, nullptr);
-  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) text[--length] = '\0';
+  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+    text[--length] = '\0';
   reason = length > 0 ? text : "error " + std::to_string(code);
   return false;
 }

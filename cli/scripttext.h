@@ -19,8 +19,9 @@ enum class readstatus { complete, failed, toolarge };
 
 // Reads `stream` to its end, or up to `limit` bytes, into `text` and points `lines` at each
 // line in it, newlines (and a carriage return before one) removed, a byte-order mark before
-// the first line skipped; a last line without a newline counts whole. `failed` when reading fails, `toolarge` when the stream holds more
-// than `limit` bytes; `lines` then holds what was read before.
+// the first line skipped; a last line without a newline counts whole. `failed` when reading fails,
+// `toolarge` when the stream holds more than `limit` bytes; `lines` then holds what was read
+// before.
 readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& lines,
                      std::size_t limit = maxscriptbytes);
 

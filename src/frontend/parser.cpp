@@ -248,7 +248,8 @@ bool parser::blockuntil(opcode code, char const* keyword, char const* invalid,
 bool parser::blockfor() {
   token name;
   if (take(name) != nametoken)
-    return fail("variable name or keyword 'each' expected (following 'for')", failstatement | failalone);
+    return fail("variable name or keyword 'each' expected (following 'for')",
+                failstatement | failalone);
   if (strcmp(name.text, "each") == 0) return blockforeach();
   if (strlen(name.text) > maxloopname)
     return fail("loop variable name longer than 31 characters", failstatement | failalone);

@@ -19,7 +19,8 @@ void collecterror(errorqueue& queue, char const* text) {
 bool takeerror(errorqueue& queue, char* text) {
   if (queue.used == 0) return false;
   memcpy(text, queue.slots[0], errortextlen + 1);
-  memmove(queue.slots[0], queue.slots[1], sizeof queue.slots[0] * static_cast<size_t>(queue.used - 1));
+  memmove(queue.slots[0], queue.slots[1],
+          sizeof queue.slots[0] * static_cast<size_t>(queue.used - 1));
   --queue.used;
   return true;
 }

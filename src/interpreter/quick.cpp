@@ -18,7 +18,8 @@ namespace {
 // Translates a compiled line's instructions into quick operations.
 class quickbuilder {
 public:
-  explicit quickbuilder(compiledline const& line) : code(line.code), count(line.count), sites(line.sites) {}
+  explicit quickbuilder(compiledline const& line)
+      : code(line.code), count(line.count), sites(line.sites) {}
   quickform* build();
 
 private:
@@ -51,20 +52,29 @@ quickform* quickbuilder::build() {
 bool quickbuilder::shape(quickform& form) {
   if (count == 1) {
     switch (code[0].code) {
-    case op_next: form.shape = quicknext; return true;
-    case op_end: form.shape = quickend; return true;
-    case op_else: form.shape = quickelse; return true;
-    default: return false;
+    case op_next:
+      form.shape = quicknext;
+      return true;
+    case op_end:
+      form.shape = quickend;
+      return true;
+    case op_else:
+      form.shape = quickelse;
+      return true;
+    default:
+      return false;
     }
   }
   if (code[0].code == op_target) return assignment(form);
-  if (code[0].code == op_opening && count == 2 && (code[1].code == op_repeat || code[1].code == op_do)) {
+  if (code[0].code == op_opening && count == 2 &&
+      (code[1].code == op_repeat || code[1].code == op_do)) {
     form.shape = code[1].code == op_repeat ? quickrepeat : quickdo;
     return true;
   }
   if (code[0].code == op_opening) return condition(form, 1, op_if, quickif);
   if (code[0].code == op_closing && count > 1)
-    return condition(form, 1, code[count - 1].code, code[count - 1].code == op_until ? quickuntil : quickwhile);
+    return condition(form, 1, code[count - 1].code,
+                     code[count - 1].code == op_until ? quickuntil : quickwhile);
   return false;
 }
 
@@ -76,8 +86,9 @@ bool quickbuilder::assignment(quickform& form) {
   int at = 1;
   if ((target.flag & targetselectors) == 0) {
     form.shape = quickassign;
-  } else if (count > 3 && code[1].code == op_member && code[1].flag == (selecttarget | memberbefore) &&
-             code[2].code == op_member && code[2].flag == selecttarget) {
+  } else if (count > 3 && code[1].code == op_member &&
+             code[1].flag == (selecttarget | memberbefore) && code[2].code == op_member &&
+             code[2].flag == selecttarget) {
     form.shape = quickmember;
     form.member = code[2].site;
     at = 3;
@@ -128,19 +139,34 @@ bool quickbuilder::operand(quickform& form, int& pc, int to) {
     op.site = in.site;
     ++pc;
     return emit(form, op, 1);
-  case op_negate: op.code = q_negate; break;
-  case op_add: op.code = q_add; break;
-  case op_subtract: op.code = q_subtract; break;
-  case op_multiply: op.code = q_multiply; break;
-  case op_divide: op.code = q_divide; break;
-  case op_remainder: op.code = q_remainder; break;
+  case op_negate:
+    op.code = q_negate;
+    break;
+  case op_add:
+    op.code = q_add;
+    break;
+  case op_subtract:
+    op.code = q_subtract;
+    break;
+  case op_multiply:
+    op.code = q_multiply;
+    break;
+  case op_divide:
+    op.code = q_divide;
+    break;
+  case op_remainder:
+    op.code = q_remainder;
+    break;
   case op_compare:
     op.code = q_compare;
     op.relation = in.flag;
     break;
-  case op_chainbase: return element(form, pc, to);
-  case op_callopen: return call(form, pc, to);
-  default: return false;
+  case op_chainbase:
+    return element(form, pc, to);
+  case op_callopen:
+    return call(form, pc, to);
+  default:
+    return false;
   }
   ++pc;
   if (op.code == q_negate) return depth >= 1 && emit(form, op, 0);
@@ -151,7 +177,8 @@ bool quickbuilder::operand(quickform& form, int& pc, int to) {
 bool quickbuilder::element(quickform& form, int& pc, int to) {
   unsigned short base = code[pc].site;
   if (pc + 3 < to && code[pc + 1].code == op_member && code[pc + 1].flag == memberbefore &&
-      code[pc + 2].code == op_member && code[pc + 2].flag == 0 && code[pc + 3].code == op_chainend) {
+      code[pc + 2].code == op_member && code[pc + 2].flag == 0 &&
+      code[pc + 3].code == op_chainend) {
     quickop op{};
     op.code = q_member;
     op.site = base;
@@ -235,7 +262,9 @@ bool engine::quickvalue(compiledline& line, int from, int to, double* result) {
   for (int i = from; i < to; ++i) {
     quickop const& op = form.ops[i];
     switch (op.code) {
-    case q_number: stack[top++] = op.number; break;
+    case q_number:
+      stack[top++] = op.number;
+      break;
     case q_variable: {
       variable const* value = remembered(line.sites[op.site]);
       if (value == nullptr || !storeaccess::plainnumber(*value)) return false;
@@ -267,10 +296,21 @@ bool engine::quickvalue(compiledline& line, int from, int to, double* result) {
       stack[top++] = value;
       break;
     }
-    case q_negate: stack[top - 1] = -stack[top - 1]; break;
-    case q_add: --top; stack[top - 1] += stack[top]; break;
-    case q_subtract: --top; stack[top - 1] -= stack[top]; break;
-    case q_multiply: --top; stack[top - 1] *= stack[top]; break;
+    case q_negate:
+      stack[top - 1] = -stack[top - 1];
+      break;
+    case q_add:
+      --top;
+      stack[top - 1] += stack[top];
+      break;
+    case q_subtract:
+      --top;
+      stack[top - 1] -= stack[top];
+      break;
+    case q_multiply:
+      --top;
+      stack[top - 1] *= stack[top];
+      break;
     case q_divide:
       if (stack[--top] == 0) return false;
       stack[top - 1] /= stack[top];
@@ -342,7 +382,8 @@ int engine::runquick(compiledline& line) {
   case quickuntil:
   case quickwhile: {
     int kind = form.shape == quickuntil ? repeatblock : doblock;
-    if (ctrltop <= 0 || ctrlstack[ctrltop - 1].kind != kind || !quickvalue(line, 0, form.count, &number))
+    if (ctrltop <= 0 || ctrlstack[ctrltop - 1].kind != kind ||
+        !quickvalue(line, 0, form.count, &number))
       break;
     closed = ctrlstack[--ctrltop];
     next = form.shape == quickuntil ? execute_until(number != 0) : execute_while(number != 0);

@@ -13,11 +13,11 @@ namespace vesk {
 struct compiledline;
 
 enum quickcode : unsigned char {
-  q_number,    // push `number`
-  q_variable,  // push the number of the variable of site `site`
-  q_element,   // the index on top becomes the number at that index of the list of site `site`
-  q_member,    // push the number of member site `member` of the named list of site `site`
-  q_call,      // the `count` numbers on top become the value of the function of site `site`
+  q_number,   // push `number`
+  q_variable, // push the number of the variable of site `site`
+  q_element,  // the index on top becomes the number at that index of the list of site `site`
+  q_member,   // push the number of member site `member` of the named list of site `site`
+  q_call,     // the `count` numbers on top become the value of the function of site `site`
   q_negate,
   q_add,
   q_subtract,

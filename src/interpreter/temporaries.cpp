@@ -13,7 +13,8 @@ constexpr std::size_t headersize = 16; // keeps what follows the header 16-byte 
 
 // A host that lowers the store limit bounds a statement's temporaries by it too.
 std::size_t allowedbytes() {
-  return static_cast<std::size_t>(std::min<unsigned long long>(maxtemporarybytes, storeheaplimit()));
+  return static_cast<std::size_t>(
+      std::min<unsigned long long>(maxtemporarybytes, storeheaplimit()));
 }
 } // namespace
 

@@ -129,7 +129,8 @@ void* objlist::index(int i) const {
   // Elements of the last block are reached directly; the others from the hint or the start.
   int lastfirst = (count - 1) / blocksize * blocksize;
   if (i >= lastfirst) return static_cast<char*>(lastblock) + (i - lastfirst) * elementsize;
-  if (!hinted() || !fastpaths()) return static_cast<char*>(blockat(i)) + (i % blocksize) * elementsize;
+  if (!hinted() || !fastpaths())
+    return static_cast<char*>(blockat(i)) + (i % blocksize) * elementsize;
   unsigned generation = storagegeneration.load(std::memory_order_relaxed);
   indexhint* from = nullptr;
   for (indexhint& h : hint)

@@ -117,7 +117,9 @@ struct storeaccess {
 
   // A text that lost characters when it was made (longer than maxtextlen). The mark travels
   // with copies of the record; it is no flag a host can see or set.
-  static bool iscut(variable const& text) { return text.tag == stringtype && (text.flags & cutflag); }
+  static bool iscut(variable const& text) {
+    return text.tag == stringtype && (text.flags & cutflag);
+  }
   static void keepcut(variable& to, variable const& from) {
     if (iscut(from)) to.flags = static_cast<unsigned short>(to.flags | cutflag);
   }
