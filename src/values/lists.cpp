@@ -4,14 +4,15 @@
 #include "listheaders.h"
 #include "storeaccess.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace vesk {
 
 namespace {
 
-// How many named lists find() consults, the record itself and its overlays.
-constexpr int maxoverlaychain = 16;
+// Chains of overlays up to this length are searched from an array on the native stack.
+constexpr int shortchain = 16;
 
 objlist* elementsof(unsigned char* payload) {
   return reinterpret_cast<objlist*>(payload);
@@ -126,10 +127,70 @@ located lookuppath(variable* list, char const* path, bool plain) {
 
 variable* overlayof(variable* list) { return headerof(storeaccess::payload(*list))->overlay; }
 
+// The list after `list` in a chain of overlays, or null at its end.
+variable* nextinchain(variable* list) {
+  variable* overlay = overlayof(list);
+  return overlay != nullptr && overlay->type() == namedlisttype ? overlay : nullptr;
+}
+
+// The number of different lists in the chain that starts at `list`: up to its end, or up to
+// the first list met a second time (Brent's cycle detection: linear time, no memory).
+int chainlength(variable* list) {
+  int power = 1, lambda = 1;
+  variable* tortoise = list;
+  variable* hare = nextinchain(list);
+  while (hare != nullptr && hare != tortoise) {
+    if (power == lambda) {
+      tortoise = hare;
+      power *= 2;
+      lambda = 0;
+    }
+    hare = nextinchain(hare);
+    ++lambda;
+  }
+  if (hare == nullptr) {
+    int n = 0;
+    for (variable* l = list; l != nullptr; l = nextinchain(l)) ++n;
+    return n;
+  }
+  variable* first = list;
+  variable* ahead = list;
+  for (int i = 0; i < lambda; ++i) ahead = nextinchain(ahead);
+  int mu = 0;
+  for (; first != ahead; ++mu) {
+    first = nextinchain(first);
+    ahead = nextinchain(ahead);
+  }
+  return mu + lambda;
+}
+
+// Looks `path` up in the `n` lists of the chain from `list`, the deepest overlay first.
+located searchchain(variable* list, int n, char const* path, bool plain) {
+  variable* few[shortchain];
+  auto chain = n <= shortchain ? few : static_cast<variable**>(malloc(sizeof(variable*) * n));
+  if (chain != nullptr) {
+    variable* l = list;
+    for (int i = 0; i < n; ++i, l = nextinchain(l)) chain[i] = l;
+  }
+  located found{nullptr, nullptr, nullptr};
+  for (int i = n - 1; i >= 0 && found.value == nullptr; --i) {
+    variable* l = list; // without memory for the array, each list is walked to again
+    if (chain != nullptr)
+      l = chain[i];
+    else
+      for (int k = 0; k < i; ++k) l = nextinchain(l);
+    found = lookuppath(l, path, plain);
+  }
+  if (chain != few) free(chain);
+  if (found.value == nullptr) found = {nullptr, nullptr, nullptr};
+  return found;
+}
+
 } // namespace
 
 // Overlays first (the deepest one first), then the list itself; a chain that leads back to a
-// list already in it ends there, so a loop of overlays cannot recurse without end.
+// list already in it ends there, so a loop of overlays cannot recurse without end. Chains of
+// any length are followed.
 located locate(variable* list, char const* path) {
   located none{nullptr, nullptr, nullptr};
   if (list == nullptr || list->type() != namedlisttype || path == nullptr) return none;
@@ -144,20 +205,7 @@ located locate(variable* list, char const* path) {
     located found = lookuppath(overlay, path, plain);
     return found.value != nullptr ? found : lookuppath(list, path, plain);
   }
-  variable* chain[maxoverlaychain];
-  int length = 0;
-  for (variable* l = list; l != nullptr && l->type() == namedlisttype && length < maxoverlaychain;
-       l = overlayof(l)) {
-    bool seen = false;
-    for (int k = 0; k < length; ++k) seen = seen || chain[k] == l;
-    if (seen) break;
-    chain[length++] = l;
-  }
-  while (length > 0) {
-    located found = lookuppath(chain[--length], path, plain);
-    if (found.value != nullptr) return found;
-  }
-  return none;
+  return searchchain(list, chainlength(list), path, plain);
 }
 
 variable* variable::find(char const* path) {
@@ -165,6 +213,8 @@ variable* variable::find(char const* path) {
   return locate(this, path).value;
 }
 
+// A later element of the same name (a host may add a name twice) takes the removed one's place
+// in the index, so that find() answers with the first element of that name not removed.
 bool variable::remove(char const* name) {
   if (tag != namedlisttype || name == nullptr) return false;
   namedlistheader* header = headerof(value.list);
@@ -173,6 +223,19 @@ bool variable::remove(char const* name) {
   found->reset();
   *found = variable();
   header->index.erase(name);
+  char const* key = reinterpret_cast<char const*>(found) - namefieldlength;
+  // Elements of that name before the removed one were removed before it (the index answered
+  // with the first one not removed): only later ones are candidates.
+  objlist walker = header->elements; // a copy: the list's own cursor stays where it is
+  bool after = false;
+  for (void* element = walker.first(); element != nullptr; element = walker.next()) {
+    variable* candidate = valueof(element, namefieldlength);
+    if (after && std::strcmp(static_cast<char*>(element), key) == 0) {
+      header->index.insert(key, candidate);
+      break;
+    }
+    after = after || candidate == found;
+  }
   storeaccess::bumpgeneration(*this);
   return true;
 }

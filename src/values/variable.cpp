@@ -2,6 +2,7 @@
 // data and reset. A record is plain bytes: copies are byte copies and nothing is released
 // except by reset(), which gives back the blocks and index of a list or named list.
 #include "listheaders.h"
+#include "releasehold.h"
 #include "storeaccess.h"
 
 #include <cstddef>
@@ -168,19 +169,32 @@ bool variable::ischanged() const {
   return (flags & changedflag) != 0;
 }
 
+// A list whose storage a hold takes over (see releasehold.h) gets empty headers of its own;
+// the hold releases the old blocks and index later.
 bool variable::reset() {
   switch (tag) {
   case numbertype:
   case stringtype:
     return true;
-  case listtype:
-    reinterpret_cast<objlist*>(value.list)->clear();
+  case listtype: {
+    auto* list = reinterpret_cast<objlist*>(value.list);
+    if (heldforrelease(*this))
+      *list = objlist(static_cast<int>(sizeof(variable)), list->allocator(), 0);
+    else
+      list->clear();
     storeaccess::bumpgeneration(*this);
     return true;
+  }
   case namedlisttype: {
     auto* header = reinterpret_cast<namedlistheader*>(value.list);
-    header->elements.clear();
-    header->index.destroy();
+    if (heldforrelease(*this)) {
+      allocater* alloc = header->elements.allocator();
+      header->elements = objlist(namedelementsize, alloc, namefieldlength);
+      header->index = avltree(namedlistcapacity, alloc);
+    } else {
+      header->elements.clear();
+      header->index.destroy();
+    }
     storeaccess::bumpgeneration(*this);
     return true;
   }

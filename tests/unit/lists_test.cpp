@@ -186,7 +186,7 @@ TEST_F(namedlist, TheSixNamedAddForms) {
   EXPECT_EQ(named.count(), 6);
 }
 
-TEST_F(namedlist, DuplicateNamesFindTheFirstAndRemoveUnindexesIt) {
+TEST_F(namedlist, DuplicateNamesFindTheFirstStillThere) {
   variable* first = named.add(1.0, "x");
   variable* second = named.add(2.0, "x");
   EXPECT_EQ(named.count(), 2);
@@ -200,8 +200,10 @@ TEST_F(namedlist, DuplicateNamesFindTheFirstAndRemoveUnindexesIt) {
   EXPECT_EQ(named.count(), 2);
   EXPECT_EQ(first->type(), vesk::undefinedtype);
   EXPECT_EQ(named.index(0), first);
+  EXPECT_EQ(named.find("x"), second); // the later element of that name answers now
+  EXPECT_TRUE(named.remove("x"));
+  EXPECT_EQ(second->type(), vesk::undefinedtype);
   EXPECT_EQ(named.find("x"), nullptr);
-  EXPECT_EQ(second->number(), 2.0);
   EXPECT_FALSE(named.remove("x"));
   named.first(&name);
   EXPECT_STREQ(name, "x"); // the removed element keeps its name
@@ -356,6 +358,25 @@ TEST_F(namedlist, OverlayLoopsEnd) {
   EXPECT_EQ(a.find("a")->number(), 1.0);
   a.reset();
   b.reset();
+}
+
+// Chains of any length are followed, and a loop anywhere in one ends the search.
+TEST_F(namedlist, LongChainsOfOverlaysAreFollowed) {
+  constexpr int length = 40;
+  vesk::parameters lists[length];
+  for (int i = 0; i < length; ++i) {
+    lists[i].add(static_cast<double>(i), ("p" + std::to_string(i)).c_str());
+    lists[i].add(static_cast<double>(i), "deepest");
+    if (i > 0) lists[i - 1].setoverlay(&lists[i]);
+  }
+  for (int i = 0; i < length; ++i)
+    EXPECT_EQ(lists[0].find(("p" + std::to_string(i)).c_str()), lists[i].index(0)) << i;
+  EXPECT_EQ(lists[0].find("deepest")->number(), length - 1);
+  lists[length - 1].setoverlay(&lists[20]); // a loop far down the chain
+  EXPECT_EQ(lists[0].find("deepest")->number(), length - 1);
+  EXPECT_EQ(lists[0].find("p25")->number(), 25);
+  EXPECT_EQ(lists[0].find("nothing"), nullptr);
+  for (vesk::parameters& list : lists) list.reset();
 }
 
 TEST_F(plainlist, AddedListsAreShallowCopies) {
