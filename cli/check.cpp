@@ -50,6 +50,8 @@ bool readscript(char const* path, std::string& text, std::vector<char const*>& l
   out.flush();
   if (read == readstatus::toolarge)
     fprintf(stderr, "vesk: script '%s' is larger than %s\n", path, maxscriptsize);
+  else if (read == readstatus::nulbyte)
+    fprintf(stderr, "%s(%zu): error: line holds a NUL byte\n", path, lines.size() + 1);
   else
     fprintf(stderr, "vesk: cannot read script '%s': %s\n", path, strerror(error));
   return false;

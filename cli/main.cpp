@@ -103,6 +103,12 @@ int runlines(vesk::interpreter& engine, vesk::variables& globals, cli::options c
   return status;
 }
 
+// A script with a NUL byte in a line does not run: the line would end there without a word.
+int refusenul(char const* name, std::size_t line) {
+  complain("%s(%s): error: line holds a NUL byte\n", name, std::to_string(line).c_str());
+  return exitfailure;
+}
+
 // The script file named on the command line runs as the lines of that file, under the path
 // it was found at: the file is what runs even when a function has its name, diagnostics name
 // the path, and the scripts it calls are looked for beside it.
@@ -130,6 +136,7 @@ int runscript(vesk::interpreter& engine, vesk::variables& globals, cli::options 
     complain("vesk: cannot read script '%s': %s\n", path.c_str(), strerror(error));
     return exitusage;
   }
+  if (read == cli::readstatus::nulbyte) return refusenul(path.c_str(), script.size() + 1);
   return runlines(engine, globals, opts, script, path.c_str());
 }
 
@@ -148,6 +155,7 @@ int runinput(vesk::interpreter& engine, vesk::variables& globals, cli::options c
     complain("vesk: cannot read standard input: %s\n", strerror(errno));
     return exitusage;
   }
+  if (read == cli::readstatus::nulbyte) return refusenul(inputname, script.size() + 1);
   return runlines(engine, globals, opts, script, inputname);
 }
 

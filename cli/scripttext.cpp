@@ -28,9 +28,11 @@ readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& 
   // Lines are cut only once the text no longer grows, since its storage may move while it does.
   // A UTF-8 byte-order mark that an editor wrote before the first line is no part of it.
   std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  std::size_t nul = text.find('\0'); // before cutting, which writes NULs of its own
   while (start < text.size()) {
     std::size_t newline = text.find('\n', start);
     std::size_t end = newline == std::string::npos ? text.size() : newline;
+    if (nul < end) return readstatus::nulbyte;
     if (end > start && text[end - 1] == '\r') text[end - 1] = '\0';
     if (end < text.size()) text[end] = '\0';
     lines.push_back(text.c_str() + start);

@@ -15,13 +15,14 @@ namespace cli {
 constexpr std::size_t maxscriptbytes = std::size_t{64} << 20;
 constexpr char const* maxscriptsize = "64 MiB";
 
-enum class readstatus { complete, failed, toolarge };
+enum class readstatus { complete, failed, toolarge, nulbyte };
 
 // Reads `stream` to its end, or up to `limit` bytes, into `text` and points `lines` at each
 // line in it, newlines (and a carriage return before one) removed, a byte-order mark before
 // the first line skipped; a last line without a newline counts whole. `failed` when reading fails,
 // `toolarge` when the stream holds more than `limit` bytes; `lines` then holds what was read
-// before.
+// before. `nulbyte` when a line holds a NUL byte, which would end it early without a word:
+// `lines` then holds the lines before it, so that it is line lines.size() + 1.
 readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& lines,
                      std::size_t limit = maxscriptbytes);
 

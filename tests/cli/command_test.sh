@@ -74,6 +74,11 @@ run -
 expect "a block left open at the end" 1 $'1 \n' \
   $'-(3): error: \'repeat\' not terminated with \'until\'\n'
 
+printf 'print 1\nx = 1\0 + 1000\nprint x\n' >input
+run -
+expect "a line holding a NUL byte is refused before anything runs" 1 '' \
+  $'-(2): error: line holds a NUL byte\n'
+
 printf 'print("helper ran")\n' >helper.vk
 printf 'helper\n' >input
 run -
