@@ -42,7 +42,10 @@ typedef void (*logfunc)(int level, char const* text);
 // consumes with processed(true); it leaves its result (if any) on top of `opstack`, reports
 // problems through `log` and returns true on success, false on failure. A function runs while
 // its interpreter family is locked: it may read and write `globals` without further locking,
-// and it must not call back into an interpreter of the same family.
+// and it must not call back into an interpreter of the same family. A list it resets or removes
+// is released once the calling statement is over (the statement may hold it). It must not
+// throw: an exception that leaves it is caught and fails the call, with a message. A call that
+// leaves no result cannot be used as a value: only a statement of its own may make it.
 typedef bool (*scriptfunc)(stack* opstack, parameters* params, variables* globals, logfunc log);
 
 // The type tag of a value; the numbers are part of the interface and never change.
@@ -245,7 +248,8 @@ struct statementinfo {
 // with the interpreter it was set on. True lets the statement run; false stops the run there
 // as stop() does. It runs on the thread that runs the statement (either thread of a parallel
 // block, never both at once) while the family is locked: it may read the store and call stop()
-// or sethook() of its interpreter, but must not run anything in the family.
+// or sethook() of its interpreter, but must not run anything in the family. It must not throw:
+// an exception that leaves it is caught and ends the run, as false does, with a message.
 typedef bool (*statementhook)(interpreter& engine, statementinfo const& at, void* data);
 
 // The script engine. One interpreter is used by one thread at a time; nested interpreters for
@@ -256,13 +260,20 @@ public:
   VESK_API interpreter(variables* globals, vesk::logfunc log);
   VESK_API ~interpreter();
   interpreter(interpreter const&) = delete;
-  // Copies every setting and all working state; both objects then share the operand stack's
-  // memory, the function registry and the state nested interpreters share, and only one of
-  // them may be destroyed.
+  // Makes this interpreter a second one over the same store, log function, script folders,
+  // function registry and family (the state nested interpreters share: one run at a time, the
+  // statement limit, the hook); it keeps an operand stack of its own. Either may be destroyed
+  // while the other goes on; the last one releases what they share. An interpreter that is
+  // running is not assigned to (reported).
   VESK_API interpreter& operator=(interpreter const& other);
 
   VESK_API void setlogfunc(vesk::logfunc log); // null: diagnostics are dropped
+  // Replaces the store (null: none). Refused, with a message, while the interpreter runs (from
+  // a function it calls, or from another thread).
   VESK_API void setglobals(variables* globals);
+  // Sets the two folders in which called scripts are looked for after the calling script's
+  // own (null or "": none). A script's path holds at most 127 characters: a folder longer than
+  // 122 characters, in which no script could be found, is refused (reported; left empty).
   VESK_API void setscriptpath(char const* path1, char const* path2);
   VESK_API variables* store();
   VESK_API int cmdsindex(); // 0-based index of the current (or last) line of the run
@@ -272,13 +283,16 @@ public:
   VESK_API bool execute(char const** lines, int count, char const* scriptname);
   // Runs a registered function, or else the script file `name`.vk, with the given parameters.
   VESK_API bool execute(char const* name, parameters* params);
-  // Runs one command line: an expression statement or an assignment.
+  // Runs one command line: an expression statement, or an assignment to a plain name (a name,
+  // or a text in quotes used as one; no element or member targets, which a run of lines takes).
   VESK_API bool execute(char const* line, char const* scriptname);
   // Evaluates an expression; the value lives in the operand stack until the next evaluation
   // or statement. Null on failure or when the expression left no value.
   VESK_API variable* evaluate(char const* text);
 
-  VESK_API bool add(scriptfunc func, char const* name); // false when the name is taken
+  // Registers a function; false (nothing registered) when the name is taken, empty, null or
+  // longer than 31 characters, or func is null.
+  VESK_API bool add(scriptfunc func, char const* name);
   VESK_API bool add(char const* libraryname);           // loads an extension library
   // Registers the built-in functions, except those for which filter(name) returns true.
   VESK_API void addinternalfuncs(bool (*filter)(char const* name));

@@ -116,9 +116,11 @@ double atanof(double const* numbers, int count) {
          radianstodegrees;
 }
 
+// A finite value whose scaling overflows has no digits beyond those decimals: it stays as it is.
 double roundof(double value, double decimals) {
   double scale = roundingscale(decimals);
-  return std::floor(value * scale + 0.5) / scale;
+  double rounded = std::floor(value * scale + 0.5) / scale;
+  return std::isfinite(value) && !std::isfinite(rounded) ? value : rounded;
 }
 
 bool atannumbers(double const* numbers, int count, double* result) {

@@ -8,21 +8,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "languagelimits.h"
 #include "platform.h"
 
 namespace vesk {
 
 namespace {
 
-constexpr int maxnesting = 200;                     // parentheses, literals and indexes
 constexpr unsigned long stackreserve = 256 * 1024; // native stack kept free for the rest
-constexpr int maxloopname = 31;
-constexpr int maxargname = 127;
-constexpr int messagesize = 1024;
-
-constexpr char msg_syntax[] = "Ausdruck nicht korrekt";
-constexpr char msg_toodeep[] = "expression nested too deeply";
-constexpr char msg_trailing[] = "trailing something after expression";
 
 bool ischar(token const& t, char c) {
   return t.type == chartoken && t.text[0] == c && t.text[1] == '\0';
@@ -251,14 +244,14 @@ bool parser::blockfor() {
     return fail("variable name or keyword 'each' expected (following 'for')",
                 failstatement | failalone);
   if (strcmp(name.text, "each") == 0) return blockforeach();
-  if (strlen(name.text) > maxloopname)
-    return fail("loop variable name longer than 31 characters", failstatement | failalone);
+  if (strlen(name.text) > maxloopnamelen)
+    return fail(msg_loopname, failstatement | failalone);
   return blockforto(name.text);
 }
 
 bool parser::blockforto(char const* name) {
-  char variable[maxloopname + 1];
-  keep(variable, name, maxloopname);
+  char variable[maxloopnamelen + 1];
+  keep(variable, name, maxloopnamelen);
   token t;
   if (take(t) != assigntoken)
     return fail(message("'=' expected (following 'for %s')", variable).text, failstatement | failalone);
@@ -490,9 +483,9 @@ bool parser::arguments(bool parenthesised) {
   for (;;) {
     tokentype type = take(t);
     if (parenthesised ? ischar(t, ')') : type == endtoken) return true;
-    char argname[maxargname + 1] = "";
+    char argname[maxargnamelen + 1] = "";
     if (type == nametoken && take(after) == assigntoken) {
-      keep(argname, t.text, maxargname);
+      keep(argname, t.text, maxargnamelen);
     } else {
       if (type == nametoken) giveback(after);
       giveback(t);

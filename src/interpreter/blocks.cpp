@@ -15,7 +15,7 @@ bool engine::opening(char const* keyword) {
     return false;
   }
   if (ctrltop >= ctrlsize) {
-    error("too many nested operands");
+    error(msg_blocksfull);
     return false;
   }
   if (ctrlstack == nullptr)

@@ -12,6 +12,7 @@
 #include "engine.h"
 #include "family.h"
 #include "fastpaths.h"
+#include "releasehold.h"
 #include "scripttexts.h"
 #include "stackaccess.h"
 
@@ -28,6 +29,12 @@ struct callrecord {
   char const* script;
 };
 thread_local callrecord callcontext = {nullptr, 0, ""};
+
+// While a function runs, what the host resets may be what the calling statement holds: it
+// is released when the family's rule of giving back says so (see releasehold.h).
+bool holdforstatement(void* context, variable const& held) {
+  return retireown(static_cast<family*>(context), held);
+}
 
 void calllog(int level, char const* text) {
   char buffer[calllogsize];
@@ -143,15 +150,34 @@ bool engine::callclose() {
     ok = false;
   } else {
     callframe callee(&call.params, true);
-    ok = runtext(call.script, callee, call.name);
+    ok = runtext(call.script, callee, call.name, calldepth + 1);
     if (!ok) {
       char trace[messagesize];
       snprintf(trace, sizeof trace, "%s(%d)", scriptname, cmdindex + 1);
       log(logtrace, trace);
     }
   }
+  // A script call leaves its arguments (the last is its value); a function its result. With
+  // neither there is no value, which only an expression statement may do without.
+  if (ok && depth <= call.depth) {
+    novalue = true;
+    copytext(novaluename, call.name, maxpathlen);
+  }
   closecall(calls[--callcount]);
   return ok;
+}
+
+// Whether the instruction after a call that left no value would use the value it lacks
+// (reported): only the end of an expression statement does without, and a condition and an
+// assignment say so in words of their own.
+bool engine::lacksvalue(opcode next) {
+  if (!novalue) return false;
+  novalue = false;
+  if (next == op_discard || next == op_numeric || next == op_assign || next == op_fail)
+    return false;
+  error("no value: the call of '%s' does not produce a result", novaluename);
+  inexpression = true;
+  return true;
 }
 
 // Gives back what a call holds: the use of its script's text and its parameter list (its own
@@ -162,6 +188,16 @@ void engine::closecall(opencall& call) {
   if (call.built) call.params.reset();
 }
 
+// Calls a function; an exception it throws ends at this boundary as a failed call (`threw`).
+bool engine::callguarded(scriptfunc function, parameters* params, vesk::logfunc logto) {
+  try {
+    return function(&opstack, params, globals, logto);
+  } catch (...) {
+    threw = true;
+    return false;
+  }
+}
+
 // Calls a function with the arguments; keeps one result on the stack above what lay there
 // before the argument list, or everything it pushed when it had no arguments.
 bool engine::callfunction(opencall& call) {
@@ -170,9 +206,15 @@ bool engine::callfunction(opencall& call) {
   callrecord saved = callcontext;
   callcontext = {log, cmdindex + 1, scriptname};
   stackaccess::setowner(opstack, this);
-  bool ok = call.function(&opstack, &call.params, globals, calllog);
+  releasehold outer = setreleasehold({holdforstatement, shared});
+  bool ok = callguarded(call.function, &call.params, calllog);
+  setreleasehold(outer);
   callcontext = saved;
-  if (!ok) return false;
+  if (!ok) {
+    if (threw) error("function '%s' failed: it threw an exception", call.name);
+    threw = false;
+    return false;
+  }
   takepushed();
   if (call.params.count() > 0) {
     bool pushed = depth > before;

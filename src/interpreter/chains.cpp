@@ -47,6 +47,20 @@ bool engine::openchainat(variable* base) {
   return true;
 }
 
+// An operand chain reads on from the element `current` found: the chain's one operand (pushed
+// by its first selector, written over by each later one) becomes a copy of it, so that a chain
+// of any length takes one slot of the operand stack.
+bool engine::chainstep(target& current) {
+  if (depth > chains[chaincount - 1].depth) {
+    variable value = *current.slot;
+    *operands[depth - 1].record = value;
+  } else if (!pushrecord(current.slot)) {
+    return false;
+  }
+  current.slot = operands[depth - 1].record;
+  return true;
+}
+
 // The chain leaves one operand, its last value; what it pushed on the way goes.
 bool engine::closechain() {
   openchain chain = chains[--chaincount];
@@ -96,10 +110,7 @@ bool engine::selectmember(target& current, char const* name, bool onstack) {
     return false;
   }
   select(current, at.container, at.value, !onstack);
-  if (!onstack) return true;
-  if (!pushrecord(at.value)) return false;
-  current.slot = operands[depth - 1].record;
-  return true;
+  return !onstack || chainstep(current);
 }
 
 // Before "[": the current value (a list or named list, or a text naming one).
@@ -134,10 +145,7 @@ bool engine::selectindex(target& current, bool missing, bool onstack) {
     return false;
   }
   select(current, list, list->index(i), !onstack);
-  if (onstack) {
-    if (!pushrecord(current.slot)) return false;
-    current.slot = operands[depth - 1].record;
-  }
+  if (onstack && !chainstep(current)) return false;
   if (!missing) return true;
   error("']' missing");
   return false;

@@ -127,6 +127,94 @@ int reportfindings(engine& e, finding* found, int count, int* warnings) {
   return errors;
 }
 
+// --- the operand stack ---------------------------------------------------------------------
+
+// The fewest operands a run holds on its operand stack after each instruction of a line that
+// goes on running: where that passes the stack's slots, the run is certain to fail there. An
+// element chain read as an operand takes one slot for its value from its first selector on; a
+// call leaves its value where its arguments began (a function's result; a script call's
+// arguments stay, the last being its value).
+class operandcount {
+public:
+  // The count after `in`; `callee`: what the name of an op_callopen calls. False when the
+  // count would pass the stack's slots.
+  bool step(instruction const& in, namekind callee);
+  void reset() { depth = chains = calls = 0; }
+
+private:
+  struct openchain {
+    bool pushed; // the chain's value takes its slot
+  };
+  struct opencall {
+    int depth; // before its arguments
+    int arguments;
+    namekind kind;
+  };
+  bool chainvalue();
+  int depth = 0;
+  openchain chain[maxnesting + 1];
+  int chains = 0;
+  opencall call[maxnesting + 1];
+  int calls = 0;
+};
+
+// A selector of the innermost operand chain reached a value: it takes the chain's one slot.
+bool operandcount::chainvalue() {
+  if (chains == 0 || chain[chains - 1].pushed) return true;
+  chain[chains - 1].pushed = true;
+  return ++depth <= stackslots;
+}
+
+bool operandcount::step(instruction const& in, namekind callee) {
+  bool ontarget = (in.flag & selecttarget) != 0;
+  switch (in.code) {
+  case op_number:
+  case op_text:
+  case op_variable:
+  case op_listclose: return ++depth <= stackslots;
+  case op_add:
+  case op_subtract:
+  case op_multiply:
+  case op_divide:
+  case op_remainder:
+  case op_logic:
+  case op_compare:
+  case op_element:
+  case op_if:
+  case op_until:
+  case op_while: depth -= depth > 0; return true;
+  case op_forto: depth -= depth > 1 ? 2 : depth; return true;
+  case op_chainbase:
+    if (chains <= maxnesting) chain[chains++] = {false};
+    return true;
+  case op_member: return ontarget || (in.flag & memberbefore) != 0 || chainvalue();
+  case op_indexclose:
+    depth -= depth > 0; // the index
+    return ontarget || chainvalue();
+  case op_chainend:
+    if (chains == 0) return true;
+    if (!chain[--chains].pushed) return ++depth <= stackslots;
+    return true;
+  case op_callopen:
+    if (calls <= maxnesting) call[calls++] = {depth, 0, callee};
+    return true;
+  case op_argument:
+    if (calls > 0) ++call[calls - 1].arguments;
+    return true;
+  case op_callclose: {
+    if (calls == 0) return true;
+    opencall const& closed = call[--calls];
+    bool keeps = closed.kind == calledscript && closed.arguments > 0;
+    depth = keeps ? depth : closed.depth + 1;
+    return depth <= stackslots;
+  }
+  case op_reread:
+  case op_assign:
+  case op_discard: reset(); return true;
+  default: return true;
+  }
+}
+
 // --- one check -------------------------------------------------------------------------------
 
 class checker final : public sink, public resolver {
@@ -163,6 +251,8 @@ private:
   bool keepassigned(char const* name);
   void warnunknown();
   bool callshape(int at);
+  void loopnames(char const* names);
+  int runningblocks() const;
 
   engine& machine;
   char const* const* lines;
@@ -190,12 +280,21 @@ private:
   char context[messagesize] = "";
   char failure[messagesize] = "";
   unsigned char failflags = 0;
+  operandcount operands;
+  namekind lastkind = variablename; // what the name read last resolved to
 };
 
 // A line is read as a compiled line reads it: after a failure or a complete assignment the
 // parser reads the line again as an expression, which a run never reaches.
 emitresult checker::emit(instruction const& in) {
   if (done) return emitted;
+  if (in.code != op_fail && !operands.step(in, lastkind)) {
+    failed = true;
+    done = true;
+    copytext(failure, msg_stackfull, messagesize - 1);
+    failflags = 0;
+    return emitted;
+  }
   switch (in.code) {
   case op_fail:
     failed = true;
@@ -237,6 +336,7 @@ emitresult checker::emit(instruction const& in) {
     assigns(in.text);
     break;
   case op_foreach: {
+    loopnames(in.text);
     char name[maxtokentext + 1];
     copytext(name, in.text, maxtokentext);
     if (char* blank = strchr(name, ' ')) *blank = '\0';
@@ -269,7 +369,7 @@ bool checker::callshape(int at) {
 }
 
 namekind checker::kindof(char const* name, int token) {
-  namekind kind = judge(name);
+  namekind kind = lastkind = judge(name);
   if (done || kind != variablename || !callshape(token)) return kind;
   if (!growopen(uses, usecount, usecapacity)) {
     nomemory = true;
@@ -338,7 +438,27 @@ void checker::blockword(char const* word) {
   }
 }
 
+// The blocks a run has open on its control stack where the innermost block is: a parallel
+// block's parts start with none of their own.
+int checker::runningblocks() const {
+  int open = 0;
+  for (int i = blockcount - 1; i >= 0 && blocks[i].kind != parallelkind; --i) ++open;
+  return open;
+}
+
+// The names of `for each` (the loop variable, a blank, the list), which the control stack
+// keeps whole or not at all.
+void checker::loopnames(char const* names) {
+  char const* blank = strchr(names, ' ');
+  size_t variable = blank != nullptr ? static_cast<size_t>(blank - names) : strlen(names);
+  if (variable > maxloopnamelen)
+    find(line, false, "%s", msg_loopname);
+  else if (blank != nullptr && strlen(blank + 1) > maxloopnamelen)
+    find(line, false, "%s", msg_listname);
+}
+
 void checker::opens(blockkind kind) {
+  if (kind != parallelkind && runningblocks() >= ctrlstacksize) find(line, false, "%s", msg_blocksfull);
   if (!growopen(blocks, blockcount, blockcapacity)) {
     nomemory = true;
     return;
@@ -408,6 +528,7 @@ void checker::readline(int index) {
   line = index + 1;
   text = lines[index];
   done = assigning = failed = false;
+  operands.reset();
   followercount = -1;
   target[0] = context[0] = failure[0] = '\0';
   token first, second;

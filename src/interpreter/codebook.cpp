@@ -20,6 +20,16 @@ void releaseline(compiledline* line) {
   delete line;
 }
 
+void notescripts(compiledline& line) {
+  line.callsscript = line.unkept = false;
+  for (int i = 0; i < line.sitecount; ++i) {
+    site const& s = line.sites[i];
+    if (s.kind != calledscript) continue;
+    line.callsscript = true;
+    if (!s.kept) line.unkept = true;
+  }
+}
+
 codebook* codebook::make(int lines) {
   auto* book = new (std::nothrow) codebook;
   if (book == nullptr) return nullptr;

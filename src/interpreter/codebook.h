@@ -42,6 +42,8 @@ struct site {
   scriptfunc function = nullptr;   // calledfunction
   numericfunc numeric = nullptr;   // its numbers-only form, if it has one
   scripttext* script = nullptr;    // calledscript (a use is held)
+  bool kept = false;               // calledscript: its text is kept, so the listings tell when
+                                   // the file changes; else the file is read for every call
   char const* name = nullptr;      // in the line's texts
   char path[maxpathlen + 1] = "";  // calledscript
   unsigned long long bit = 0;      // the name's bit in a call's mask of parameter names
@@ -57,6 +59,9 @@ struct compiledline {
   char* texts = nullptr;
   bool empty = false; // no statement: does not count against the statement limit
   bool resolves = false; // some name's kind depends on the registry and the script files
+  bool callsscript = false; // some name calls a script file
+  bool unkept = false;      // some script it calls has no kept text: its names are resolved
+                            // again for every run of the line, as a line not compiled is
   // Under what the names' kinds were decided.
   unsigned long long registry = 0, scripts = 0, paths = 0;
   quickform* quick = nullptr;    // its quick form, if its statement has one
@@ -65,6 +70,8 @@ struct compiledline {
 };
 
 void releaseline(compiledline* line);
+// Sets what the line's sites say of the scripts it calls (callsscript, unkept).
+void notescripts(compiledline& line);
 
 class codebook {
 public:

@@ -42,7 +42,11 @@ int positionof(variable* list, variable const* value) {
 // Where a variable of the store (or of the call's parameters) is, remembered in `s`.
 variable* engine::sitevariable(site& s, located* where) {
   foundslot& f = s.found;
-  if (globals == nullptr) return nullptr;
+  if (globals == nullptr) { // only parameters: nothing to remember
+    located at = vesk::locate(namesroot(), s.name);
+    if (where != nullptr) *where = at;
+    return at.value;
+  }
   if (stillfound(f, globals, frame, s.bit)) {
     if (where != nullptr) *where = {f.slot, f.root, f.container};
     return f.slot;
@@ -120,11 +124,11 @@ emitresult engine::compiledmember(instruction const& in, site& s) {
   target& current = ontarget ? aim : chain;
   select(current, s.found.container, s.found.slot, ontarget);
   if (ontarget) return emitted;
-  if (!pushrecord(s.found.slot)) {
+  if (!chainstep(current)) {
     inexpression = true;
     return failed;
   }
-  chains[chaincount - 1].current = operands[depth - 1].record;
+  chains[chaincount - 1].current = current.slot;
   return emitted;
 }
 
@@ -155,9 +159,11 @@ bool engine::stillresolves(compiledline& line, int from) {
       s.script = now.script;
       now.script = nullptr;
     }
+    if (same && kind == calledscript) s.kept = now.kept;
     if (now.script != nullptr) releasescripttext(now.script);
     if (!same) return false;
   }
+  notescripts(line);
   line.registry = registrygen;
   line.scripts = scriptsgen;
   line.paths = pathsgen;

@@ -132,6 +132,7 @@ namekind compiler::kindof(char const* name, int token) {
       pending.kind = old.kind;
       pending.function = old.function;
       pending.script = old.script;
+      pending.kept = old.kept;
       if (pending.script != nullptr) usescripttext(pending.script);
       copytext(pending.path, old.path, maxpathlen);
       return old.kind;
@@ -175,6 +176,7 @@ emitresult compiler::emit(instruction const& in) {
       s.function = pending.function;
       if (fastpaths()) s.numeric = machine.numericof(pending.function);
       s.script = pending.script;
+      s.kept = pending.kept;
       pending.script = nullptr;
       copytext(s.path, pending.path, maxpathlen);
     }
@@ -217,6 +219,7 @@ compiledline* compiler::finish() {
   line->sitecount = sitecount;
   sitecount = 0; // the uses of scripts now belong to the line
   line->resolves = resolves;
+  notescripts(*line);
   return line;
 }
 

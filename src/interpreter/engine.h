@@ -66,6 +66,7 @@ struct resolution {
   namekind kind;
   scriptfunc function;
   scripttext* script;
+  bool kept; // the script's text is kept: the listings say when it changes
   char path[maxpathlen + 1];
 };
 
@@ -111,7 +112,8 @@ public:
   int cmdsindex() const;
   void setstatementlimit(long long statements);
   void stop();
-  void copyfrom(engine const& other);
+  engine* twin() const;
+  void forget(interpreter* owner);
 
   // --- a host's call (hostcall.cpp) ---
   bool begincall();
@@ -215,6 +217,7 @@ public:
 
   // --- element chains and assignment targets (chains.cpp, storage.cpp) ---
   bool openchainat(variable* base);
+  bool chainstep(target& current);
   bool closechain();
   bool selector(instruction const& in);
   variable* selectable(target& current, bool onstack);
@@ -240,6 +243,7 @@ public:
 
   // --- names (names.cpp) ---
   namekind resolve(char const* name, resolution& found);
+  variable* namesroot() const;
   variable* find(char const* name);
   scriptfunc findfunc(char const* name);
 
@@ -252,15 +256,17 @@ public:
   numericfunc numericof(scriptfunc func);
   bool callargument(char const* name);
   bool callclose();
+  bool lacksvalue(opcode next);
   bool callfunction(opencall& call);
+  bool callguarded(scriptfunc function, parameters* params, vesk::logfunc logto);
   void reportunused(parameters* params, char const* name);
   void closecall(opencall& call);
   FILE* findscript(char const* name);
   scripttext* knownscript(char const* name);
   bool noscript(char const* name);
-  scripttext* readscript(FILE* file);
-  scripttext* openscript(FILE* file, char const* path);
-  bool runtext(scripttext* script, callframe& callee, char const* scriptpath);
+  scripttext* readscript(FILE* file, char const* path);
+  scripttext* openscript(FILE* file, char const* path, bool* kept = nullptr);
+  bool runtext(scripttext* script, callframe& callee, char const* scriptpath, int depth);
   engine* nest();
   static void retire(engine* nested);
   void renew(registry* registryof, variables* store, logfunc logto);
@@ -305,6 +311,7 @@ public:
 
   // --- registry (registry.cpp, libraries.cpp) ---
   bool addfromlibrary(scriptfunc func, char const* name, char const* base);
+  void shareregistry(engine const& other);
   void releaseregistry();
 
   // The state of the interpreter object, in the order the interface describes it.
@@ -330,8 +337,8 @@ public:
   int calldepth = 0;
   threadstate* thread = nullptr;
   family* shared = nullptr;
-  bool ownsshared = false; // this engine created `shared` and releases it
-  bool ownsfuncs = false;  // this engine created the registry and releases it
+  bool ownsshared = false; // this engine holds a share of `shared` (a host's interpreter)
+  bool ownsfuncs = false;  // this engine holds a share of the registry (a host's interpreter)
   variables* marked = nullptr; // the store marked in use for a host's call
   family* outerfamily = nullptr; // the family this thread ran before the host's call
   temporaries* temps;          // lists of the current statement
@@ -364,6 +371,9 @@ public:
   unsigned long long tickbefore = 0;
   failurecontext context{};
   bool inexpression = false; // the failure came from an operand or operator
+  bool threw = false;        // the function called last threw an exception
+  bool novalue = false;      // the call that closed last left no value (see lacksvalue)
+  char novaluename[maxpathlen + 1] = "";
   resolution pending{};      // what the parser's last name resolved to (the general way)
   bool finished = false;     // the statement has ended; it goes on at nextline
   int nextline = 0;
@@ -381,6 +391,7 @@ inline void engine::beginline() {
   context.fatal = false;
   context.depth = 0;
   inexpression = false;
+  novalue = false;
   finished = false;
 }
 
@@ -412,11 +423,16 @@ inline variable* engine::remembered(site& s) {
   return s.found.parameter ? refindparameter(s) : nullptr;
 }
 
-// Whether the line was compiled under the registry, script files and folders that are now.
+// Whether the line was compiled under the registry, script files and folders that are now. A
+// line that calls a script takes in the change notifications that are due first, so that it
+// sees a file changed by the host or another process as a line not compiled does; one whose
+// script has no kept text is resolved again every time.
 inline bool engine::current(compiledline const& line) {
-  return !line.resolves || (line.registry == shared->registrygeneration &&
-                            line.scripts == scriptsgenerationnow() &&
-                            line.paths == shared->pathsgeneration);
+  if (!line.resolves) return true;
+  if (line.unkept) return false;
+  unsigned long long scripts = line.callsscript ? scriptsgeneration() : scriptsgenerationnow();
+  return line.registry == shared->registrygeneration && line.scripts == scripts &&
+         line.paths == shared->pathsgeneration;
 }
 
 } // namespace vesk

@@ -12,6 +12,7 @@
 
 #include "codebook.h"
 #include "engine.h"
+#include "releasehold.h"
 #include "scripttexts.h"
 #include "storeaccess.h"
 
@@ -62,19 +63,40 @@ bool holds(variable const& tree, variable const* slot, int depth) {
   return false;
 }
 
+// Gives back what a retired value holds: its lists with every list inside them, or a host's
+// reset list's own storage (released here, not held again).
+void release(retiredvalue& item) {
+  if (!item.own) {
+    releasevalue(&item.value);
+    return;
+  }
+  releasehold none = setreleasehold({});
+  item.value.reset();
+  setreleasehold(none);
+}
+
+bool retireitem(family* shared, variable const& value, bool own) {
+  if (!makeroom(shared->retired, shared->retiredcount, shared->retiredcapacity)) return false;
+  // A list the engine did not store existed before any statement of the family began.
+  unsigned long long born = storeaccess::stamp(value);
+  shared->retired[shared->retiredcount++] = {value, born ? born : 1, shared->clock, own};
+  return true;
+}
+
 } // namespace
 
 family* newfamily() { return new (std::nothrow) family; }
 
-void deletefamily(family* shared) {
-  if (shared == nullptr) return;
+void sharefamily(family* shared) { shared->owners.fetch_add(1, std::memory_order_relaxed); }
+
+void releasefamily(family* shared) {
+  if (shared == nullptr || shared->owners.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   for (family::keptbook& kept : shared->books) {
     codebook::release(kept.book);
     if (kept.script != nullptr) releasescripttext(kept.script);
   }
-  for (int i = shared->retiredhead; i < shared->retiredcount; ++i)
-    releasevalue(&shared->retired[i].value);
-  for (int i = 0; i < shared->waitingcount; ++i) releasevalue(&shared->waiting[i].value);
+  for (int i = shared->retiredhead; i < shared->retiredcount; ++i) release(shared->retired[i]);
+  for (int i = 0; i < shared->waitingcount; ++i) release(shared->waiting[i]);
   free(shared->retired);
   free(shared->waiting);
   while (shared->sparecount > 0) delete shared->spares[--shared->sparecount];
@@ -123,12 +145,10 @@ void givebook(family* shared, codebook* book) {
 }
 
 void retire(family* shared, variable const& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  if (!makeroom(shared->retired, shared->retiredcount, shared->retiredcapacity)) return;
-  // A list the engine did not store existed before any statement of the family began.
-  unsigned long long born = storeaccess::stamp(value);
-  shared->retired[shared->retiredcount++] = {value, born ? born : 1, shared->clock};
+  if (value.islist() || value.isnamedlist()) retireitem(shared, value, false);
 }
+
+bool retireown(family* shared, variable const& list) { return retireitem(shared, list, true); }
 
 void collect(family* shared) {
   unsigned long long firstrunning = ~0ull, lastsuspended = 0;
@@ -139,7 +159,7 @@ void collect(family* shared) {
   int i = shared->retiredhead;
   for (; i < shared->retiredcount && shared->retired[i].retired < firstrunning; ++i) {
     if (shared->retired[i].born > lastsuspended)
-      releasevalue(&shared->retired[i].value);
+      release(shared->retired[i]);
     else
       wait(shared, shared->retired[i]);
   }
@@ -150,7 +170,7 @@ void collect(family* shared) {
   while (shared->waitingcount > 0 && shared->waiting[0].born > lastsuspended &&
          shared->waiting[0].retired < firstrunning) {
     std::pop_heap(shared->waiting, shared->waiting + shared->waitingcount, olderstored);
-    releasevalue(&shared->waiting[--shared->waitingcount].value);
+    release(shared->waiting[--shared->waitingcount]);
   }
 }
 

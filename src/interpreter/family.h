@@ -34,6 +34,7 @@ struct retiredvalue {
   variable value;
   unsigned long long born;
   unsigned long long retired;
+  bool own; // only the list's own blocks and index go (a host's reset), not lists inside it
 };
 
 // The interpreters of one family execute one statement at a time: a thread holds the lock
@@ -42,6 +43,7 @@ struct retiredvalue {
 // below but `stoprequested` and `inuse` is read and written under the lock.
 struct family {
   std::mutex lock;
+  std::atomic<int> owners{1};             // the host's interpreters sharing it (copies)
   std::atomic<bool> stoprequested{false}; // set by the host, from any thread
   std::atomic<bool> inuse{false};         // a host's call is running in the family
   std::atomic<int> parallels{0}; // parallel blocks running: only then is the lock taken
@@ -95,8 +97,11 @@ struct family {
   int sparecount = 0;
 };
 
+// A family for a host's interpreter, with one owner; another interpreter (a copy) takes a
+// share of it, and the last owner to let go releases it with everything it keeps.
 family* newfamily();
-void deletefamily(family* shared);
+void sharefamily(family* shared);
+void releasefamily(family* shared);
 
 // The book of the compiled lines of `script`, taken for a run (null when none can be had), and
 // given back when the run is over.
@@ -116,6 +121,9 @@ inline void endstatement(family* shared, threadstate* thread) {
 // The storage of `value` (a list or named list with every list inside it; the record itself is
 // left alone) is given back: it is released once no statement of the family can hold it.
 void retire(family* shared, variable const& value);
+// The same for what a host gives back with reset() while a statement runs one of its
+// functions: only the list's own blocks and index; false without memory to keep it.
+bool retireown(family* shared, variable const& list);
 // Whether `slot` lies in storage given back at tick `since` or later and not yet released.
 bool givenbacksince(family* shared, variable const* slot, unsigned long long since);
 // Links a worker thread of a parallel block into the family, and unlinks it.

@@ -4,28 +4,13 @@
 #pragma once
 
 #include "errorqueue.h"
+#include "languagelimits.h"
 #include "symbolizer.h"
 #include "valuelimits.h"
 #include "vesk.h"
 
 namespace vesk {
 
-constexpr int maxfuncnamelen = 31;   // registered function names
-constexpr int maxargnamelen = 127;   // argument names of a call
-constexpr int maxloopnamelen = 31;   // loop-variable and list names of loops
-constexpr int maxpathlen = 127;      // script name and found path
-constexpr int maxdirlen = 511;       // script directories
-constexpr int ctrlstacksize = 100;   // open blocks of one run
-constexpr int messagesize = 1024;    // one diagnostic line
-constexpr int maxnesting = 200;      // operand nesting (parentheses, literals, indexes)
-constexpr int maxcalldepth = 200;    // script calls nested in one another
-constexpr int maxdatadepth = 200;    // lists nested in lists when a value is stored
-
-// Messages of failures that several files report.
-constexpr char msg_stackfull[] = "too many operands (operand stack full)";
-constexpr char msg_arenafull[] = "memory exhausted (temporary lists of this statement)";
-constexpr char msg_memory[] = "memory exhausted";
-constexpr char msg_syntax[] = "Ausdruck nicht korrekt";
 
 // Kinds of open blocks on the control stack.
 enum blockkind {
@@ -66,7 +51,6 @@ struct nestinglevel {
   bool toodeep() const { return depth > maxnesting; }
   int& depth;
 };
-constexpr char msg_toodeep[] = "expression nested too deeply";
 
 // Who owns the slot that an assignment writes, and so what becomes of the value it replaces
 // and of the one it stores (see docs/embedding.md, "Who owns a list").

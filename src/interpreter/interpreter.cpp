@@ -2,6 +2,7 @@
 // engine's construction. An engine owns its operand stack and the machine's registers; the
 // store, the log function, the registry and the lines of a run belong to others and are
 // never released here, except the family and registry of an engine the host created.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -51,50 +52,39 @@ engine::~engine() {
   free(chains);
   free(lists);
   releasematches();
-  if (ownsshared) deletefamily(shared);
+  if (ownsshared) releasefamily(shared);
   releaseregistry();
 }
 
-// Every member is copied: both engines then share the operand stack's memory, the family, the
-// registry and the registers' memory, and only one may be destroyed.
-void engine::copyfrom(engine const& other) {
-  opstack = other.opstack;
-  log = other.log;
-  cmdindex = other.cmdindex;
-  globals = other.globals;
-  funcs = other.funcs;
-  memcpy(scriptpath1, other.scriptpath1, sizeof scriptpath1);
-  memcpy(scriptpath2, other.scriptpath2, sizeof scriptpath2);
-  cmds = other.cmds;
-  numcmds = other.numcmds;
-  memcpy(scriptname, other.scriptname, sizeof scriptname);
-  memcpy(foundpath, other.foundpath, sizeof foundpath);
-  ctrlstack = other.ctrlstack;
-  ctrltop = other.ctrltop;
-  ctrlsize = other.ctrlsize;
-  frame = other.frame;
-  calldepth = other.calldepth;
-  thread = other.thread;
-  shared = other.shared;
-  ownsshared = other.ownsshared;
-  ownsfuncs = other.ownsfuncs;
-  marked = other.marked;
-  temps = other.temps;
-  absentscripts = other.absentscripts;
-  matches = other.matches;
-  book = other.book;
-  operands = other.operands;
-  depth = other.depth;
-  slots = other.slots;
-  calls = other.calls;
-  callcount = other.callcount;
-  callcapacity = other.callcapacity;
-  chains = other.chains;
-  chaincount = other.chaincount;
-  chaincapacity = other.chaincapacity;
-  lists = other.lists;
-  listcount = other.listcount;
-  listcapacity = other.listcapacity;
+// The engine of a copy of the interpreter: the same log function, store, script folders and
+// place in its last run, and a share of the same family and registry, so that either
+// interpreter may be destroyed while the other goes on. Null without memory.
+engine* engine::twin() const {
+  auto* copy = new (std::nothrow) engine(nullptr, globals, log);
+  if (copy == nullptr) return nullptr;
+  if (copy->temps == nullptr || shared == nullptr) {
+    delete copy;
+    return nullptr;
+  }
+  copy->shareregistry(*this);
+  sharefamily(shared);
+  copy->shared = shared;
+  copy->ownsshared = true;
+  copy->thread = &shared->host;
+  memcpy(copy->scriptpath1, scriptpath1, sizeof scriptpath1);
+  memcpy(copy->scriptpath2, scriptpath2, sizeof scriptpath2);
+  memcpy(copy->scriptname, scriptname, sizeof scriptname);
+  copy->cmdindex = cmdindex;
+  copy->numcmds = numcmds;
+  return copy;
+}
+
+// The interpreter `owner` is going: a hook set through it must not be called with it again.
+void engine::forget(interpreter* owner) {
+  if (shared == nullptr || shared->hookowner != owner) return;
+  shared->hook = nullptr;
+  shared->hookowner = nullptr;
+  shared->hookdata = nullptr;
 }
 
 void engine::setlogfunc(vesk::logfunc logto) {
@@ -102,9 +92,23 @@ void engine::setlogfunc(vesk::logfunc logto) {
   if (shared != nullptr) shared->reportto.store(log, std::memory_order_release);
 }
 
+// A folder in which no script path would fit ("folder/x.vk" longer than maxpathlen) is
+// refused: lookups there would fail without a word.
 void engine::setscriptpath(char const* path1, char const* path2) {
-  copytext(scriptpath1, path1, maxdirlen);
-  copytext(scriptpath2, path2, maxdirlen);
+  constexpr size_t longest = maxpathlen - sizeof "/x.vk" + 1;
+  char const* paths[] = {path1, path2};
+  for (char const*& path : paths) {
+    if (path == nullptr || strnlen(path, longest + 1) <= longest) continue;
+    char text[messagesize];
+    snprintf(text, sizeof text,
+             "script folder longer than %d characters refused (a script's path holds at most "
+             "%d): %.300s...",
+             static_cast<int>(longest), maxpathlen, path);
+    log(logerror, text);
+    path = nullptr;
+  }
+  copytext(scriptpath1, paths[0], maxdirlen);
+  copytext(scriptpath2, paths[1], maxdirlen);
   if (absentscripts != nullptr) absentscripts->forget();
   if (shared != nullptr) ++shared->pathsgeneration; // compiled lines resolve their names again
 }
@@ -129,10 +133,27 @@ interpreter::interpreter(variables* globals, vesk::logfunc log)
   self->thread = &self->shared->host;
 }
 
-interpreter::~interpreter() { delete self; }
+interpreter::~interpreter() {
+  if (self != nullptr) self->forget(this);
+  delete self;
+}
 
+// The copy gets an engine of its own that shares the family and registry; an interpreter that
+// is running (a function assigning over the interpreter that calls it) stays as it is.
 interpreter& interpreter::operator=(interpreter const& other) {
-  if (this != &other && self != nullptr && other.self != nullptr) self->copyfrom(*other.self);
+  if (this == &other || other.self == nullptr) return *this;
+  if (self != nullptr && self->shared != nullptr && self->shared->inuse.load()) {
+    self->misuse("an interpreter cannot be assigned to while it runs");
+    return *this;
+  }
+  engine* copy = other.self->twin();
+  if (copy == nullptr) {
+    other.self->log(logerror, msg_memory);
+    return *this;
+  }
+  if (self != nullptr) self->forget(this);
+  delete self;
+  self = copy;
   return *this;
 }
 
@@ -140,8 +161,14 @@ void interpreter::setlogfunc(vesk::logfunc log) {
   if (self != nullptr) self->setlogfunc(log);
 }
 
+// A run holds on to its store: a function may not swap it under the statement that called it.
 void interpreter::setglobals(variables* globals) {
-  if (self != nullptr) self->globals = globals;
+  if (self == nullptr) return;
+  if (self->shared != nullptr && self->shared->inuse.load()) {
+    self->misuse("setglobals: the store cannot be replaced while the interpreter runs");
+    return;
+  }
+  self->globals = globals;
 }
 
 void interpreter::setscriptpath(char const* path1, char const* path2) {

@@ -1,6 +1,7 @@
 // libraries.cpp - extension libraries: a shared library exporting `run` (one function, named
 // after the library's file) or `modules`/`modulename` (up to 1000 functions with their own
 // names) is loaded once, kept until the process ends, and its functions are registered.
+#include <cstdio>
 #include <cstring>
 
 #include "engine.h"
@@ -42,6 +43,10 @@ char const* basename(char const* path) {
 
 // Registers one function of a library, reporting why it could not be registered.
 bool engine::addfromlibrary(scriptfunc func, char const* name, char const* base) {
+  if (name == nullptr || name[0] == '\0') {
+    error("'%s' offers a function without a name", base);
+    return false;
+  }
   if (strlen(name) > maxfuncnamelen) {
     error("'%s/%s' name longer than 31 characters", name, base);
     return false;
@@ -74,9 +79,14 @@ bool engine::add(char const* libraryname) {
   bool all = true;
   for (int i = 0; i < maxmodules; ++i) {
     scriptfunc func = modules(i);
+    // An empty table loads (there is nothing to refuse), but the host is told.
+    if (func == nullptr && i == 0) {
+      char text[messagesize];
+      snprintf(text, sizeof text, "'%s' offers no functions", base);
+      warning(text);
+    }
     if (func == nullptr) return all;
-    char const* name = modulename(func);
-    if (!addfromlibrary(func, name ? name : "", base)) all = false;
+    if (!addfromlibrary(func, modulename(func), base)) all = false;
   }
   // The first maxmodules functions are registered; the library offers more than that.
   if (modules(maxmodules) == nullptr) return all;

@@ -89,11 +89,11 @@ int engine::startforeach(char const* names) {
     return -1;
   }
   if (strlen(variablename) > maxloopnamelen) {
-    error("loop variable name longer than 31 characters");
+    error(msg_loopname);
     return -1;
   }
   if (strlen(listname) > maxloopnamelen) {
-    error("list name longer than 31 characters");
+    error(msg_listname);
     return -1;
   }
   if (list->count() == 0) {

@@ -3,6 +3,7 @@
 // with every nested interpreter. The first registration of a name wins. Beside the index, a
 // filter of name hashes answers "no such function" for most other names without a search:
 // every name in an expression is looked up here first, and most are variables.
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -20,6 +21,7 @@ constexpr unsigned filterbits = 512; // what filterbit's 9 bits address
 } // namespace
 
 struct registry {
+  std::atomic<int> owners{1}; // the host's interpreters sharing it (copies)
   avltree names{funcnamecapacity, nullptr};
   std::uint64_t filter[filterbits / 64] = {}; // a bit for the hash of every registered name
   // Functions with a numbers-only form (the built-ins of mathematics).
@@ -50,9 +52,10 @@ bool fitsregistry(char const* name) {
 } // namespace
 
 // Names longer than 31 characters are refused rather than cut, so that no longer name can
-// ever reach a function registered under its first 31 characters.
+// ever reach a function registered under its first 31 characters; an empty name is refused
+// too, since it would answer every unnamed parameter of every called script.
 bool engine::add(scriptfunc func, char const* name) {
-  if (func == nullptr || !fitsregistry(name)) return false;
+  if (func == nullptr || !fitsregistry(name) || name[0] == '\0') return false;
   if (funcs == nullptr) {
     funcs = new (std::nothrow) registry;
     if (funcs == nullptr) return false;
@@ -88,13 +91,22 @@ numericfunc engine::numericof(scriptfunc func) {
   return nullptr;
 }
 
-// Releases the registry when this interpreter created it; nested ones never do.
+// Takes a share of the registry of `other` (a copy of the interpreter registers into the same).
+void engine::shareregistry(engine const& other) {
+  funcs = other.funcs;
+  ownsfuncs = funcs != nullptr;
+  if (ownsfuncs) funcs->owners.fetch_add(1, std::memory_order_relaxed);
+}
+
+// Lets go of this interpreter's share of the registry (the last share releases it); nested
+// interpreters hold none.
 void engine::releaseregistry() {
   if (!ownsfuncs) return;
+  ownsfuncs = false;
+  if (funcs->owners.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   funcs->names.destroy();
   delete funcs;
   funcs = nullptr;
-  ownsfuncs = false;
 }
 
 } // namespace vesk

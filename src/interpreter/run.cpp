@@ -95,7 +95,19 @@ bool engine::reportstatement() {
   char const* text = inrun ? cmds[cmdindex] : cmds != nullptr && numcmds == 1 ? cmds[0] : "";
   // The lines of a parallel block's part are counted from the script's first line.
   statementinfo at{scriptname, cmdindex + bookoffset + 1, text, calldepth};
-  if (f.hook(*f.hookowner, at, f.hookdata)) return true;
+  bool carryon = false;
+  try {
+    carryon = f.hook(*f.hookowner, at, f.hookdata);
+  } catch (...) {
+    // An exception must not unwind through the engine: the run ends here, as a stop does.
+    char message[messagesize];
+    snprintf(message, sizeof message, "%s(%d): error: the statement hook threw an exception",
+             scriptname, cmdindex + 1);
+    f.halted = true;
+    (f.hostlog ? f.hostlog : log)(logerror, message);
+    return false;
+  }
+  if (carryon) return true;
   f.stoprequested = true;
   stopped();
   return false;

@@ -2,6 +2,7 @@
 // running them on a nested interpreter with the call's parameters laid over the global store.
 // The line table grows as needed; a file with any bytes is cut into lines without overrun.
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -121,6 +122,16 @@ void scriptfolder(char* directory, char const* scriptname) {
     directory[0] = '\0';
 }
 
+// The line (from 1) of the first NUL byte of the text, which would end that line early without
+// a word; 0 when there is none.
+int nulline(char const* text, long length) {
+  auto nul = static_cast<char const*>(memchr(text, '\0', static_cast<size_t>(length)));
+  if (nul == nullptr) return 0;
+  int line = 1;
+  for (char const* p = text; p < nul; ++p) line += *p == '\n';
+  return line;
+}
+
 } // namespace
 
 // Whether `name` is remembered as no script file (see scriptmemo).
@@ -161,10 +172,18 @@ scripttext* engine::knownscript(char const* name) {
   return nullptr;
 }
 
-// Reads the rest of the file and cuts it into lines; null, reported, without memory.
-scripttext* engine::readscript(FILE* file) {
+// Reads the rest of the file and cuts it into lines; null, reported, without memory or when a
+// line holds a NUL byte.
+scripttext* engine::readscript(FILE* file, char const* path) {
   long length = 0;
   char* text = readwhole(file, &length);
+  if (int line = text != nullptr ? nulline(text, length) : 0) {
+    free(text);
+    char message[messagesize];
+    snprintf(message, sizeof message, "%s(%d): error: line holds a NUL byte", path, line);
+    log(logerror, message);
+    return nullptr;
+  }
   char const** lines = nullptr;
   int count = 0;
   // A UTF-8 byte-order mark that an editor wrote before the first line is no part of it.
@@ -180,20 +199,21 @@ scripttext* engine::readscript(FILE* file) {
 }
 
 // Reads the script whose file is open and closes it; its text is kept for later calls when the
-// listings can tell whether the file changes. Null, reported, without memory.
-scripttext* engine::openscript(FILE* file, char const* path) {
+// listings can tell whether the file changes (`kept`). Null, reported, without memory.
+scripttext* engine::openscript(FILE* file, char const* path, bool* kept) {
   unsigned long long generation = scriptsgeneration(); // from before the read
-  scripttext* script = readscript(file);
+  scripttext* script = readscript(file, path);
   fclose(file);
-  if (script != nullptr && fastpaths()) keepscript(path, script, generation);
+  bool keeping = script != nullptr && fastpaths() && keepscript(path, script, generation);
+  if (kept != nullptr) *kept = keeping;
   return script;
 }
 
 // Runs a script's lines on a nested interpreter with the call's parameters laid over the
-// store. The statement that called it waits meanwhile: what the script stored and gave back,
+// store, `depth` script calls below the host's call. The statement that called it waits meanwhile: what the script stored and gave back,
 // and what it stored into its parameters, the waiting statement cannot hold, and goes when
 // the script ends.
-bool engine::runtext(scripttext* script, callframe& callee, char const* scriptpath) {
+bool engine::runtext(scripttext* script, callframe& callee, char const* scriptpath, int depth) {
   if (script == nullptr) return false; // it could not be read, as was reported
   engine* nested = nest();
   if (nested == nullptr) {
@@ -204,7 +224,7 @@ bool engine::runtext(scripttext* script, callframe& callee, char const* scriptpa
   thread->suspended = ++shared->clock;
   thread->statement = 0;
   nested->frame = &callee;
-  nested->calldepth = calldepth + 1;
+  nested->calldepth = depth;
   nested->restoreoverlay();
   codebook* compiled = fastpaths() ? takebook(shared, script) : nullptr;
   bool ok = nested->run(script->lines, script->count, scriptpath, compiled, 0);
@@ -223,7 +243,13 @@ bool engine::execute(char const* name, parameters* params) {
   bool ok = false;
   if (scriptfunc func = findfunc(name)) {
     stackaccess::setowner(opstack, this);
-    ok = func(&opstack, params, globals, log);
+    ok = callguarded(func, params, log);
+    if (threw) {
+      char text[messagesize];
+      snprintf(text, sizeof text, "function '%s' failed: it threw an exception", name);
+      log(logerror, text);
+      threw = false;
+    }
   } else if (FILE* file = findscript(name)) {
     char saved[maxpathlen + 1];
     memcpy(saved, scriptname, sizeof saved);
@@ -233,7 +259,7 @@ bool engine::execute(char const* name, parameters* params) {
     callframe callee(params, false);
     frame = &host;
     scripttext* script = openscript(file, foundpath);
-    ok = runtext(script, callee, foundpath);
+    ok = runtext(script, callee, foundpath, 0); // the host's own run
     if (script != nullptr) releasescripttext(script);
     frame = nullptr;
     memcpy(scriptname, saved, sizeof saved);

@@ -83,9 +83,9 @@ scripttext* keptscript(char const* path) {
   return entry->script;
 }
 
-void keepscript(char const* path, scripttext* script, unsigned long long generation) {
-  if (script->bytes > keptbytes || strlen(path) > maxpathlen) return;
-  if (scriptstate(path) != scriptpresent) return;
+bool keepscript(char const* path, scripttext* script, unsigned long long generation) {
+  if (script->bytes > keptbytes || strlen(path) > maxpathlen) return false;
+  if (scriptstate(path) != scriptpresent) return false;
   keptstore& store = kept();
   std::lock_guard<std::mutex> hold(store.lock);
   keptentry* slot = findentry(store, path);
@@ -102,6 +102,7 @@ void keepscript(char const* path, scripttext* script, unsigned long long generat
   slot->script = script;
   slot->generation = generation;
   slot->stamp = ++store.stamps;
+  return true;
 }
 
 } // namespace vesk

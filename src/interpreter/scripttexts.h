@@ -24,7 +24,8 @@ void releasescripttext(scripttext* script); // the last user frees it
 // The kept text of `path` with a use taken, when it is still current; else null.
 scripttext* keptscript(char const* path);
 // Keeps `script` for `path` if the listings know the file and it is not large, `generation`
-// being the listings' generation from before the file was read.
-void keepscript(char const* path, scripttext* script, unsigned long long generation);
+// being the listings' generation from before the file was read. True when it is kept: the
+// listings then vouch for it until their generation moves.
+bool keepscript(char const* path, scripttext* script, unsigned long long generation);
 
 } // namespace vesk

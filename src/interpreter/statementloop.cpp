@@ -367,6 +367,9 @@ void engine::runcompiled(compiledline& line, int index) {
     case op_empty: result = ended(cmdindex + 1); break;
     default: result = step(in); break;
     }
+    if (in.code == op_callclose && result == emitted && novalue && pc + 1 < running->count &&
+        lacksvalue(running->code[pc + 1].code))
+      result = failed;
     if (result == failed) {
       if (in.code < op_target) inexpression = true;
       break;

@@ -82,7 +82,7 @@ bool storedcopy(variable* value, variable* copy, unsigned long long born) {
 // Where the variable `name` (a dotted path included) is, as find() finds it: a variable of
 // the store, a parameter of an overlay, or an element of a named list. False when it is not.
 bool engine::locate(char const* name, target& where) {
-  located at = vesk::locate(globals, name);
+  located at = vesk::locate(namesroot(), name);
   where.slot = at.value;
   where.container = at.container;
   if (at.value == nullptr) return false;
@@ -125,10 +125,12 @@ bool engine::assign(target const& to, variable* value) {
     vesk::retire(shared, *slot);
     break;
   case parameterslot:
-    if (frame != nullptr && frame->owns(slot))
+    // The host's parameters own their values as the elements of any list do; a script call's
+    // borrow theirs from the caller, and what the script stores there is the call's.
+    if (frame == nullptr || !frame->givesback || frame->owns(slot))
       vesk::retire(shared, *slot);
     else if (islist(stored))
-      kept = frame != nullptr && frame->own(slot);
+      kept = frame->own(slot);
     break;
   case temporaryslot:
     if (islist(stored))

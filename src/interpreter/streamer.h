@@ -10,7 +10,9 @@ namespace vesk {
 class streamer final : public sink, public resolver {
 public:
   explicit streamer(engine& e) : machine(e) {}
-  emitresult emit(instruction const& in) override { return machine.step(in); }
+  emitresult emit(instruction const& in) override {
+    return machine.lacksvalue(in.code) ? failed : machine.step(in);
+  }
   bool running() const override { return true; }
   namekind kindof(char const* name, int) override { return machine.resolve(name, machine.pending); }
 

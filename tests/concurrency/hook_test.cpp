@@ -5,6 +5,7 @@
 
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -55,6 +56,23 @@ TEST(hook, AStopAskedOnTheWorkerThreadEndsTheRun) {
   EXPECT_FALSE(engine.execute(lines, 9, "parts"));
   EXPECT_EQ(seen.perline[7], 0); // the second part stopped at its first statement
   EXPECT_EQ(store.find("b"), nullptr);
+  store.reset();
+}
+
+bool throwonworker(vesk::interpreter&, vesk::statementinfo const& at, void*) {
+  if (at.line == 7) throw std::runtime_error("hook fault");
+  return true;
+}
+
+// An exception from the hook on the worker thread ends the run there, not the process.
+TEST(hook, AnExceptionOnTheWorkerThreadEndsTheRun) {
+  vesk::variables store;
+  vesk::interpreter engine(&store, nullptr);
+  engine.sethook(throwonworker, nullptr);
+  EXPECT_FALSE(engine.execute(lines, 9, "parts"));
+  EXPECT_EQ(store.find("b"), nullptr);
+  engine.sethook(nullptr, nullptr);
+  EXPECT_TRUE(engine.execute(lines, 9, "parts"));
   store.reset();
 }
 

@@ -1,6 +1,7 @@
 // shapes.cpp - a test extension exporting several functions through `modules` and
 // `modulename`: square and cube of one number, a function named `print` (taken by the
-// built-in when the host registered those first) and one whose name is too long to register.
+// built-in when the host registered those first), one whose name is too long to register and
+// one without a name.
 #include "vesk.h"
 
 namespace {
@@ -35,6 +36,10 @@ bool toolong(vesk::stack* opstack, vesk::parameters*, vesk::variables*, vesk::lo
   return opstack->push(0.0) != nullptr;
 }
 
+bool unnamed(vesk::stack* opstack, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  return opstack->push(-1.0) != nullptr;
+}
+
 struct entry {
   vesk::scriptfunc func;
   char const* name;
@@ -44,6 +49,7 @@ constexpr entry entries[] = {
     {square, "square"},
     {shapesprint, "print"},
     {toolong, "thisfunctionnameislongerthan31chars"},
+    {unnamed, ""},
     {cube, "cube"},
 };
 constexpr int numentries = sizeof entries / sizeof entries[0];

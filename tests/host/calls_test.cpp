@@ -161,6 +161,15 @@ TEST(registry, NamesLongerThan31CharactersAreRefused) {
   EXPECT_EQ(log[0], (logline{1, "host.vk(1): error: unknown element '" + toolong + "'"}));
 }
 
+// An empty name would answer every unnamed parameter of every called script ('').
+TEST(registry, EmptyAndNullNamesAreRefused) {
+  host h;
+  EXPECT_FALSE(h.engine.add(pushone, ""));
+  EXPECT_FALSE(h.engine.add(pushone, static_cast<char const*>(nullptr)));
+  EXPECT_FALSE(h.engine.add(nullptr, "one"));
+  EXPECT_TRUE(h.engine.add(pushone, "one"));
+}
+
 TEST(registry, NestedScriptsShareTheRegistry) {
   host h;
   ASSERT_TRUE(h.engine.add(pushtwo, "two"));
@@ -210,13 +219,19 @@ TEST(results, WithoutArgumentsEverythingPushedStays) {
   EXPECT_EQ(seen.top1, 10);
 }
 
+// The call leaves nothing at all, and nothing else may stand in for the value it lacks.
 TEST(results, ArgumentsOfAFunctionThatPushesNothingAreRemoved) {
   host h;
   ASSERT_TRUE(h.engine.add(silent, "silent"));
   ASSERT_TRUE(h.engine.add(probe, "probe"));
-  ASSERT_TRUE(runlines(h.engine, {"probe(7, silent(1, 2))"}));
-  EXPECT_EQ(seen.count, 1);
-  EXPECT_EQ(seen.top0, 7);
+  EXPECT_EQ(h.engine.evaluate("silent(1, 2)"), nullptr);
+  seen.count = -1;
+  EXPECT_FALSE(runlines(h.engine, {"probe(7, silent(1, 2))"}));
+  EXPECT_EQ(seen.count, -1); // probe never ran
+  std::vector<logline> log = takelog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log[0].text, "host.vk(1): error: no value: the call of 'silent' does not produce a "
+                         "result");
 }
 
 TEST(results, AFunctionReturningFalseFailsTheStatement) {
@@ -383,6 +398,49 @@ TEST(scriptcalls, AScriptFileOpenedForACallIsClosedOnEveryPath) {
   std::filesystem::remove_all(folder);
 }
 
+// rewrite: writes sub.vk anew in place, "v = 1" to "v = 5" (all of one size, within one
+// second), and deletes it on later calls; then waits past the engine's look at change
+// notifications, as a host would between two calls.
+std::filesystem::path rewritten;
+int rewrites = 0;
+
+bool rewrite(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  if (++rewrites <= 5)
+    std::ofstream(rewritten, std::ios::binary) << "v = " << rewrites << "\n";
+  else
+    std::filesystem::remove(rewritten);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  return true;
+}
+
+// A loop's call line, compiled from its second pass, runs the text the file has at each call,
+// before and after the engine has listed the folder (its first few hundred lookups go to the
+// disk, later ones to listings that change notifications keep up to date).
+TEST(scriptcalls, ACompiledCallRunsTheTextTheFileHasNow) {
+  std::filesystem::path folder = std::filesystem::temp_directory_path() / "vesk_calls_rewrite";
+  std::filesystem::create_directories(folder);
+  rewritten = folder / "sub.vk";
+  host h;
+  ASSERT_TRUE(h.engine.add(rewrite, "rewrite"));
+  h.engine.setscriptpath(folder.string().c_str(), nullptr);
+  for (bool listed : {false, true}) {
+    SCOPED_TRACE(listed ? "listed" : "looked up on the disk");
+    if (listed)
+      for (int i = 0; i < 300; ++i) h.engine.evaluate("nosuchname");
+    rewrites = 0;
+    ASSERT_TRUE(runlines(h.engine, {"seen = {}", "for i = 1 to 8", "  rewrite", "  try",
+                                    "    sub", "    seen = seen + {v}", "  catch",
+                                    "    seen = seen + {0}", "  end", "next"}));
+    vesk::variable* seen = h.globals.find("seen");
+    ASSERT_NE(seen, nullptr);
+    std::vector<double> values;
+    for (int i = 0; i < seen->count(); ++i) values.push_back(seen->index(i)->number());
+    EXPECT_EQ(values, (std::vector<double>{1, 2, 3, 4, 5, 0, 0, 0}));
+  }
+  takelog();
+  std::filesystem::remove_all(folder);
+}
+
 // --- execute(name, params) ------------------------------------------------------------------
 
 TEST(direct, AFunctionIsCalledWithTheHostsParametersAndLog) {
@@ -412,6 +470,35 @@ TEST(direct, AnUnknownNameFailsSilently) {
   vesk::parameters params;
   EXPECT_FALSE(h.engine.execute("nosuchfunctionorscript", &params));
   EXPECT_TRUE(takelog().empty());
+}
+
+// Without a store a called script still sees its parameters (they are all it can read).
+TEST(direct, WithoutAStoreAScriptSeesItsParameters) {
+  std::filesystem::path folder = std::filesystem::temp_directory_path() / "vesk_calls_nostore";
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "show.vk") << "print n * 2\n";
+  hosttest::clearlog();
+  vesk::interpreter engine(hosttest::record);
+  engine.addinternalfuncs(nullptr);
+  engine.setscriptpath(folder.string().c_str(), nullptr);
+  vesk::parameters params;
+  params.add(7.0, "n");
+  ASSERT_TRUE(engine.execute("show", &params));
+  ASSERT_TRUE(runlines(engine, {"for i = 1 to 2", "  show(n = 9)", "next"}));
+  EXPECT_EQ(takelog(), (std::vector<logline>{{3, "14 "}, {3, "18 "}, {3, "18 "}}));
+  params.reset();
+  std::filesystem::remove_all(folder);
+}
+
+// A folder in which no script path fits is refused when it is set, with the reason.
+TEST(direct, AScriptFolderTooLongForAnyScriptIsRefused) {
+  host h;
+  std::string longest(122, 'd'), toolong(123, 'd');
+  h.engine.setscriptpath(longest.c_str(), toolong.c_str());
+  std::vector<logline> log = takelog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].text.rfind("script folder longer than 122 characters refused", 0), 0u)
+      << log[0].text;
 }
 
 // --- built-in registration and version ------------------------------------------------------

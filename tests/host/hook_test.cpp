@@ -112,4 +112,21 @@ TEST(hook, SingleLinesAndEvaluationsAreSeenWithTheirText) {
   EXPECT_EQ(h.engine.cmdsindex(), 1); // the last run's last line, as without a hook
 }
 
+// A script the host runs by name is the host's own run: its statements are at depth 0, and
+// the scripts it calls one deeper.
+TEST(hook, AScriptTheHostRunsByNameIsAtDepthZero) {
+  vesktest::scratchfolder folder;
+  ASSERT_TRUE(folder.ready());
+  folder.writefile("outer.vk", "inner\n");
+  folder.writefile("inner.vk", "x = 1\n");
+  host h;
+  h.engine.setscriptpath(folder.root.c_str(), "");
+  seen record;
+  h.engine.sethook(note, &record);
+  ASSERT_TRUE(h.engine.execute("outer", static_cast<vesk::parameters*>(nullptr)));
+  std::string base = folder.root + pathseparator;
+  std::vector<std::string> expected = {base + "outer.vk(1) 0: inner", base + "inner.vk(1) 1: x = 1"};
+  EXPECT_EQ(record.statements, expected);
+}
+
 } // namespace

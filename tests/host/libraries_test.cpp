@@ -72,7 +72,7 @@ TEST(libraries, ModulesAreRegisteredUnderTheirOwnNamesExceptThoseRefused) {
   h.engine.addinternalfuncs(nullptr);
   EXPECT_FALSE(h.engine.add(VESK_TEST_SHAPES));
   std::vector<logline> log = takelog();
-  ASSERT_EQ(log.size(), 2u);
+  ASSERT_EQ(log.size(), 3u);
   EXPECT_TRUE(allerrors(log));
   EXPECT_TRUE(endswith(log[0].text, ": error: 'print/shapes" VESK_TEST_SUFFIX "' already defined"))
       << log[0].text;
@@ -80,6 +80,9 @@ TEST(libraries, ModulesAreRegisteredUnderTheirOwnNamesExceptThoseRefused) {
                        ": error: 'thisfunctionnameislongerthan31chars/shapes" VESK_TEST_SUFFIX "' "
                        "name longer than 31 characters"))
       << log[1].text;
+  EXPECT_TRUE(endswith(log[2].text, ": error: 'shapes" VESK_TEST_SUFFIX "' offers a function "
+                                    "without a name"))
+      << log[2].text;
   // The functions after the refused ones are registered too; print stays the built-in.
   ASSERT_TRUE(runlines(h.engine, {"s = square(3)", "c = cube 2", "print s, c"}));
   EXPECT_EQ(globalnumber(h.globals, "s"), 9);
@@ -89,8 +92,8 @@ TEST(libraries, ModulesAreRegisteredUnderTheirOwnNamesExceptThoseRefused) {
 
 TEST(libraries, AModuleNameIsFreeInAnotherRegistry) {
   host h;
-  EXPECT_FALSE(h.engine.add(VESK_TEST_SHAPES)); // the long name is still refused
-  EXPECT_EQ(takelog().size(), 1u);
+  EXPECT_FALSE(h.engine.add(VESK_TEST_SHAPES)); // the long and the empty name are still refused
+  EXPECT_EQ(takelog().size(), 2u);
   ASSERT_TRUE(runlines(h.engine, {"p = print()"}));
   EXPECT_EQ(globalstring(h.globals, "p"), "print of the shapes library");
 }
@@ -109,6 +112,16 @@ TEST(libraries, AtMostAThousandFunctionsAreTakenFromOneLibrary) {
   std::vector<logline> log = takelog();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log[0].text, "host.vk(1): error: unknown element 'm1000'");
+}
+
+// A module table without functions loads and registers nothing: true, with a warning.
+TEST(libraries, AnEmptyModuleTableLoadsWithAWarning) {
+  host h;
+  EXPECT_TRUE(h.engine.add(VESK_TEST_EMPTYTABLE));
+  std::vector<logline> log = takelog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_TRUE(endswith(log[0].text, ": warning: 'emptytable" VESK_TEST_SUFFIX "' offers no functions"))
+      << log[0].text;
 }
 
 TEST(libraries, UnusableLibrariesAreReportedByTheirBaseName) {
