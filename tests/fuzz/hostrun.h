@@ -84,10 +84,9 @@ inline watchdog& timer() {
   return dog;
 }
 
-// The parameters a host gives the main script. The lists are built in the parameter list and
-// stay the host's: a script that assigns to such a parameter replaces the record (and with it
-// the mark the host left in its user data), and what it stored there is the host's to give
-// back as well. So the host keeps a handle on each list it gave.
+// The parameters a host gives the main script. The lists are built in the parameter list, which
+// owns them as any list owns its elements: a script that assigns to such a parameter gives the
+// list it replaces back to the engine, and leaves its own for the host to release with the rest.
 class hostparameters {
 public:
   hostparameters() {
@@ -100,35 +99,17 @@ public:
     vesk::variable* unnamed = list.add(vesk::listtype, "");
     built = built && unnamed && unnamed->add(4.0) && additem(unnamed->add(vesk::listtype), 5.0);
     check(built, "the host's parameters can be built");
-    for (int i = 0; i < list.count(); ++i) {
-      vesk::variable* value = list.index(i);
-      if (!value->islist() && !value->isnamedlist()) continue;
-      value->setuserdata(hostmark);
-      given.push_back({i, *value});
-    }
   }
-  ~hostparameters() {
-    for (auto& [index, value] : given)
-      if (list.index(index)->getuserdata() != hostmark) fuzzing::release(value);
-    fuzzing::release(list);
-  }
+  ~hostparameters() { fuzzing::release(list); }
   hostparameters(hostparameters const&) = delete;
   hostparameters& operator=(hostparameters const&) = delete;
 
   vesk::parameters list;
 
 private:
-  static constexpr long hostmark = 0x600d;
-
   static bool additem(vesk::variable* inner, double number) {
     return inner != nullptr && inner->add(number) != nullptr;
   }
-
-  struct givenlist {
-    int index; // its place in the parameter list
-    vesk::variable value;
-  };
-  std::vector<givenlist> given;
 };
 
 // How a target runs an input.

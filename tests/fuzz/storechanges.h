@@ -1,7 +1,8 @@
 // storechanges.h - functions of the host that change what names mean while a script runs, for
 // the fuzz targets: they add, replace and remove globals and members of named lists, put a
-// list's elements in another order and register a function under a name. What they take out
-// of the store stays alive until the host's call has returned (a statement may still hold it).
+// list's elements in another order and register a function under a name. What most of them
+// take out of the store stays alive until the host's call has returned; freeglobal gives it
+// back at once, which the engine must hold for the statement that called it.
 #pragma once
 
 #include <cstring>
@@ -124,6 +125,19 @@ inline bool dropglobal(vesk::stack*, vesk::parameters* params, vesk::variables* 
   return globals->remove(name);
 }
 
+// freeglobal(name): gives back the storage of the global `name` at once and removes it, as a
+// host does that keeps nothing back: a statement that still holds the list must not notice.
+// Its value is 1, so that it can stand inside the expression that holds the list.
+inline bool freeglobal(vesk::stack* opstack, vesk::parameters* params, vesk::variables* globals,
+                       vesk::logfunc log) {
+  arguments args{params};
+  char const* name = args.text(0);
+  vesk::variable* slot = name != nullptr && !strchr(name, '.') ? ownglobal(globals, name) : nullptr;
+  if (slot == nullptr) return refuse(log, "freeglobal takes the name of a global");
+  release(*slot);
+  return globals->remove(name) && opstack->push(1.0) != nullptr;
+}
+
 // The named list global `name`, or null.
 inline vesk::variable* namedglobal(vesk::variables* globals, char const* name) {
   vesk::variable* list = name != nullptr ? ownglobal(globals, name) : nullptr;
@@ -224,8 +238,9 @@ inline void addstorechanges(vesk::interpreter& engine) {
     char const* name;
   };
   static named const funcs[] = {{setglobal, "setglobal"}, {dropglobal, "dropglobal"},
-                                {setmember, "setmember"}, {dropmember, "dropmember"},
-                                {reorder, "reorder"},     {define, "define"}};
+                                {freeglobal, "freeglobal"}, {setmember, "setmember"},
+                                {dropmember, "dropmember"}, {reorder, "reorder"},
+                                {define, "define"}};
   for (named const& f : funcs)
     check(engine.add(f.func, f.name), "the functions that change the store can be registered");
 }
