@@ -9,14 +9,17 @@
 # unless NAME.labels has `fastonly`: it measures what a shortcut makes fast. The Windows build
 # adds tests/windows/scripts (golden/windows/).
 
-# Whether the script `script` is named, as a whole word, by another script or an .args file of
-# `area`.
+# Whether the script `script` is named, as a whole word, by another script (outside its
+# comments) or an .args file of `area`.
 function(vesk_golden_called script area result)
   get_filename_component(name ${script} NAME_WE)
   file(GLOB_RECURSE others ${area}/*.vk ${area}/*.args)
   list(REMOVE_ITEM others ${script})
   foreach(other ${others})
     file(READ ${other} text)
+    if(other MATCHES "\\.vk$")
+      string(REGEX REPLACE "(;|//)[^\n]*" "" text "${text}")
+    endif()
     if(text MATCHES "(^|[^A-Za-z0-9_])${name}([^A-Za-z0-9_]|$)")
       set(${result} TRUE PARENT_SCOPE)
       return()
