@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -210,14 +211,16 @@ TEST_F(namedlist, DuplicateNamesFindTheFirstAndRemoveUnindexesIt) {
 TEST_F(namedlist, RemoveResetsTheValueAndClearsFlags) {
   recordingallocater storage;
   variable store(vesk::namedlisttype, &storage);
+  store.add(1.0, "other"); // the store's first block stays: the removed record keeps its slot
+  int const before = storage.outstanding();
   variable* inner = store.add(vesk::namedlisttype, "inner");
   inner->add(1.0, "a");
   inner->setuserdata(3);
   inner->seterror(true);
-  int before = storage.outstanding();
+  EXPECT_GT(storage.outstanding(), before);
   EXPECT_TRUE(store.remove("inner"));
-  // The inner list's block and node (3 pieces) and the store's node for "inner" (3 pieces).
-  EXPECT_EQ(storage.outstanding(), before - 7);
+  // The inner list's storage and the store's index entry for "inner" are given back.
+  EXPECT_EQ(storage.outstanding(), before);
   EXPECT_EQ(inner->type(), vesk::undefinedtype);
   EXPECT_EQ(inner->getuserdata(), 0);
   EXPECT_FALSE(inner->haserror());
@@ -466,17 +469,25 @@ TEST(lists, NameTheIndexCannotTakeStillGetsItsElement) {
   recordingallocater storage;
   variable named(vesk::namedlisttype, &storage);
   named.add(1.0, "a");
-  for (char const* tag : {"avltreenode", "avltreenode::name", "avltreenode::obj"}) {
+  // The tags under which a name enters the index, as a second name shows.
+  std::map<std::string, int> const before = storage.allocations;
+  named.add(1.5, "probe");
+  std::vector<std::string> tags;
+  for (auto const& [tag, count] : storage.allocations)
+    if (tag != "objlist::block" && (before.count(tag) == 0 || before.at(tag) < count))
+      tags.push_back(tag);
+  ASSERT_FALSE(tags.empty());
+  for (std::string const& tag : tags) {
     storage.failtag(tag);
     int outstanding = storage.outstanding();
     variable* added = named.add(2.0, "b");
     ASSERT_NE(added, nullptr) << tag;
     EXPECT_EQ(added->number(), 2.0);
     EXPECT_EQ(named.find("b"), nullptr) << tag;
-    EXPECT_EQ(storage.outstanding(), outstanding) << tag; // block of 8 already there
+    EXPECT_EQ(storage.outstanding(), outstanding) << tag; // nothing held for the failed name
     storage.succeed();
   }
-  EXPECT_EQ(named.count(), 4);
+  EXPECT_EQ(named.count(), 2 + static_cast<int>(tags.size()));
   EXPECT_EQ(named.find("a")->number(), 1.0);
   named.reset();
   EXPECT_EQ(storage.outstanding(), 0);
