@@ -66,7 +66,10 @@ function(vesk_golden_scripts root prefix)
       add_test(NAME ${test}
                COMMAND ${CMAKE_COMMAND} -DVESK=$<TARGET_FILE:vesk> -DFOLDER=${folder} -DNAME=${name}
                        ${switch} ${VESK_RUNNER_TARGET} -P ${CMAKE_CURRENT_SOURCE_DIR}/rungolden.cmake)
-      set_tests_properties(${test} PROPERTIES TIMEOUT 120 LABELS "${labels}")
+      # The two ways run in the same folder, where some scripts make and delete files: one at a
+      # time.
+      set_tests_properties(${test} PROPERTIES TIMEOUT 120 LABELS "${labels}"
+                                              RESOURCE_LOCK golden/${id})
     endforeach()
   endforeach()
 endfunction()
