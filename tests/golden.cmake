@@ -6,8 +6,9 @@
 # are helpers called by others: one that no other script or .args file of its area (the first
 # folder below the root) names is taken for a case whose .out was forgotten, and its test
 # fails. Each case runs a second time with the engine's shortcuts off (reference/golden/...),
-# unless NAME.labels has `fastonly`: it measures what a shortcut makes fast. The Windows build
-# adds tests/windows/scripts (golden/windows/).
+# unless NAME.labels has `fastonly`: it needs a shortcut's speed (the reference way copies a list
+# on every append, which makes its growth quadratic). The Windows build adds
+# tests/windows/scripts (golden/windows/).
 
 # Whether the script `script` is named, as a whole word, by another script (outside its
 # comments) or an .args file of `area`.
@@ -50,7 +51,7 @@ function(vesk_golden_scripts root prefix)
     endif()
     set(ways plain reference)
     if("fastonly" IN_LIST extra)
-      set(ways plain) # it measures what a shortcut makes fast
+      set(ways plain) # it needs a shortcut's speed
     endif()
     foreach(way ${ways})
       set(test ${prefix}${id})
