@@ -15,6 +15,7 @@
 #                                 under test first in PATH; the folder's path reads /path/to.
 #                                 With --profile, times are compared as "#", lines unordered
 #   ```stderr right after an output block: standard error must equal it (else it must be empty)
+#   ```status after those: the exit status it holds (else the example must exit with 0)
 # Other blocks are illustrations and are not run. One test runs all scripts of a document
 # (docs/<document>); each program is a test of its own (docs/<document>/<NAME>). Label: docs.
 include(${CMAKE_CURRENT_LIST_DIR}/rundocs-blocks.cmake)

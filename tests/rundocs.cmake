@@ -6,7 +6,8 @@
 #                  -DDOC=<doc.md> -DWORK=<folder> [-DMODULES=<folder>] -P rundocs.cmake
 #            runs the program built from the ```cpp block "// example: <NAME>"
 # Standard output must equal the ```output block byte for byte. When a ```stderr block follows
-# the output block, standard error must equal it; otherwise standard error must be empty.
+# the output block, standard error must equal it; otherwise standard error must be empty. The
+# exit status must be 0, or the number in a ```status block after those blocks.
 # Each example runs in a fresh folder that holds the ```vk blocks "; file: NAME.vk" written
 # since the example before it (and, for programs, the extension modules in MODULES).
 # Either mode takes -DEMULATOR=<wine> -DWINDOWS=1 for the Windows programs of a cross build.
@@ -20,27 +21,37 @@ set(ENV{LC_ALL} C)
 get_filename_component(docname "${DOC}" NAME)
 docs_blocks("${DOC}" block)
 
-# For the code block `i`: whether an output block follows (found), its text (stdout), and
-# whether a stderr block follows that (errset) with its text (stderr).
+# For the code block `i`: whether an output block follows (found), its text (stdout), whether
+# a stderr block follows that (errset) with its text (stderr), and the exit status (status: 0,
+# or the number of a status block after them).
 function(docs_expected i)
   set(found FALSE)
   set(errset FALSE)
   set(out "")
   set(err "")
+  set(code 0)
   math(EXPR j "${i} + 1")
-  math(EXPR k "${i} + 2")
   if(j LESS block_count AND "${block_${j}_info}" STREQUAL "output" AND block_${j}_joined)
     set(found TRUE)
     set(out "${block_${j}_body}")
-    if(k LESS block_count AND "${block_${k}_info}" STREQUAL "stderr" AND block_${k}_joined)
+    math(EXPR j "${j} + 1")
+    if(j LESS block_count AND "${block_${j}_info}" STREQUAL "stderr" AND block_${j}_joined)
       set(errset TRUE)
-      set(err "${block_${k}_body}")
+      set(err "${block_${j}_body}")
+      math(EXPR j "${j} + 1")
+    endif()
+    if(j LESS block_count AND "${block_${j}_info}" STREQUAL "status" AND block_${j}_joined)
+      string(STRIP "${block_${j}_body}" code)
+      if(NOT code MATCHES "^[0-9]+$")
+        message(FATAL_ERROR "${docname}:${block_${j}_line}: a status block holds one number")
+      endif()
     endif()
   endif()
   set(found ${found} PARENT_SCOPE)
   set(stdout "${out}" PARENT_SCOPE)
   set(errset ${errset} PARENT_SCOPE)
   set(stderr "${err}" PARENT_SCOPE)
+  set(status ${code} PARENT_SCOPE)
 endfunction()
 
 # A fresh folder for one example, with the helper scripts (block indices in `helpers`).
@@ -53,10 +64,15 @@ function(docs_prepare folder helpers)
   endforeach()
 endfunction()
 
-# Compares what an example printed with the document; counts and explains a difference.
+# Compares what an example printed, and its exit status (a number, or the text with which
+# execute_process reports a crash or a time-out), with the document; counts and explains a
+# difference.
 set(failures 0)
-function(docs_compare where actualout actualerr)
+function(docs_compare where actualout actualerr actualstatus)
   set(problems "")
+  if(NOT "${actualstatus}" STREQUAL "${status}")
+    string(APPEND problems "--- exit status expected ${status}, actual: ${actualstatus}\n")
+  endif()
   if(NOT "${actualout}" STREQUAL "${stdout}")
     string(APPEND problems "--- standard output expected:\n${stdout}--- actual:\n${actualout}")
   endif()
@@ -125,11 +141,11 @@ if(DEFINED PROGRAM)
     endif()
   endif()
   execute_process(COMMAND ${EMULATOR} "${PROGRAM}" WORKING_DIRECTORY "${folder}" OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err RESULT_VARIABLE status INPUT_FILE /dev/null TIMEOUT 60)
+                  ERROR_VARIABLE err RESULT_VARIABLE result INPUT_FILE /dev/null TIMEOUT 60)
   vesk_plainlines(out err)
-  docs_compare("${where}" "${out}" "${err}")
+  docs_compare("${where}" "${out}" "${err}" "${result}")
   if(failures GREATER 0)
-    message(FATAL_ERROR "${where}: exit status ${status}")
+    message(FATAL_ERROR "${where}: the program differs from the document")
   endif()
   return()
 endif()
@@ -155,14 +171,15 @@ function(docs_command i folder)
   get_filename_component(bin "${VESK}" DIRECTORY)
   execute_process(COMMAND ${CMAKE_COMMAND} -E env "PATH=${bin}:$ENV{PATH}" sh -c
                           "${block_${i}_body}" WORKING_DIRECTORY "${folder}"
-                  OUTPUT_VARIABLE out ERROR_VARIABLE err INPUT_FILE /dev/null TIMEOUT 60)
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE result
+                  INPUT_FILE /dev/null TIMEOUT 60)
   string(REPLACE "${folder}" "/path/to" out "${out}")
   string(REPLACE "${folder}" "/path/to" err "${err}")
   docs_stable("${block_${i}_body}" "${out}" out)
   docs_stable("${block_${i}_body}" "${err}" err)
   docs_stable("${block_${i}_body}" "${stdout}" stdout)
   docs_stable("${block_${i}_body}" "${stderr}" stderr)
-  docs_compare("${docname}:${block_${i}_line}" "${out}" "${err}")
+  docs_compare("${docname}:${block_${i}_line}" "${out}" "${err}" "${result}")
   set(failures ${failures} PARENT_SCOPE)
 endfunction()
 
@@ -207,9 +224,10 @@ foreach(i RANGE 0 ${lastblock})
   set(helpers "")
   file(WRITE "${folder}/${scriptname}" "${block_${i}_body}")
   execute_process(COMMAND ${EMULATOR} "${VESK}" "${scriptname}" WORKING_DIRECTORY "${folder}"
-                  OUTPUT_VARIABLE out ERROR_VARIABLE err INPUT_FILE /dev/null TIMEOUT 60)
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE result
+                  INPUT_FILE /dev/null TIMEOUT 60)
   vesk_plainlines(out err)
-  docs_compare("${where}" "${out}" "${err}")
+  docs_compare("${where}" "${out}" "${err}" "${result}")
   math(EXPR examples "${examples} + 1")
 endforeach()
 

@@ -1,6 +1,8 @@
 # Runs one golden script (see golden.cmake) and compares output, diagnostics and exit status.
-# Called as: cmake -DVESK=<vesk> -DFOLDER=<folder> -DNAME=<name> [-DEMULATOR=<wine> -DWINDOWS=1]
-#           -P rungolden.cmake
+# Called as: cmake -DVESK=<vesk> -DFOLDER=<folder> -DNAME=<name> [-DREFERENCE=1]
+#           [-DEMULATOR=<wine> -DWINDOWS=1] -P rungolden.cmake
+# With REFERENCE, vesk runs with the engine's shortcuts off (VESK_REFERENCE=1 in its
+# environment): the plain way, against which the shortcuts are checked.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/expected.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
@@ -8,6 +10,13 @@ include(${CMAKE_CURRENT_LIST_DIR}/windows/output.cmake)
 # to UTF-8 in a UTF-8 locale.
 set(ENV{LC_ALL} C)
 set(base ${FOLDER}/${NAME})
+if(NOT EXISTS ${base}.out)
+  message(FATAL_ERROR "${NAME}.vk has no ${NAME}.out and no other script calls it: a case "
+                      "needs its expected output, a helper a script that calls it")
+endif()
+if(REFERENCE)
+  set(ENV{VESK_REFERENCE} 1)
+endif()
 if(EXISTS ${base}.args)
   file(STRINGS ${base}.args arguments)
   # @FOLDER@ stands for the script's folder as an absolute path (for file-system tests that

@@ -2,8 +2,8 @@
 // positions, script listings, kept script texts and remembered absent scripts, reused nested
 // interpreters and call parameters, block matching found once per run, compiled lines and
 // their quick forms, the registry's filter, appending to a stored list in place). Each shortcut
-// gives the same results as the plain way; the switch exists so that a test can run the same
-// input both ways and compare.
+// gives the same results as the plain way (the reference); the switch exists so that a test can
+// run the same input both ways and compare. It starts off when VESK_REFERENCE is set.
 #pragma once
 
 #include <atomic>

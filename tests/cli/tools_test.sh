@@ -127,17 +127,24 @@ check "check: scripts of -I folders and functions of -l libraries" same "$?|$(ca
   "0|names.vk(2): warning: assignment to 'geo', which is a function: every read of 'geo' calls it"
 
 # --- usage ---------------------------------------------------------------------------------
+# usage MESSAGE ARGS...: vesk ARGS exits with 2, prints nothing and writes MESSAGE alone
 usage() {
+  local message=$1
+  shift
   "$vesk" "$@" >out 2>err
-  [[ $? == 2 && ! -s out && -s err ]] || { echo "vesk $*: $(cat err)"; return 1; }
+  same "$?|$(cat out)|$(cat err)" "2||vesk: $message"
 }
-check "usage: --check without a file" usage --check
-check "usage: -W without --check" usage -W main.vk
-check "usage: --check with --trace" usage --check --trace main.vk
-check "usage: --check of standard input" usage --check -
-check "usage: --check of a missing file" usage --check main.vk nosuchscript
-check "usage: --profile= without a file" usage --profile= main.vk
-check "usage: --coverage without a file" usage --coverage
+help="(try 'vesk --help')"
+check "usage: --check without a file" usage "--check needs a script file $help" --check
+check "usage: -W without --check" usage "-W goes with --check $help" -W main.vk
+check "usage: --check with --trace" \
+  usage "--check runs nothing to trace, profile or cover $help" --check --trace main.vk
+check "usage: --check of standard input" usage "--check takes script files, not - $help" --check -
+check "usage: --check of a missing file" \
+  usage "script 'nosuchscript' not found" --check main.vk nosuchscript
+check "usage: --profile= without a file" usage "--profile= needs a file name $help" --profile= main.vk
+check "usage: --coverage without a file" \
+  usage "missing argument after --coverage $help" --coverage
 
 if ((failures > 0)); then
   echo "$failures case(s) failed"

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "scratchfolder.h"
 #include "vesk.h"
 
 namespace {
@@ -39,24 +40,38 @@ TEST(control, AStopRequestEndsAnEndlessLoopWithinMilliseconds) {
   store.reset();
 }
 
+// Both parts sleep until the stop ends their sleeps: the run fails as stopped, after the stop
+// and long before the sleeps would have ended.
 TEST(control, AStopRequestCutsASleepShort) {
   vesk::interpreter engine(keeplog);
   engine.addinternalfuncs(nullptr);
   char const* lines[] = {"parallel", "  sleep(5000)", "thread", "  sleep(5000)", "end"};
+  constexpr int stopafter = 100; // milliseconds
+  messages.clear();
   auto start = std::chrono::steady_clock::now();
   std::thread host([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(stopafter));
     engine.stop();
   });
-  engine.execute(lines, 5, "sleepy");
+  bool ok = engine.execute(lines, 5, "sleepy");
   host.join();
   auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 1000);
+  auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+  EXPECT_FALSE(ok);
+  EXPECT_GE(milliseconds, stopafter);
+  EXPECT_LT(milliseconds, 1000);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_NE(messages.back().find("run stopped by the host"), std::string::npos);
 }
 
-TEST(control, TheStatementLimitCountsNestedRunsAndStartsAgainPerCall) {
+TEST(control, TheStatementLimitCountsTheStatementsOfCalledScriptsAndStartsAgainPerCall) {
+  vesktest::scratchfolder scripts;
+  ASSERT_TRUE(scripts.ready());
+  // Ends by itself after 1000 passes, where no limit stops it first.
+  scripts.writefile("spin.vk", "repeat\n  n = n + 1\nuntil n >= 1000\n");
   vesk::variables store;
   vesk::interpreter engine(&store, keeplog);
+  engine.setscriptpath(scripts.root.c_str(), nullptr);
   engine.setstatementlimit(10);
   char const* loop[] = {"n = 0", "repeat", "  n = n + 1", "until 0"};
   messages.clear();
@@ -66,8 +81,21 @@ TEST(control, TheStatementLimitCountsNestedRunsAndStartsAgainPerCall) {
   EXPECT_EQ(store.find("n")->number(), 4);
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back(), "limited(3): error: statement limit of 10 reached");
+
+  // A new call starts counting again; the called script's statements count with the caller's:
+  // n = 0, spin, repeat, then n = n + 1 and until three times each, and one more increment.
+  char const* calling[] = {"n = 0", "spin", "after = 1"};
+  messages.clear();
+  EXPECT_FALSE(engine.execute(calling, 3, "calling"));
+  EXPECT_EQ(store.find("n")->number(), 4);
+  EXPECT_EQ(store.find("after"), nullptr);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_NE(messages.front().find("spin.vk(3): error: statement limit of 10 reached"),
+            std::string::npos)
+      << messages.front();
+
   char const* shortrun[] = {"m = 1", "m = m + 1"};
-  EXPECT_TRUE(engine.execute(shortrun, 2, "again")); // a new call starts counting again
+  EXPECT_TRUE(engine.execute(shortrun, 2, "again"));
   engine.setstatementlimit(0);
   store.reset();
 }

@@ -19,7 +19,8 @@
 namespace fuzzing {
 
 // The wall time one run may take. Scripts sleep for real, so that one part of a parallel block
-// holds its values while the other runs; sleeps beyond the budget end with the run.
+// holds its values while the other runs; sleeps beyond the budget end with the run. A target
+// that bounds its runs otherwise may give a longer budget, as a backstop.
 constexpr std::chrono::milliseconds runbudget{25};
 
 // Stops the run it watches once the budget is spent (stop() ends a sleep in progress, too).
@@ -38,12 +39,12 @@ public:
   watchdog(watchdog const&) = delete;
   watchdog& operator=(watchdog const&) = delete;
 
-  void arm(vesk::interpreter* engine) {
+  void arm(vesk::interpreter* engine, std::chrono::milliseconds budget) {
     {
       std::lock_guard<std::mutex> hold(mutex);
       watched = engine;
       fired = false;
-      deadline = std::chrono::steady_clock::now() + runbudget;
+      deadline = std::chrono::steady_clock::now() + budget;
     }
     wake.notify_all();
   }
@@ -141,13 +142,15 @@ inline void prepare(vesk::interpreter& engine, runsettings const& settings) {
 
 // Runs the main script once on `engine`, from the files as the input gave them: `lines` with
 // `params` laid over the store, or, when the input starts with a file, that file by name with
-// `params` given to it. What the host's functions took out of the store is given back after.
+// `params` given to it, stopped after `budget`. What the host's functions took out of the store
+// is given back after.
 inline outcome runmain(vesk::interpreter& engine, vesk::variables& globals, scriptfiles& scripts,
-                       std::vector<char const*>& lines, hostparameters& params) {
+                       std::vector<char const*>& lines, hostparameters& params,
+                       std::chrono::milliseconds budget = runbudget) {
   outcome result;
   scripts.restore();
   defining() = &engine;
-  timer().arm(&engine);
+  timer().arm(&engine, budget);
   if (!scripts.mainfile().empty()) {
     result.ok = engine.execute(scripts.mainfile().c_str(), &params.list);
   } else {

@@ -4,7 +4,8 @@
 # the language's
 # words as a dictionary (vesk.dict), in an empty working folder so that no name in a fuzzed
 # text finds a script file. Any finding fails the test: the report is shown and the input that
-# caused it is left in WORKDIR/artifacts.
+# caused it is left in WORKDIR/artifacts. A target that counts its inputs (differential) has
+# the count shown, and fails when it compared less than half of them in full.
 # Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DINPUTS=<folder> -DWORKDIR=<folder>
 #                  -DSECONDS=<n> -P runfuzz.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -87,7 +88,16 @@ string(REGEX MATCH "#[0-9]+\tINITED [^\n]*" first "${report}")
 string(REGEX MATCH "#[0-9]+\tDONE [^\n]*" last "${report}")
 string(REGEX MATCHALL "stat::[a-z_]+: +[0-9]+" stats "${report}")
 string(REPLACE ";" "\n" stats "${stats}")
-message("${first}\n${last}\n${stats}")
+# A target's own count of what became of the inputs (differential: those compared and dropped).
+string(REGEX MATCH "\n[a-z]+: [0-9]+ inputs[^\n]*" tally "${report}")
+message("${first}\n${last}\n${stats}${tally}")
+# A differential target that compares less than half of its inputs in full tests little.
+if(tally MATCHES ": ([0-9]+) inputs, ([0-9]+) compared in full")
+  math(EXPR half "${CMAKE_MATCH_1} / 2")
+  if(CMAKE_MATCH_2 LESS half)
+    message(FATAL_ERROR "${FUZZER} compared only ${CMAKE_MATCH_2} of ${CMAKE_MATCH_1} inputs in full")
+  endif()
+endif()
 
 if(NOT status EQUAL 0)
   # The finding's report is at the end; the progress lines before it can run long.

@@ -139,6 +139,8 @@ public:
   std::vector<char const*>& mainlines() { return lines; }
   // The main script file: the first file when the input starts with a marker, else "".
   std::string const& mainfile() const { return first; }
+  // The script files as the input gave them: name with ".vk", text.
+  std::vector<std::pair<std::string, std::string>> const& files() const { return written; }
   // The name of the main lines in diagnostics: in the scripts' folder, so that the scripts
   // they call are found beside them.
   std::string mainname() const { return scriptfolder().path("fuzz.vk"); }

@@ -30,6 +30,7 @@ public:
     live[pointer] = name;
     ++allocations[name];
     sizes[name].insert(size);
+    bytes += size;
     return pointer;
   }
 
@@ -72,6 +73,7 @@ public:
   std::map<std::string, int> allocations;
   std::map<std::string, int> frees;
   std::map<std::string, std::set<unsigned>> sizes;
+  unsigned long long bytes = 0; // the sizes of all requests granted, added up
   int refused = 0;
   int strayfrees = 0; // frees of pointers that were not handed out (or were freed already)
 

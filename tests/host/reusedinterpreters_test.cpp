@@ -1,4 +1,4 @@
-// interpreterpool_test.cpp - nested interpreters that are reused keep nothing of their last
+// reusedinterpreters_test.cpp - nested interpreters that are reused keep nothing of their last
 // run: two scripts with different blocks, called alternately and from within each other, give
 // the results of fresh interpreters (block matching, control stack, lookup memory).
 #include "vesk.h"
@@ -9,7 +9,7 @@
 
 namespace {
 
-class interpreterpool : public ::testing::Test {
+class reusedinterpreters : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(scratch.ready());
@@ -35,9 +35,9 @@ protected:
   vesk::interpreter engine{&store, nullptr};
 };
 
-TEST_F(interpreterpool, ReusedInterpretersGiveTheResultsOfFreshOnes) {
-  char const* lines[] = {"evens = 0",     "odds = 0",      "inner = 0", "for i = 1 to 500",
-                         "  parity k = i", "  twice",       "  loops k = 3", "next"};
+TEST_F(reusedinterpreters, GiveTheResultsOfFreshOnes) {
+  char const* lines[] = {"evens = 0",      "odds = 0", "inner = 0",     "for i = 1 to 500",
+                         "  parity k = i", "  twice",  "  loops k = 3", "next"};
   ASSERT_TRUE(engine.execute(lines, 8, "pool"));
   EXPECT_EQ(number("odds"), 250);
   EXPECT_EQ(number("evens"), 250 + 500); // each loops call ends with parity k = 2

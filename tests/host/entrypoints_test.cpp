@@ -1,4 +1,4 @@
-// evaluator_test.cpp - the interpreter's entry points as a host sees their results, for what
+// entrypoints_test.cpp - the interpreter's entry points as a host sees their results, for what
 // golden scripts cannot show: the value and type that evaluate hands back and how long it lives,
 // null results, cmdsindex, a null log function, runs of lines from null or empty arrays, and the
 // single-line entry point with and without a global store. Diagnostics are captured per test.
@@ -57,7 +57,7 @@ bool whereami(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) 
 }
 
 // An interpreter over a global store, logging into the capture, with two host functions.
-class engine : public ::testing::Test {
+class entrypoints : public ::testing::Test {
 protected:
   void SetUp() override {
     captured().clear();
@@ -80,7 +80,7 @@ protected:
 
 // --- evaluate: values and types -----------------------------------------------------------
 
-TEST_F(engine, EvaluateGivesANumber) {
+TEST_F(entrypoints, EvaluateGivesANumber) {
   vesk::variable* v = interp.evaluate("1 + 2 * 3");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->type(), vesk::numbertype);
@@ -89,14 +89,14 @@ TEST_F(engine, EvaluateGivesANumber) {
   EXPECT_TRUE(captured().empty());
 }
 
-TEST_F(engine, EvaluateGivesAText) {
+TEST_F(entrypoints, EvaluateGivesAText) {
   vesk::variable* v = interp.evaluate("\"a\" + 1.6");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->type(), vesk::stringtype);
   EXPECT_STREQ(v->string(), "a2");
 }
 
-TEST_F(engine, EvaluateGivesAList) {
+TEST_F(entrypoints, EvaluateGivesAList) {
   vesk::variable* v = interp.evaluate("{1, \"x\", {2, 3}}");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->type(), vesk::listtype);
@@ -107,7 +107,7 @@ TEST_F(engine, EvaluateGivesAList) {
   EXPECT_EQ(v->index(2)->index(1)->number(), 3.0);
 }
 
-TEST_F(engine, EvaluateGivesANamedList) {
+TEST_F(entrypoints, EvaluateGivesANamedList) {
   vesk::variable* v = interp.evaluate("{a = 1, b = \"two\"} + {c = {}}");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->type(), vesk::namedlisttype);
@@ -118,14 +118,14 @@ TEST_F(engine, EvaluateGivesANamedList) {
   EXPECT_TRUE(v->find("c")->islist());
 }
 
-TEST_F(engine, EvaluateGivesAnEmptyListForEmptyBraces) {
+TEST_F(entrypoints, EvaluateGivesAnEmptyListForEmptyBraces) {
   vesk::variable* v = interp.evaluate("{}");
   ASSERT_NE(v, nullptr);
   EXPECT_TRUE(v->islist());
   EXPECT_EQ(v->count(), 0);
 }
 
-TEST_F(engine, ComparisonsAndLogicGiveTheNumbersOneAndZero) {
+TEST_F(entrypoints, ComparisonsAndLogicGiveTheNumbersOneAndZero) {
   vesk::variable* v = interp.evaluate("\"abc\" < \"abd\"");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->type(), vesk::numbertype);
@@ -138,14 +138,14 @@ TEST_F(engine, ComparisonsAndLogicGiveTheNumbersOneAndZero) {
   EXPECT_EQ(v->number(), 1.0);
 }
 
-TEST_F(engine, EvaluateReadsTheStore) {
+TEST_F(entrypoints, EvaluateReadsTheStore) {
   ASSERT_TRUE(run({"x = 5", "n = {y = {5, 6}}"}));
   vesk::variable* v = interp.evaluate("x * 2 + n.y[1]");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->number(), 16.0);
 }
 
-TEST_F(engine, EvaluateCallsHostFunctions) {
+TEST_F(entrypoints, EvaluateCallsHostFunctions) {
   vesk::variable* v = interp.evaluate("twice(4) + 1");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->number(), 9.0);
@@ -155,7 +155,7 @@ TEST_F(engine, EvaluateCallsHostFunctions) {
   EXPECT_EQ(v->number(), 10.0);
 }
 
-TEST_F(engine, EvaluateIgnoresATrailingComment) {
+TEST_F(entrypoints, EvaluateIgnoresATrailingComment) {
   vesk::variable* v = interp.evaluate("1 + 2 ; a comment");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->number(), 3.0);
@@ -165,7 +165,7 @@ TEST_F(engine, EvaluateIgnoresATrailingComment) {
   EXPECT_TRUE(captured().empty());
 }
 
-TEST_F(engine, EvaluateKeepsWideIntegers) {
+TEST_F(entrypoints, EvaluateKeepsWideIntegers) {
   vesk::variable* v = interp.evaluate("3000000000 + 12345678901");
   ASSERT_NE(v, nullptr);
   EXPECT_EQ(v->number(), 15345678901.0);
@@ -173,47 +173,47 @@ TEST_F(engine, EvaluateKeepsWideIntegers) {
 
 // --- evaluate: null results ------------------------------------------------------------------
 
-TEST_F(engine, ANullTextGivesNullSilently) {
+TEST_F(entrypoints, ANullTextGivesNullSilently) {
   EXPECT_EQ(interp.evaluate(static_cast<char const*>(nullptr)), nullptr);
   EXPECT_TRUE(captured().empty());
 }
 
-TEST_F(engine, LeftoverTokensGiveNullWithoutAMessage) {
+TEST_F(entrypoints, LeftoverTokensGiveNullWithoutAMessage) {
   EXPECT_EQ(interp.evaluate("1 2"), nullptr);
   EXPECT_EQ(interp.evaluate("(1) x"), nullptr);
   EXPECT_TRUE(captured().empty());
 }
 
-TEST_F(engine, AFailingExpressionGivesNullAfterItsMessage) {
+TEST_F(entrypoints, AFailingExpressionGivesNullAfterItsMessage) {
   EXPECT_EQ(interp.evaluate("1 / 0"), nullptr);
   EXPECT_EQ(captured(), (loglines{{vesk::logerror, "(0): error: Division durch 0 aufgetreten"}}));
 }
 
-TEST_F(engine, AnEmptyTextIsNoExpression) {
+TEST_F(entrypoints, AnEmptyTextIsNoExpression) {
   EXPECT_EQ(interp.evaluate(""), nullptr);
   EXPECT_EQ(captured(), (loglines{{vesk::logerror, "(0): error: Ausdruck nicht korrekt"}}));
 }
 
-TEST_F(engine, AMissingClosingParenthesisIsReportedWithoutPrefix) {
+TEST_F(entrypoints, AMissingClosingParenthesisIsReportedWithoutPrefix) {
   EXPECT_EQ(interp.evaluate("(1 + 2"), nullptr);
   EXPECT_EQ(captured(), (loglines{{vesk::logerror, "closing ')' expected"}}));
 }
 
-TEST_F(engine, MessagesOfAnEvaluationCarryNoScriptName) {
+TEST_F(entrypoints, MessagesOfAnEvaluationCarryNoScriptName) {
   ASSERT_FALSE(run({"x = 1", "y = x / 0"}, "named.vk"));
   captured().clear();
   EXPECT_EQ(interp.evaluate("nothere"), nullptr);
   EXPECT_EQ(captured(), (loglines{{vesk::logerror, "(0): error: unknown element 'nothere'"}}));
 }
 
-TEST_F(engine, AnUnknownNameIsNotAddedToTheStore) {
+TEST_F(entrypoints, AnUnknownNameIsNotAddedToTheStore) {
   int before = globals.count();
   EXPECT_EQ(interp.evaluate("nothere + 1"), nullptr);
   EXPECT_EQ(globals.count(), before);
   EXPECT_EQ(globals.find("nothere"), nullptr);
 }
 
-TEST_F(engine, AScriptCalledWithoutArgumentsLeavesNoValue) {
+TEST_F(entrypoints, AScriptCalledWithoutArgumentsLeavesNoValue) {
   vesktest::scratchfolder folder;
   ASSERT_TRUE(folder.ready());
   folder.writefile("setx.vk", "x = 42\n");
@@ -227,7 +227,7 @@ TEST_F(engine, AScriptCalledWithoutArgumentsLeavesNoValue) {
   EXPECT_EQ(v->number(), 7.0);
 }
 
-TEST_F(engine, TheInterpreterIsUsableAfterAFailure) {
+TEST_F(entrypoints, TheInterpreterIsUsableAfterAFailure) {
   EXPECT_EQ(interp.evaluate("{1, b = 2}"), nullptr);
   vesk::variable* v = interp.evaluate("{1, 2}");
   ASSERT_NE(v, nullptr);
@@ -236,7 +236,7 @@ TEST_F(engine, TheInterpreterIsUsableAfterAFailure) {
 
 // --- evaluate: lifetime of the result --------------------------------------------------------
 
-TEST_F(engine, AResultLivesUntilTheNextEvaluation) {
+TEST_F(entrypoints, AResultLivesUntilTheNextEvaluation) {
   vesk::variable* v = interp.evaluate("{1, {2, 3}}");
   ASSERT_NE(v, nullptr);
   // Calls that evaluate nothing leave it alone, and so does another interpreter's evaluation.
@@ -257,7 +257,7 @@ TEST_F(engine, AResultLivesUntilTheNextEvaluation) {
   EXPECT_EQ(v->number(), 5.0);
 }
 
-TEST_F(engine, AStoredValueDoesNotShareTheResultsStorage) {
+TEST_F(entrypoints, AStoredValueDoesNotShareTheResultsStorage) {
   ASSERT_TRUE(run({"keep = {1, {2}}"}));
   vesk::variable* v = interp.evaluate("keep + {3}");
   ASSERT_NE(v, nullptr);
@@ -271,13 +271,13 @@ TEST_F(engine, AStoredValueDoesNotShareTheResultsStorage) {
 
 // --- execute(lines, count, name) -------------------------------------------------------------
 
-TEST_F(engine, ANullArrayOfLinesFails) {
+TEST_F(entrypoints, ANullArrayOfLinesFails) {
   EXPECT_FALSE(interp.execute(static_cast<char const**>(nullptr), 3, "t.vk"));
   EXPECT_FALSE(interp.execute(static_cast<char const**>(nullptr), 0, "t.vk"));
   EXPECT_TRUE(captured().empty());
 }
 
-TEST_F(engine, AnEmptyArrayOfLinesSucceeds) {
+TEST_F(entrypoints, AnEmptyArrayOfLinesSucceeds) {
   char const* none[] = {"x = 1"};
   EXPECT_TRUE(interp.execute(none, 0, "t.vk"));
   EXPECT_EQ(globals.find("x"), nullptr);
@@ -285,7 +285,7 @@ TEST_F(engine, AnEmptyArrayOfLinesSucceeds) {
   EXPECT_TRUE(captured().empty());
 }
 
-TEST_F(engine, ANullScriptNameIsEmptyInMessages) {
+TEST_F(entrypoints, ANullScriptNameIsEmptyInMessages) {
   char const* lines[] = {"x = 1", "x = 1 / 0"};
   EXPECT_FALSE(interp.execute(lines, 2, nullptr));
   ASSERT_FALSE(captured().empty());
@@ -294,7 +294,7 @@ TEST_F(engine, ANullScriptNameIsEmptyInMessages) {
 }
 
 // A cut name would make called scripts be looked for beside another path: the run is refused.
-TEST_F(engine, AScriptNameLongerThan127CharactersIsRefused) {
+TEST_F(entrypoints, AScriptNameLongerThan127CharactersIsRefused) {
   std::string name(300, 'n');
   char const* lines[] = {"x = 1"};
   EXPECT_FALSE(interp.execute(lines, 1, name.c_str()));
@@ -321,7 +321,7 @@ std::chrono::steady_clock::duration growmembers(vesk::interpreter& interp, int m
 // Four times the members take about four times as long (sixteen if each line copied the list);
 // a ratio of the best of three runs each rather than a time, so that a slow or busy machine
 // does not matter.
-TEST_F(engine, GrowingANamedListMemberByMemberTakesLinearTime) {
+TEST_F(entrypoints, GrowingANamedListMemberByMemberTakesLinearTime) {
   auto few = std::chrono::steady_clock::duration::max(), many = few;
   for (int run = 0; run < 3; ++run) {
     release(globals);
@@ -341,7 +341,7 @@ TEST_F(engine, GrowingANamedListMemberByMemberTakesLinearTime) {
   EXPECT_EQ(n->find("m7")->number(), -7);
 }
 
-TEST_F(engine, AssignedListsOutliveTheStatementThatBuiltThem) {
+TEST_F(entrypoints, AssignedListsOutliveTheStatementThatBuiltThem) {
   ASSERT_TRUE(run({"x = {1, {2, 3}, {a = \"t\"}}", "y = {4, 5, 6, 7, 8, 9, 10}", "z = y + y"}));
   vesk::variable* x = globals.find("x");
   ASSERT_NE(x, nullptr);
@@ -352,7 +352,7 @@ TEST_F(engine, AssignedListsOutliveTheStatementThatBuiltThem) {
   EXPECT_EQ(globals.find("z")->count(), 14);
 }
 
-TEST_F(engine, StatementsThatAreNoAssignmentsLeaveTheStoreAlone) {
+TEST_F(entrypoints, StatementsThatAreNoAssignmentsLeaveTheStoreAlone) {
   int before = globals.count();
   EXPECT_TRUE(run({"noop 1, 2", "noop", "twice(2)"}));
   EXPECT_EQ(globals.count(), before);
@@ -364,7 +364,7 @@ TEST_F(engine, StatementsThatAreNoAssignmentsLeaveTheStoreAlone) {
   EXPECT_EQ(globals.find("missing"), nullptr);
 }
 
-TEST_F(engine, AFailingTargetChainIsReportedOnce) {
+TEST_F(entrypoints, AFailingTargetChainIsReportedOnce) {
   EXPECT_FALSE(run({"n = {x = 1}", "n.z = 1"}));
   EXPECT_EQ(captured(), (loglines{{vesk::logerror, "t.vk(2): error: unbekanntes element (nach '.')"}}));
   captured().clear();
@@ -373,7 +373,7 @@ TEST_F(engine, AFailingTargetChainIsReportedOnce) {
   EXPECT_EQ(number("ok"), 1.0);
 }
 
-TEST_F(engine, ATargetChainChangesTheStoredElement) {
+TEST_F(entrypoints, ATargetChainChangesTheStoredElement) {
   ASSERT_TRUE(run({"n = {x = 1, y = {5, 6}}", "n.y[0] = 7", "s = \"n\"", "s.x = 2"}));
   vesk::variable* n = globals.find("n");
   ASSERT_NE(n, nullptr);
@@ -381,7 +381,7 @@ TEST_F(engine, ATargetChainChangesTheStoredElement) {
   EXPECT_EQ(n->find("x")->number(), 2.0);
 }
 
-TEST_F(engine, ABlockLeftOpenInATryBodyIsCollectedNotLogged) {
+TEST_F(entrypoints, ABlockLeftOpenInATryBodyIsCollectedNotLogged) {
   interp.addinternalfuncs(nullptr);
   // The for each over an empty list jumps past the end of the try, so the run ends in its body.
   EXPECT_FALSE(run({"try", "l = {}", "for each e in l", "end", "next", "x = 1"}));
@@ -397,29 +397,31 @@ TEST_F(engine, ABlockLeftOpenInATryBodyIsCollectedNotLogged) {
 
 // --- cmdsindex -------------------------------------------------------------------------------
 
-TEST_F(engine, CmdsindexBeforeAnyRunIsMinusOne) { EXPECT_EQ(interp.cmdsindex(), -1); }
+TEST_F(entrypoints, CmdsindexBeforeAnyRunIsMinusOne) {
+  EXPECT_EQ(interp.cmdsindex(), -1);
+}
 
-TEST_F(engine, CmdsindexAfterACompleteRunIsTheLastLine) {
+TEST_F(entrypoints, CmdsindexAfterACompleteRunIsTheLastLine) {
   ASSERT_TRUE(run({"x = 1", "y = 2", "z = 3"}));
   EXPECT_EQ(interp.cmdsindex(), 2);
 }
 
-TEST_F(engine, CmdsindexAfterAFailedStatementIsItsLine) {
+TEST_F(entrypoints, CmdsindexAfterAFailedStatementIsItsLine) {
   EXPECT_FALSE(run({"x = 1", "x = 1 / 0", "y = 2", "z = 3"}));
   EXPECT_EQ(interp.cmdsindex(), 1);
 }
 
-TEST_F(engine, CmdsindexAfterAFailedBlockStatementIsTheLastLine) {
+TEST_F(entrypoints, CmdsindexAfterAFailedBlockStatementIsTheLastLine) {
   EXPECT_FALSE(run({"x = 1", "else", "y = 2", "z = 3"}));
   EXPECT_EQ(interp.cmdsindex(), 3);
 }
 
-TEST_F(engine, CmdsindexAfterABlockLeftOpenIsTheLastLine) {
+TEST_F(entrypoints, CmdsindexAfterABlockLeftOpenIsTheLastLine) {
   EXPECT_FALSE(run({"repeat", "x = 1"}));
   EXPECT_EQ(interp.cmdsindex(), 1);
 }
 
-TEST_F(engine, CmdsindexDuringARunIsTheCurrentLine) {
+TEST_F(entrypoints, CmdsindexDuringARunIsTheCurrentLine) {
   ASSERT_TRUE(interp.add(whereami, "whereami"));
   running = &interp;
   seenindex = -2;
@@ -430,7 +432,7 @@ TEST_F(engine, CmdsindexDuringARunIsTheCurrentLine) {
 
 // --- the single-line entry point -------------------------------------------------------------
 
-TEST_F(engine, ALineWithAStoreAssigns) {
+TEST_F(entrypoints, ALineWithAStoreAssigns) {
   EXPECT_TRUE(interp.execute("x = 5", "line"));
   EXPECT_EQ(number("x"), 5.0);
   EXPECT_TRUE(interp.execute("x = x + 1", "line"));
@@ -447,7 +449,7 @@ TEST_F(engine, ALineWithAStoreAssigns) {
   EXPECT_TRUE(captured().empty());
 }
 
-TEST_F(engine, ALineWithoutAStoreCannotAssign) {
+TEST_F(entrypoints, ALineWithoutAStoreCannotAssign) {
   vesk::interpreter bare(capture);
   EXPECT_FALSE(bare.execute("x = 5", "line"));
   EXPECT_EQ(captured(),
@@ -456,7 +458,7 @@ TEST_F(engine, ALineWithoutAStoreCannotAssign) {
                        "gesetzt)"}}));
 }
 
-TEST_F(engine, ALineWithoutAStoreEvaluates) {
+TEST_F(entrypoints, ALineWithoutAStoreEvaluates) {
   vesk::interpreter bare(capture);
   ASSERT_TRUE(bare.add(twice, "twice"));
   EXPECT_TRUE(bare.execute("twice(1 + 2)", "line"));
@@ -465,12 +467,12 @@ TEST_F(engine, ALineWithoutAStoreEvaluates) {
   EXPECT_EQ(captured(), (loglines{{vesk::logerror, "line(1): error: unknown element 'x'"}}));
 }
 
-TEST_F(engine, ANullLineFailsSilently) {
+TEST_F(entrypoints, ANullLineFailsSilently) {
   EXPECT_FALSE(interp.execute(static_cast<char const*>(nullptr), "line"));
   EXPECT_TRUE(captured().empty());
 }
 
-TEST_F(engine, ALineWithTokensLeftOverFails) {
+TEST_F(entrypoints, ALineWithTokensLeftOverFails) {
   EXPECT_FALSE(interp.execute("1 2", "line"));
   EXPECT_FALSE(interp.execute("x = 1 2", "line"));
   EXPECT_EQ(captured(),
@@ -479,12 +481,12 @@ TEST_F(engine, ALineWithTokensLeftOverFails) {
   EXPECT_EQ(globals.find("x"), nullptr);
 }
 
-TEST_F(engine, ALineKnowsNoBlockKeywords) {
+TEST_F(entrypoints, ALineKnowsNoBlockKeywords) {
   EXPECT_FALSE(interp.execute("if 1", "line"));
   EXPECT_EQ(captured(), (loglines{{vesk::logerror, "line(1): error: unknown element 'if'"}}));
 }
 
-TEST_F(engine, ALineThatStoresNothingFails) {
+TEST_F(entrypoints, ALineThatStoresNothingFails) {
   EXPECT_FALSE(interp.execute("x = noop(1)", "line"));
   EXPECT_EQ(captured(),
             (loglines{{vesk::logerror,
@@ -492,12 +494,12 @@ TEST_F(engine, ALineThatStoresNothingFails) {
   EXPECT_EQ(globals.find("x"), nullptr);
 }
 
-TEST_F(engine, ALineWithANullNameHasAnEmptyScriptName) {
+TEST_F(entrypoints, ALineWithANullNameHasAnEmptyScriptName) {
   EXPECT_FALSE(interp.execute("1 / 0", static_cast<char const*>(nullptr)));
   EXPECT_EQ(captured(), (loglines{{vesk::logerror, "(1): error: Division durch 0 aufgetreten"}}));
 }
 
-TEST_F(engine, ALineAfterARunStillWorks) {
+TEST_F(entrypoints, ALineAfterARunStillWorks) {
   ASSERT_TRUE(run({"x = 1", "repeat", "x = x + 1", "until x == 3"}));
   EXPECT_TRUE(interp.execute("y = x * 2", "line"));
   EXPECT_EQ(number("y"), 6.0);
@@ -569,7 +571,7 @@ bool renewy(vesk::stack*, vesk::parameters*, vesk::variables* store, vesk::logfu
   return true;
 }
 
-TEST_F(engine, RewrittenLinesRunTheirNewTextInTheNextRun) {
+TEST_F(entrypoints, RewrittenLinesRunTheirNewTextInTheNextRun) {
   char loop[] = "for i = 1 to 3";
   char body[] = "x = x + i   ";
   char last[] = "next";
@@ -584,7 +586,7 @@ TEST_F(engine, RewrittenLinesRunTheirNewTextInTheNextRun) {
 
 // A script file's compiled lines are kept from call to call: a name registered as a function
 // between two calls is called in the second, not read as the variable it was.
-TEST_F(engine, ANameRegisteredBetweenCallsOfAScriptIsCalledNotRead) {
+TEST_F(entrypoints, ANameRegisteredBetweenCallsOfAScriptIsCalledNotRead) {
   vesktest::scratchfolder folder;
   ASSERT_TRUE(folder.ready());
   folder.writefile("sum.vk", "r = 0\nfor i = 1 to 3\nr = r + later\nnext\n");
@@ -598,9 +600,9 @@ TEST_F(engine, ANameRegisteredBetweenCallsOfAScriptIsCalledNotRead) {
 }
 
 // The same during a run: the line that read the variable calls the function from then on.
-TEST_F(engine, ANameRegisteredDuringARunIsCalledFromThenOn) {
-  std::vector<char const*> lines = {"r = 0", "for i = 1 to 4", "r = r + later",
-                                    "if i == 2", "registerlater()", "end", "next"};
+TEST_F(entrypoints, ANameRegisteredDuringARunIsCalledFromThenOn) {
+  std::vector<char const*> lines = {
+      "r = 0", "for i = 1 to 4", "r = r + later", "if i == 2", "registerlater()", "end", "next"};
   globals.add(1.0, "later");
   ASSERT_TRUE(interp.add(registerlater, "registerlater"));
   running = &interp;
@@ -609,9 +611,9 @@ TEST_F(engine, ANameRegisteredDuringARunIsCalledFromThenOn) {
   EXPECT_EQ(number("r"), 8);
 }
 
-TEST_F(engine, RemembersNoVariableAcrossAStoreResetOrAHostThatReplacesIt) {
-  std::vector<char const*> lines = {"y = 1", "s = 0", "for i = 1 to 4", "s = s + y",
-                                    "if i == 2",  "renewy()", "end", "next"};
+TEST_F(entrypoints, RemembersNoVariableAcrossAStoreResetOrAHostThatReplacesIt) {
+  std::vector<char const*> lines = {
+      "y = 1", "s = 0", "for i = 1 to 4", "s = s + y", "if i == 2", "renewy()", "end", "next"};
   ASSERT_TRUE(interp.add(renewy, "renewy"));
   ASSERT_TRUE(run(lines));
   EXPECT_EQ(number("s"), 202);
