@@ -1,12 +1,16 @@
 // options.cpp - parsing and explaining the command line of vesk. Everything after the script
-// (or "-") is a NAME=VALUE parameter; options come before it. A limit that makes no sense is a
-// usage error, never a limit silently dropped; one too large to matter means no limit.
+// (or "-") is a NAME=VALUE parameter, each name a name of the language and given once; options
+// come before it. A limit that makes no sense is a usage error, never a limit silently dropped;
+// one too large to matter means no limit.
 #include "options.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "symbolizer.h"
 
 namespace cli {
 
@@ -87,6 +91,29 @@ bool checkfiles(int argc, char** argv, int i, options& out) {
   return true;
 }
 
+// Whether `text` is exactly one name of the language.
+bool isname(std::string const& text) {
+  vesk::symbolizer tokens(text.c_str(), vesk::standardoptions);
+  vesk::token name, rest;
+  return tokens.nexttoken(name) == vesk::nametoken && text == name.text &&
+         tokens.nexttoken(rest) == vesk::endtoken;
+}
+
+// A NAME=VALUE parameter after the script: NAME is a name, given once. An option written after
+// the script arrives here too and is told apart from a parameter.
+bool parameter(char const* arg, options& out) {
+  if (arg[0] == '-') return usage("options come before the script: ", arg);
+  char const* equals = strchr(arg, '=');
+  if (equals == nullptr || equals == arg) return usage("expected NAME=VALUE, got ", arg);
+  std::string name(arg, equals);
+  if (!isname(name)) return usage("parameter name '", name.c_str(), "' is no name");
+  for (char const* earlier : out.assignments)
+    if (strncmp(earlier, arg, name.size() + 1) == 0)
+      return usage("parameter '", name.c_str(), "' given twice");
+  out.assignments.push_back(arg);
+  return true;
+}
+
 } // namespace
 
 bool parse(int argc, char** argv, options& out) {
@@ -154,9 +181,7 @@ bool parse(int argc, char** argv, options& out) {
   for (; i < argc; ++i) {
     if (out.what != mode::script && out.what != mode::input)
       return usage("unexpected argument ", argv[i]);
-    char const* equals = strchr(argv[i], '=');
-    if (equals == nullptr || equals == argv[i]) return usage("expected NAME=VALUE, got ", argv[i]);
-    out.assignments.push_back(argv[i]);
+    if (!parameter(argv[i], out)) return false;
   }
   return true;
 }
