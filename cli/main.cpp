@@ -262,7 +262,7 @@ int run(cli::options const& opts) {
   int status = opts.what == cli::mode::check
                    ? cli::checkscripts(engine, opts, pathseparator, *lines)
                    : runwatched(engine, globals, opts);
-  if (opts.globals) cli::show(&globals, writelog);
+  if (opts.globals) cli::showglobals(globals, writelog);
   lines->flush();
   releasetree(globals);
   return status;
