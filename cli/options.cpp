@@ -84,7 +84,7 @@ bool maxmemory(int argc, char** argv, int& i, options& out) {
 // watched.
 bool checkfiles(int argc, char** argv, int i, options& out) {
   if (out.target == nullptr) return usage("--check needs a script file");
-  if (out.trace || out.profile || out.coveragefile != nullptr)
+  if (out.trace || out.profile || out.coveragefile != nullptr || out.overwrite)
     return usage("--check runs nothing to trace, profile or cover");
   out.checked.push_back(out.target);
   for (; i < argc; ++i) out.checked.push_back(argv[i]);
@@ -157,6 +157,8 @@ bool parse(int argc, char** argv, options& out) {
       out.profilefile = arg[9] == '=' ? arg + 10 : nullptr;
     } else if (strcmp(arg, "--coverage") == 0) {
       if (!value(argc, argv, i, out.coveragefile, arg)) return false;
+    } else if (strcmp(arg, "--overwrite") == 0) {
+      out.overwrite = true;
     } else if (out.what == mode::check && arg[0] == '-') {
       return usage("--check takes script files, not ", arg);
     } else if (strcmp(arg, "-e") == 0 || strcmp(arg, "-c") == 0) {
@@ -209,6 +211,7 @@ void printhelp() {
       "  --profile[=FILE]  after the run, the twenty lines that took the most time (standard\n"
       "                  error), or every line's figures as tab-separated values in FILE\n"
       "  --coverage FILE  write how often each line ran as an lcov trace file\n"
+      "  --overwrite     let --coverage and --profile=FILE replace a file that is not theirs\n"
       "  --version       print the library's version\n"
       "  -h, --help      print this text\n"
       "The script file named on the command line is the one that runs, also when a function\n"
@@ -227,6 +230,21 @@ void printhelp() {
       "library that cannot be loaded, a script that is not found or cannot be read. A session\n"
       "at the prompt ends with 0.\n",
       stdout);
+}
+
+char const* runname(mode what) {
+  switch (what) {
+  case mode::input:
+    return "-";
+  case mode::line:
+    return "-c";
+  case mode::expression:
+    return "-e";
+  case mode::session:
+    return "prompt";
+  default:
+    return nullptr;
+  }
 }
 
 } // namespace cli
