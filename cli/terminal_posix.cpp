@@ -16,6 +16,8 @@
 #include <histedit.h>
 
 #include "completion.h"
+#include "historyfile.h"
+#include "outputfile.h"
 #endif
 
 namespace cli {
@@ -49,20 +51,22 @@ readresult readplain(char const* prompt, std::string& line) {
 
 namespace {
 
-constexpr int historysize = 1000;
+constexpr std::size_t historysize = 1000;
 
 } // namespace
 
-// The editor, its history and the file that keeps it, the source of names to complete, and
-// the user's character set (from LC_ALL, LC_CTYPE or LANG): libedit needs it to take
-// multibyte characters as one, while the engine keeps the "C" locale, so it is made the
-// thread's locale only while libedit works.
+// The editor, its history and the file that keeps it (with the entries written there, and
+// whether the last write failed), the source of names to complete, and the user's character set
+// (from LC_ALL, LC_CTYPE or LANG): libedit needs it to take multibyte characters as one, while the
+// engine keeps the "C" locale, so it is made the thread's locale only while libedit works.
 struct lineinput::editor {
   EditLine* line = nullptr;
   History* history = nullptr;
   HistEvent event{};
   char const* prompt = "";
   std::string historyfile;
+  std::vector<std::string> saved;
+  bool savefailed = false;
   namesource names;
   locale_t typing = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
   ~editor() {
@@ -137,10 +141,14 @@ lineinput::lineinput(std::string const& historyfile, namesource names)
   state->line = el_init("vesk", stdin, stdout, stderr);
   state->history = history_init();
   if (state->line == nullptr || state->history == nullptr) return;
-  history(state->history, &state->event, H_SETSIZE, historysize);
+  history(state->history, &state->event, H_SETSIZE, static_cast<int>(historysize));
   history(state->history, &state->event, H_SETUNIQUE, 1);
-  // A missing file is a first session; the size limit applies to what is read.
-  if (!historyfile.empty()) history(state->history, &state->event, H_LOAD, historyfile.c_str());
+  // A missing file is a first session. The library's own reader is not trusted with the file.
+  if (!historyfile.empty()) state->saved = loadhistory(historyfile);
+  if (state->saved.size() > historysize)
+    state->saved.erase(state->saved.begin(), state->saved.end() - historysize);
+  for (std::string const& entry : state->saved)
+    history(state->history, &state->event, H_ENTER, entry.c_str());
   el_set(state->line, EL_CLIENTDATA, state.get());
   el_set(state->line, EL_EDITOR, "emacs");
   // libedit puts the terminal back in order before our handler sees Ctrl-C, and follows
@@ -172,13 +180,26 @@ readresult lineinput::read(char const* prompt, std::string& line) {
   return readresult::line;
 }
 
-// The file is written whole after each line (at most historysize lines), so that a session
-// that is killed keeps what it had.
+// The file is written whole after each line (at most historysize lines, kept as the library
+// keeps its own: a line equal to the one before it is not added), so that a session that is
+// killed keeps what it had. A failed write is reported once until a write succeeds again.
 void lineinput::remember(std::string const& line) {
   if (state->history == nullptr) return;
   history(state->history, &state->event, H_ENTER, line.c_str());
-  if (!state->historyfile.empty())
-    history(state->history, &state->event, H_SAVE, state->historyfile.c_str());
+  if (state->historyfile.empty()) return;
+  std::vector<std::string>& saved = state->saved;
+  if (!saved.empty() && saved.back() == line) return;
+  saved.push_back(line);
+  if (saved.size() > historysize) saved.erase(saved.begin());
+  std::string problem, text = writehistory(saved);
+  bool written = replacefile(
+      state->historyfile,
+      [&text](FILE* out) { return fwrite(text.data(), 1, text.size(), out) == text.size(); },
+      problem);
+  if (!written && !state->savefailed)
+    fprintf(stderr, "vesk: cannot write history '%s': %s\n", state->historyfile.c_str(),
+            problem.c_str());
+  state->savefailed = !written;
 }
 
 #else
