@@ -52,6 +52,7 @@ readresult readplain(char const* prompt, std::string& line) {
 namespace {
 
 constexpr std::size_t historysize = 1000;
+constexpr int defaultcolumns = 80, defaultlines = 24; // where the terminal does not say
 
 } // namespace
 
@@ -86,11 +87,27 @@ lineinput::editor* editorof(EditLine* line) {
 
 char* currentprompt(EditLine* line) { return const_cast<char*>(editorof(line)->prompt); }
 
-// Lists the candidates below the line; libedit then draws prompt and line again.
-void listmatches(std::vector<std::string> const& matches) {
+// A size of the terminal that libedit follows ("co" columns, "li" lines), else `otherwise`.
+std::size_t terminalsize(EditLine* line, char const* capability, int otherwise) {
+  int value = 0;
+  bool known = el_get(line, EL_GETTC, capability, &value) == 0 && value > 0;
+  return static_cast<std::size_t>(known ? value : otherwise);
+}
+
+// Lists the candidates below the line in columns; more than the screen holds only when the user
+// says so. libedit then draws prompt and line again.
+void listmatches(EditLine* line, std::vector<std::string> const& matches) {
+  std::vector<std::string> rows = columns(matches, terminalsize(line, "co", defaultcolumns));
   fputc('\n', stdout);
-  for (std::string const& match : matches) printf("%s  ", match.c_str());
-  fputc('\n', stdout);
+  if (rows.size() >= terminalsize(line, "li", defaultlines)) {
+    printf("show all %zu names (%zu lines)? (y or n) ", matches.size(), rows.size());
+    fflush(stdout);
+    char answer = '\0';
+    bool yes = el_getc(line, &answer) == 1 && (answer == 'y' || answer == 'Y');
+    fputc('\n', stdout);
+    if (!yes) return;
+  }
+  for (std::string const& row : rows) printf("%s\n", row.c_str());
 }
 
 // Tab: completes the name before the cursor as far as its candidates agree, and lists them
@@ -111,7 +128,7 @@ unsigned char completename(EditLine* line, int) {
   if (matches.empty()) return CC_REFRESH_BEEP;
   if (matches.size() == 1) rest += ' ';
   if (!rest.empty()) return el_insertstr(line, rest.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
-  listmatches(matches);
+  listmatches(line, matches);
   return CC_REDISPLAY;
 }
 

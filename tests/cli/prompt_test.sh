@@ -389,7 +389,7 @@ EXPECTED
   enter
   tm send-keys -t vesk -l 'isd'
   key Tab
-  awaitline 'isdefined  isdisabled'
+  awaitline 'isdefined   isdisabled'
   prompts=$((prompts + 1))
   tm send-keys -t vesk -l 'ef'
   key Tab
@@ -409,13 +409,44 @@ vesk> print total
 5
 vesk> x = geo 3, 4
 vesk> isd
-isdefined  isdisabled
+isdefined   isdisabled
 vesk> isdefined "x"
 1
 vesk> repeat
 ....> until 1
 vesk>
 EXPECTED
+
+  # Thousands of candidates: in columns within the screen's width, and only when the user says
+  # so, since they take more lines than the screen has.
+  for ((i = 1; i <= 3000; ++i)); do echo "v$i = $i"; done >"$work/many.vk"
+  start
+  type 'many'
+  tm send-keys -t vesk -l 'v'
+  key Tab
+  await 'show all 3000 names (215 lines)? (y or n)'
+  key n
+  await 'vesk> v'
+  key Tab
+  await 'show all 3000 names (215 lines)? (y or n)'
+  key y
+  await 'vesk> v'
+  key BSpace
+  finish 0
+  listed=$(screen | grep -E '^v[0-9]+( +v[0-9]+)*$')
+  if [[ $(wc -l <<<"$listed") != 215 || $(wc -w <<<"$listed") != 3000 ||
+    $(awk 'length > 100' <<<"$listed") != "" ]]; then
+    echo "FAILED: 3000 names listed in 215 lines of at most 100 characters; the screen:"
+    screen | head -n 20
+    failures=$((failures + 1))
+  else
+    echo "ok: thousands of candidates"
+  fi
+  if [[ $(screen | grep -c '(y or n)') != 2 || $(screen | grep -c '^v1 ') != 1 ]]; then
+    echo "FAILED: the question asked twice, the list shown once; the screen:"
+    screen | head -n 20
+    failures=$((failures + 1))
+  fi
 
   # The history is kept across sessions in the state folder.
   start
