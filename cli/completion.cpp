@@ -1,5 +1,5 @@
 // completion.cpp - finding the name before the cursor with the engine's own rules for names
-// and texts, and the longest completion that all candidates agree on.
+// and texts, the longest completion that all candidates agree on, and the candidates' columns.
 #include "completion.h"
 
 #include <algorithm>
@@ -7,6 +7,8 @@
 namespace cli {
 
 namespace {
+
+constexpr std::size_t columngap = 2; // blanks after the longest name of a column
 
 bool namecharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
@@ -61,6 +63,21 @@ std::string complete(std::string const& word, std::vector<std::string> const& ca
     shared = n;
   }
   return matches.front().substr(word.size(), shared - word.size());
+}
+
+std::vector<std::string> columns(std::vector<std::string> const& names, std::size_t width) {
+  std::size_t longest = 0;
+  for (std::string const& name : names) longest = std::max(longest, name.size());
+  std::size_t step = longest + columngap;
+  std::size_t across = width > longest ? (width - longest) / step + 1 : 1;
+  std::size_t down = (names.size() + across - 1) / across;
+  std::vector<std::string> lines(down);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string& line = lines[i % down];
+    if (!line.empty()) line.resize(i / down * step, ' ');
+    line += names[i];
+  }
+  return lines;
 }
 
 } // namespace cli

@@ -1,6 +1,6 @@
 // completion.h - what Tab completes at the prompt: the name being typed before the cursor,
-// among the keywords, the functions and the global variables. Outside a name, and inside a
-// text, Tab inserts itself (blocks are indented with it).
+// among the keywords, the functions and the global variables, and how the candidates are
+// listed. Outside a name, and inside a text, Tab inserts itself (blocks are indented with it).
 #pragma once
 
 #include <string>
@@ -19,5 +19,10 @@ std::size_t namestart(std::string const& line, std::size_t cursor);
 // beyond it. `matches` receives every candidate that begins with `word`, sorted, once each.
 std::string complete(std::string const& word, std::vector<std::string> const& candidates,
                      std::vector<std::string>& matches);
+
+// The lines that list `names` in columns within `width` characters, down each column first as
+// ls lists files: every column as wide as the longest name and two blanks more. A name wider
+// than `width` has a line of its own.
+std::vector<std::string> columns(std::vector<std::string> const& names, std::size_t width);
 
 } // namespace cli

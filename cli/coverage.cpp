@@ -7,54 +7,96 @@
 #include "coverage.h"
 
 #include <cstring>
-#include <filesystem>
-#include <vector>
 
 #include "scripttext.h"
 #include "symbolizer.h"
 
 namespace cli {
 
-bool statementline(char const* line) {
-  vesk::symbolizer tokens(line, vesk::standardoptions);
-  vesk::token first, second;
-  vesk::tokentype type = tokens.nexttoken(first);
-  if (type == vesk::endtoken) return false;
-  if (type != vesk::nametoken) return true;
-  for (char const* word : {"else", "catch", "end"})
-    if (strcmp(first.text, word) == 0) return false;
-  return strcmp(first.text, "thread") != 0 || tokens.nexttoken(second) != vesk::endtoken;
+namespace {
+
+// An if, try or parallel block still open at a line, and whether a parallel one is divided.
+struct openblock {
+  bool parallel;
+  bool divided = false;
+};
+
+bool endblock(char const* word) {
+  return strcmp(word, "if") == 0 || strcmp(word, "try") == 0 || strcmp(word, "parallel") == 0;
 }
 
-void coverage::writescript(FILE* out, std::string const& path,
-                           std::map<int, long long> const& counts, std::string& unread) const {
+} // namespace
+
+// The first "thread" in a parallel block outside the blocks nested in it divides it, whatever
+// follows on its line, as the engine finds it; it never runs.
+std::vector<bool> statementlines(std::vector<char const*> const& lines) {
+  std::vector<bool> statements;
+  std::vector<openblock> open;
+  for (char const* line : lines) {
+    vesk::symbolizer tokens(line, vesk::standardoptions);
+    vesk::token first, second;
+    vesk::tokentype type = tokens.nexttoken(first);
+    bool alone = type != vesk::endtoken && tokens.nexttoken(second) == vesk::endtoken;
+    char const* word = type == vesk::nametoken ? first.text : "";
+    bool statement = type != vesk::endtoken;
+    if (endblock(word)) open.push_back(openblock{strcmp(word, "parallel") == 0});
+    if (strcmp(word, "end") == 0 && !open.empty()) open.pop_back();
+    if (strcmp(word, "else") == 0 || strcmp(word, "catch") == 0 || strcmp(word, "end") == 0)
+      statement = false;
+    if (strcmp(word, "thread") == 0) {
+      bool divides = !open.empty() && open.back().parallel && !open.back().divided;
+      if (divides) open.back().divided = true;
+      statement = !divides && !alone;
+    }
+    statements.push_back(statement);
+  }
+  return statements;
+}
+
+bool coverage::writescript(FILE* out, std::string const& path,
+                           std::map<int, long long> const& counts, std::string const& script,
+                           std::vector<unrecorded>& missing) const {
+  if (path.empty()) {
+    missing.push_back(unrecorded{script, "which is no file to read"});
+    return true;
+  }
+  // lcov has no way to write a line break within a path.
+  if (path.find_first_of("\r\n") != std::string::npos) {
+    missing.push_back(unrecorded{script, "whose path holds a line break"});
+    return true;
+  }
   FILE* file = fopen(path.c_str(), "rb");
   std::string text;
   std::vector<char const*> lines;
   bool read = file != nullptr && readlines(file, text, lines) == readstatus::complete;
   if (file != nullptr) fclose(file);
-  std::error_code failed;
-  std::filesystem::path absolute = std::filesystem::absolute(path, failed);
-  if (!read || failed) {
-    unread += path + "\n";
-    return;
+  if (!read) {
+    missing.push_back(unrecorded{script, "which could not be read again"});
+    return true;
   }
-  fprintf(out, "TN:\nSF:%s\n", absolute.string().c_str());
+  fprintf(out, "TN:\nSF:%s\n", path.c_str());
+  std::vector<bool> statements = statementlines(lines);
   int found = 0, hit = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     int line = static_cast<int>(i) + 1;
-    if (!statementline(lines[i])) continue;
+    if (!statements[i]) continue;
     auto ran = counts.find(line);
     long long times = ran != counts.end() ? ran->second : 0;
     fprintf(out, "DA:%d,%lld\n", line, times);
     ++found;
     if (times > 0) ++hit;
   }
-  fprintf(out, "LF:%d\nLH:%d\nend_of_record\n", found, hit);
+  return fprintf(out, "LF:%d\nLH:%d\nend_of_record\n", found, hit) > 0;
 }
 
-void coverage::write(FILE* out, std::string& unread) const {
-  for (auto const& [path, counts] : scripts) writescript(out, path, counts, unread);
+bool coverage::write(FILE* out, scriptfiles const& files, std::vector<unrecorded>& missing) const {
+  bool written = true;
+  for (auto const& [script, counts] : scripts) {
+    auto file = files.find(script);
+    std::string const& path = file != files.end() ? file->second : script;
+    if (!writescript(out, path, counts, script, missing)) written = false;
+  }
+  return written;
 }
 
 } // namespace cli

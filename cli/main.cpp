@@ -27,8 +27,6 @@
 namespace {
 
 constexpr int exitsuccess = 0, exitfailure = 1, exitusage = 2;
-constexpr char const* inputname = "-";      // the script on standard input in diagnostics
-constexpr char const* expressionname = "-e"; // and the expression of -e
 #if defined(_WIN32)
 constexpr char pathseparator = '\\'; // as the engine joins a folder and a script's name
 #else
@@ -155,8 +153,9 @@ int runinput(vesk::interpreter& engine, vesk::variables& globals, cli::options c
     complain("vesk: cannot read standard input: %s\n", strerror(errno));
     return exitusage;
   }
-  if (read == cli::readstatus::nulbyte) return refusenul(inputname, script.size() + 1);
-  return runlines(engine, globals, opts, script, inputname);
+  if (read == cli::readstatus::nulbyte)
+    return refusenul(cli::runname(cli::mode::input), script.size() + 1);
+  return runlines(engine, globals, opts, script, cli::runname(cli::mode::input));
 }
 
 // The expression of -e runs as a command line named "-e", so that the engine reports text
@@ -165,7 +164,7 @@ int runexpression(vesk::interpreter& engine, cli::options const& opts) {
   bool ran = false;
   {
     cli::watchdog timer(engine, opts.timeout);
-    ran = engine.execute(opts.target, expressionname);
+    ran = engine.execute(opts.target, cli::runname(cli::mode::expression));
   }
   if (!ran) return exitfailure;
   vesk::variable* value = cli::lastvalue(engine);
@@ -185,7 +184,7 @@ int runonce(vesk::interpreter& engine, vesk::variables& globals, cli::options co
   if (opts.what == cli::mode::input) return runinput(engine, globals, opts);
   if (opts.what == cli::mode::expression) return runexpression(engine, opts);
   cli::watchdog timer(engine, opts.timeout);
-  return engine.execute(opts.target, "-c") ? exitsuccess : exitfailure;
+  return engine.execute(opts.target, cli::runname(cli::mode::line)) ? exitsuccess : exitfailure;
 }
 
 // Keeps the text of the engine's messages while it lives, instead of writing them.
@@ -246,9 +245,18 @@ std::vector<std::string> functionnames(cli::options const& opts) {
   return collected;
 }
 
+// The file of the script named on the command line; "" for none, or one not found (which the
+// run then reports).
+std::string scriptfile(cli::options const& opts) {
+  std::string path, problem;
+  if (opts.what != cli::mode::script) return "";
+  return cli::findscript(opts.target, opts.directories, pathseparator, path, problem) ? path : "";
+}
+
 // A run or a session, with what the command line asks to watch while it goes.
 int runwatched(vesk::interpreter& engine, vesk::variables& globals, cli::options const& opts) {
   cli::observer watching(opts, *lines);
+  if (!watching.ready(scriptfile(opts))) return exitusage;
   watching.attach(engine);
   int status = opts.what == cli::mode::session
                    ? cli::prompt(engine, opts.timeout, functionnames(opts), writelog, *lines)
@@ -270,7 +278,7 @@ int run(cli::options const& opts) {
   int status = opts.what == cli::mode::check
                    ? cli::checkscripts(engine, opts, pathseparator, *lines)
                    : runwatched(engine, globals, opts);
-  if (opts.globals) cli::show(&globals, writelog);
+  if (opts.globals) cli::showglobals(globals, writelog);
   lines->flush();
   releasetree(globals);
   return status;

@@ -1,12 +1,16 @@
 // options.cpp - parsing and explaining the command line of vesk. Everything after the script
-// (or "-") is a NAME=VALUE parameter; options come before it. A limit that makes no sense is a
-// usage error, never a limit silently dropped; one too large to matter means no limit.
+// (or "-") is a NAME=VALUE parameter, each name a name of the language and given once; options
+// come before it. A limit that makes no sense is a usage error, never a limit silently dropped;
+// one too large to matter means no limit.
 #include "options.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "symbolizer.h"
 
 namespace cli {
 
@@ -80,10 +84,33 @@ bool maxmemory(int argc, char** argv, int& i, options& out) {
 // watched.
 bool checkfiles(int argc, char** argv, int i, options& out) {
   if (out.target == nullptr) return usage("--check needs a script file");
-  if (out.trace || out.profile || out.coveragefile != nullptr)
+  if (out.trace || out.profile || out.coveragefile != nullptr || out.overwrite)
     return usage("--check runs nothing to trace, profile or cover");
   out.checked.push_back(out.target);
   for (; i < argc; ++i) out.checked.push_back(argv[i]);
+  return true;
+}
+
+// Whether `text` is exactly one name of the language.
+bool isname(std::string const& text) {
+  vesk::symbolizer tokens(text.c_str(), vesk::standardoptions);
+  vesk::token name, rest;
+  return tokens.nexttoken(name) == vesk::nametoken && text == name.text &&
+         tokens.nexttoken(rest) == vesk::endtoken;
+}
+
+// A NAME=VALUE parameter after the script: NAME is a name, given once. An option written after
+// the script arrives here too and is told apart from a parameter.
+bool parameter(char const* arg, options& out) {
+  if (arg[0] == '-') return usage("options come before the script: ", arg);
+  char const* equals = strchr(arg, '=');
+  if (equals == nullptr || equals == arg) return usage("expected NAME=VALUE, got ", arg);
+  std::string name(arg, equals);
+  if (!isname(name)) return usage("parameter name '", name.c_str(), "' is no name");
+  for (char const* earlier : out.assignments)
+    if (strncmp(earlier, arg, name.size() + 1) == 0)
+      return usage("parameter '", name.c_str(), "' given twice");
+  out.assignments.push_back(arg);
   return true;
 }
 
@@ -130,6 +157,8 @@ bool parse(int argc, char** argv, options& out) {
       out.profilefile = arg[9] == '=' ? arg + 10 : nullptr;
     } else if (strcmp(arg, "--coverage") == 0) {
       if (!value(argc, argv, i, out.coveragefile, arg)) return false;
+    } else if (strcmp(arg, "--overwrite") == 0) {
+      out.overwrite = true;
     } else if (out.what == mode::check && arg[0] == '-') {
       return usage("--check takes script files, not ", arg);
     } else if (strcmp(arg, "-e") == 0 || strcmp(arg, "-c") == 0) {
@@ -154,9 +183,7 @@ bool parse(int argc, char** argv, options& out) {
   for (; i < argc; ++i) {
     if (out.what != mode::script && out.what != mode::input)
       return usage("unexpected argument ", argv[i]);
-    char const* equals = strchr(argv[i], '=');
-    if (equals == nullptr || equals == argv[i]) return usage("expected NAME=VALUE, got ", argv[i]);
-    out.assignments.push_back(argv[i]);
+    if (!parameter(argv[i], out)) return false;
   }
   return true;
 }
@@ -184,6 +211,7 @@ void printhelp() {
       "  --profile[=FILE]  after the run, the twenty lines that took the most time (standard\n"
       "                  error), or every line's figures as tab-separated values in FILE\n"
       "  --coverage FILE  write how often each line ran as an lcov trace file\n"
+      "  --overwrite     let --coverage and --profile=FILE replace a file that is not theirs\n"
       "  --version       print the library's version\n"
       "  -h, --help      print this text\n"
       "The script file named on the command line is the one that runs, also when a function\n"
@@ -202,6 +230,21 @@ void printhelp() {
       "library that cannot be loaded, a script that is not found or cannot be read. A session\n"
       "at the prompt ends with 0.\n",
       stdout);
+}
+
+char const* runname(mode what) {
+  switch (what) {
+  case mode::input:
+    return "-";
+  case mode::line:
+    return "-c";
+  case mode::expression:
+    return "-e";
+  case mode::session:
+    return "prompt";
+  default:
+    return nullptr;
+  }
 }
 
 } // namespace cli

@@ -29,11 +29,16 @@ struct options {
   bool profile = false;                 // --profile or --profile=FILE
   char const* profilefile = nullptr;    // FILE of --profile=FILE; null: the top lines
   char const* coveragefile = nullptr;   // --coverage FILE
+  bool overwrite = false;               // --overwrite: the two may replace any file
 };
 
 // Parses argv; false (after a one-line message on standard error) for a usage error.
 bool parse(int argc, char** argv, options& out);
 
 void printhelp();
+
+// The name diagnostics give the lines the command runs itself, which are no script file: "-"
+// (standard input), "-c", "-e" and "prompt"; null for the other modes.
+char const* runname(mode what);
 
 } // namespace cli

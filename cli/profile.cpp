@@ -33,6 +33,13 @@ void profile::statement(vesk::statementinfo const& at, std::thread::id thread, d
   stack.push_back(running{&line, at.depth, now});
 }
 
+void profile::threadend(std::thread::id thread, double now) {
+  auto ended = stacks.find(thread);
+  if (ended == stacks.end()) return;
+  while (!ended->second.empty()) close(ended->second, now);
+  stacks.erase(ended);
+}
+
 void profile::end(double now) {
   for (auto& [thread, stack] : stacks)
     while (!stack.empty()) close(stack, now);
@@ -71,7 +78,7 @@ void profile::writetop(FILE* out) const {
 
 void profile::writeall(FILE* out) const {
   double whole = total();
-  fputs("script\tline\tcount\tself_ms\tinclusive_ms\tshare_percent\n", out);
+  fprintf(out, "%s\n", header);
   for (auto const& [where, line] : lines)
     fprintf(out, "%s\t%d\t%lld\t%.3f\t%.3f\t%.1f\n", where.first.c_str(), where.second, line.count,
             line.self / millisecond, line.inclusive / millisecond,

@@ -1,6 +1,6 @@
 // profile.h - the time each line of a run takes (vesk --profile): statements are reported as
 // they begin, with their call depth and thread; a line's statement lasts until the next
-// statement of its thread at the same or a lower depth begins, or the run ends.
+// statement of its thread at the same or a lower depth begins, its thread ends, or the run ends.
 #pragma once
 
 #include <cstdio>
@@ -18,9 +18,13 @@ class profile {
 public:
   // The lines the summary shows.
   static constexpr std::size_t toplines = 20;
+  // The first line of the file of every line's figures.
+  static constexpr char const* header = "script\tline\tcount\tself_ms\tinclusive_ms\tshare_percent";
 
   // A statement of `thread` begins at `now` (seconds on a steady clock).
   void statement(vesk::statementinfo const& at, std::thread::id thread, double now);
+  // `thread` has ended at `now`: its statements still open end.
+  void threadend(std::thread::id thread, double now);
   // The run is over at `now`: every statement still open ends.
   void end(double now);
   bool empty() const { return lines.empty(); }

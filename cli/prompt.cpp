@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "blockdepth.h"
+#include "options.h"
 #include "terminal.h"
 #include "values.h"
 #include "watchdog.h"
@@ -21,7 +22,6 @@ namespace cli {
 namespace {
 
 constexpr int exitsuccess = 0;
-constexpr char const* entryname = "prompt"; // diagnostics read "prompt(2): error: ..."
 constexpr char const* firstprompt = "vesk> ";
 constexpr char const* moreprompt = "....> "; // inside a block, until it closes
 constexpr char const* historyname = "vesk/history";
@@ -83,7 +83,8 @@ public:
     bool ok = false;
     {
       watchdog timer(engine, timeout);
-      ok = engine.execute(text.data(), static_cast<int>(text.size()), entryname);
+      // Diagnostics read "prompt(2): error: ...".
+      ok = engine.execute(text.data(), static_cast<int>(text.size()), runname(mode::session));
     }
     signals.running(nullptr);
     if (!ok || lines.size() != 1) return;

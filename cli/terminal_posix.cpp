@@ -16,6 +16,8 @@
 #include <histedit.h>
 
 #include "completion.h"
+#include "historyfile.h"
+#include "outputfile.h"
 #endif
 
 namespace cli {
@@ -49,20 +51,23 @@ readresult readplain(char const* prompt, std::string& line) {
 
 namespace {
 
-constexpr int historysize = 1000;
+constexpr std::size_t historysize = 1000;
+constexpr int defaultcolumns = 80, defaultlines = 24; // where the terminal does not say
 
 } // namespace
 
-// The editor, its history and the file that keeps it, the source of names to complete, and
-// the user's character set (from LC_ALL, LC_CTYPE or LANG): libedit needs it to take
-// multibyte characters as one, while the engine keeps the "C" locale, so it is made the
-// thread's locale only while libedit works.
+// The editor, its history and the file that keeps it (with the entries written there, and
+// whether the last write failed), the source of names to complete, and the user's character set
+// (from LC_ALL, LC_CTYPE or LANG): libedit needs it to take multibyte characters as one, while the
+// engine keeps the "C" locale, so it is made the thread's locale only while libedit works.
 struct lineinput::editor {
   EditLine* line = nullptr;
   History* history = nullptr;
   HistEvent event{};
   char const* prompt = "";
   std::string historyfile;
+  std::vector<std::string> saved;
+  bool savefailed = false;
   namesource names;
   locale_t typing = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
   ~editor() {
@@ -82,11 +87,27 @@ lineinput::editor* editorof(EditLine* line) {
 
 char* currentprompt(EditLine* line) { return const_cast<char*>(editorof(line)->prompt); }
 
-// Lists the candidates below the line; libedit then draws prompt and line again.
-void listmatches(std::vector<std::string> const& matches) {
+// A size of the terminal that libedit follows ("co" columns, "li" lines), else `otherwise`.
+std::size_t terminalsize(EditLine* line, char const* capability, int otherwise) {
+  int value = 0;
+  bool known = el_get(line, EL_GETTC, capability, &value) == 0 && value > 0;
+  return static_cast<std::size_t>(known ? value : otherwise);
+}
+
+// Lists the candidates below the line in columns; more than the screen holds only when the user
+// says so. libedit then draws prompt and line again.
+void listmatches(EditLine* line, std::vector<std::string> const& matches) {
+  std::vector<std::string> rows = columns(matches, terminalsize(line, "co", defaultcolumns));
   fputc('\n', stdout);
-  for (std::string const& match : matches) printf("%s  ", match.c_str());
-  fputc('\n', stdout);
+  if (rows.size() >= terminalsize(line, "li", defaultlines)) {
+    printf("show all %zu names (%zu lines)? (y or n) ", matches.size(), rows.size());
+    fflush(stdout);
+    char answer = '\0';
+    bool yes = el_getc(line, &answer) == 1 && (answer == 'y' || answer == 'Y');
+    fputc('\n', stdout);
+    if (!yes) return;
+  }
+  for (std::string const& row : rows) printf("%s\n", row.c_str());
 }
 
 // Tab: completes the name before the cursor as far as its candidates agree, and lists them
@@ -107,7 +128,7 @@ unsigned char completename(EditLine* line, int) {
   if (matches.empty()) return CC_REFRESH_BEEP;
   if (matches.size() == 1) rest += ' ';
   if (!rest.empty()) return el_insertstr(line, rest.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
-  listmatches(matches);
+  listmatches(line, matches);
   return CC_REDISPLAY;
 }
 
@@ -137,10 +158,14 @@ lineinput::lineinput(std::string const& historyfile, namesource names)
   state->line = el_init("vesk", stdin, stdout, stderr);
   state->history = history_init();
   if (state->line == nullptr || state->history == nullptr) return;
-  history(state->history, &state->event, H_SETSIZE, historysize);
+  history(state->history, &state->event, H_SETSIZE, static_cast<int>(historysize));
   history(state->history, &state->event, H_SETUNIQUE, 1);
-  // A missing file is a first session; the size limit applies to what is read.
-  if (!historyfile.empty()) history(state->history, &state->event, H_LOAD, historyfile.c_str());
+  // A missing file is a first session. The library's own reader is not trusted with the file.
+  if (!historyfile.empty()) state->saved = loadhistory(historyfile);
+  if (state->saved.size() > historysize)
+    state->saved.erase(state->saved.begin(), state->saved.end() - historysize);
+  for (std::string const& entry : state->saved)
+    history(state->history, &state->event, H_ENTER, entry.c_str());
   el_set(state->line, EL_CLIENTDATA, state.get());
   el_set(state->line, EL_EDITOR, "emacs");
   // libedit puts the terminal back in order before our handler sees Ctrl-C, and follows
@@ -172,13 +197,26 @@ readresult lineinput::read(char const* prompt, std::string& line) {
   return readresult::line;
 }
 
-// The file is written whole after each line (at most historysize lines), so that a session
-// that is killed keeps what it had.
+// The file is written whole after each line (at most historysize lines, kept as the library
+// keeps its own: a line equal to the one before it is not added), so that a session that is
+// killed keeps what it had. A failed write is reported once until a write succeeds again.
 void lineinput::remember(std::string const& line) {
   if (state->history == nullptr) return;
   history(state->history, &state->event, H_ENTER, line.c_str());
-  if (!state->historyfile.empty())
-    history(state->history, &state->event, H_SAVE, state->historyfile.c_str());
+  if (state->historyfile.empty()) return;
+  std::vector<std::string>& saved = state->saved;
+  if (!saved.empty() && saved.back() == line) return;
+  saved.push_back(line);
+  if (saved.size() > historysize) saved.erase(saved.begin());
+  std::string problem, text = writehistory(saved);
+  bool written = replacefile(
+      state->historyfile,
+      [&text](FILE* out) { return fwrite(text.data(), 1, text.size(), out) == text.size(); },
+      problem);
+  if (!written && !state->savefailed)
+    fprintf(stderr, "vesk: cannot write history '%s': %s\n", state->historyfile.c_str(),
+            problem.c_str());
+  state->savefailed = !written;
 }
 
 #else

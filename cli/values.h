@@ -1,6 +1,7 @@
 // values.h - the value an expression leaves, as -e and the prompt show it. The engine leaves
 // the value of an expression statement on its operand stack until the next statement; the
-// command reads it there through a function of its own that it registers on the engine.
+// command reads it there through a function of its own that it registers on the engine. And the
+// global store as --globals shows it.
 #pragma once
 
 #include "vesk.h"
@@ -16,5 +17,8 @@ vesk::variable* lastvalue(vesk::interpreter& engine);
 
 // Writes a value to `log` at the output level the way dump writes it.
 void show(vesk::variable* value, vesk::logfunc log);
+
+// Writes the global variables as show() does, leaving out those deleted.
+void showglobals(vesk::variables& globals, vesk::logfunc log);
 
 } // namespace cli

@@ -12,6 +12,7 @@ namespace vesk {
 namespace {
 
 constexpr int maxmodules = 1000;
+constexpr int listedclashes = 3; // names that the message about names already taken lists
 
 typedef scriptfunc (*modulesentry)(int index);
 typedef char const* (*modulenameentry)(scriptfunc func);
@@ -31,6 +32,19 @@ void* entry(void* library, char const* const (&names)[2]) {
   if (void* symbol = platform::findsymbol(library, names[0])) return symbol;
   return platform::cnamedentries ? platform::findsymbol(library, names[1]) : nullptr;
 }
+
+// The functions of a library whose names are registered already: reported in one message,
+// which gives their number and the first few names, after the library has been read.
+struct clashes {
+  int count = 0;
+  char names[listedclashes * (maxfuncnamelen + 2) + 1] = ""; // with ", " between them
+
+  void note(char const* name) {
+    if (count++ >= listedclashes) return;
+    size_t used = strlen(names);
+    snprintf(names + used, sizeof names - used, "%s%s", used > 0 ? ", " : "", name);
+  }
+};
 
 char const* basename(char const* path) {
   char const* base = path;
@@ -77,7 +91,9 @@ bool engine::add(char const* libraryname) {
     return false;
   }
   bool all = true;
-  for (int i = 0; i < maxmodules; ++i) {
+  clashes taken;
+  int i = 0;
+  for (; i < maxmodules; ++i) {
     scriptfunc func = modules(i);
     // An empty table loads (there is nothing to refuse), but the host is told.
     if (func == nullptr && i == 0) {
@@ -85,11 +101,25 @@ bool engine::add(char const* libraryname) {
       snprintf(text, sizeof text, "'%s' offers no functions", base);
       warning(text);
     }
-    if (func == nullptr) return all;
-    if (!addfromlibrary(func, modulename(func), base)) all = false;
+    if (func == nullptr) break;
+    char const* name = modulename(func);
+    if (name == nullptr || name[0] == '\0' || strlen(name) > maxfuncnamelen)
+      addfromlibrary(func, name, base); // refused, with its message
+    else if (add(func, name))
+      continue;
+    else
+      taken.note(name);
+    all = false;
+  }
+  if (taken.count == 1) error("'%s/%s' already defined", taken.names, base);
+  if (taken.count > 1) {
+    char text[messagesize];
+    snprintf(text, sizeof text, "'%s': %d names already defined: %s%s", base, taken.count,
+             taken.names, taken.count > listedclashes ? ", ..." : "");
+    error(text);
   }
   // The first maxmodules functions are registered; the library offers more than that.
-  if (modules(maxmodules) == nullptr) return all;
+  if (i < maxmodules || modules(maxmodules) == nullptr) return all;
   error("'%s' has more than 1000 functions; the rest are not registered", base);
   return false;
 }

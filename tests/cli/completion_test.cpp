@@ -1,5 +1,6 @@
 // completion_test.cpp - what Tab completes at the prompt: only a name before the cursor (not a
-// number, not inside a text or a quoted name), as far as all its candidates agree.
+// number, not inside a text or a quoted name), as far as all its candidates agree; and the
+// columns that list them.
 #include "completion.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,14 @@ TEST(completion, completesAsFarAsTheCandidatesAgree) {
   EXPECT_EQ(matches, (names{"total", "totals"})); // a name both variable and function counts once
   EXPECT_EQ(cli::complete("zz", {"print"}, matches), "");
   EXPECT_TRUE(matches.empty());
+}
+
+TEST(completion, candidatesAreListedInColumnsWithinTheWidth) {
+  names const listed = {"a", "bb", "ccc", "d", "ee", "f", "gggg"};
+  EXPECT_EQ(cli::columns(listed, 20), (names{"a     d     gggg", "bb    ee", "ccc   f"}));
+  EXPECT_EQ(cli::columns(listed, 15), (names{"a     ee", "bb    f", "ccc   gggg", "d"}));
+  EXPECT_EQ(cli::columns({"longer", "x"}, 3), (names{"longer", "x"}));
+  EXPECT_TRUE(cli::columns({}, 80).empty());
 }
 
 } // namespace

@@ -53,11 +53,12 @@ TEST(options, noScriptIsASessionWithTheOptionsGiven) {
 }
 
 TEST(options, aScriptTakesEverythingAfterItAsParameters) {
-  commandline c({"run.vk", "a=1", "b=-2"});
+  commandline c({"run.vk", "a=1", "b=-2", "ab=x=y", "_a1="});
   ASSERT_TRUE(c.parsed);
   EXPECT_EQ(c.opts.what, cli::mode::script);
   EXPECT_STREQ(c.opts.target, "run.vk");
-  EXPECT_EQ(strings(c.opts.assignments), (std::vector<std::string>{"a=1", "b=-2"}));
+  EXPECT_EQ(strings(c.opts.assignments),
+            (std::vector<std::string>{"a=1", "b=-2", "ab=x=y", "_a1="}));
 }
 
 TEST(options, linesAndExpressionsTakeNoParameters) {
@@ -92,6 +93,13 @@ TEST(options, usageErrors) {
                                                        {"-", "noequals"},
                                                        {"-", "=1"},
                                                        {"run.vk", "x"},
+                                                       {"run.vk", "n=1", "n=2"},
+                                                       {"run.vk", "--timeout=5"},
+                                                       {"run.vk", "--globals"},
+                                                       {"-", "a.b=1"},
+                                                       {"-", "1x=1"},
+                                                       {"-", "x y=1"},
+                                                       {"-", "x;=1"},
                                                        {"-c"},
                                                        {"-e"}};
   for (std::vector<std::string> const& words : wrong) {

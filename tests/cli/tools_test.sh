@@ -84,6 +84,64 @@ check "coverage: the script on standard input has no file to read" \
   same "$?|$(cat err)|$(cat stdin.info)" \
   "0|vesk: the coverage has no record of '-', which is no file to read|"
 
+cp cov.info before.info
+"$vesk" --coverage cov.info main.vk >out 2>err
+check "coverage: an earlier trace file is replaced" same "$?|$(cat err)|$(cmp cov.info before.info)" "0||"
+
+# The parallel block's divider is no statement line, whatever follows it on its line. A file in
+# the working folder named like the lines of -c is not theirs; a line break in a script's path
+# cannot be written in a record.
+printf 'parallel\n  x = 1\nthread  the second part\n  y = 2\nend\n' >parts.vk
+"$vesk" --coverage parts.info parts.vk >out 2>err
+check "coverage: 'thread' and a comment is no line that never ran" \
+  same "$?|$(grep -c '^DA:' parts.info)|$(grep '^L' parts.info | tr '\n' ' ')" "0|3|LF:3 LH:3 "
+printf 'x = 1\n' >./-c
+"$vesk" --coverage line.info -c 'y = 2' >out 2>err
+check "coverage: -c is no file, whatever the working folder holds" same "$?|$(cat err)|$(cat line.info)" \
+  "0|vesk: the coverage has no record of '-c', which is no file to read|"
+printf 'x = 1\n' >$'two\nlines.vk'
+"$vesk" --coverage broken.info $'two\nlines.vk' >out 2>err
+check "coverage: a line break in a script's path" same "$?|$(cat err)|$(cat broken.info)" \
+  "0|vesk: the coverage has no record of 'two\\nlines.vk', whose path holds a line break|"
+
+# --- the files of the reports ----------------------------------------------------------------
+# Resolved when vesk starts: deletefolder makes / the working folder for the rest of the run.
+mkdir doomed
+printf 'deletefolder("%s")\nx = 1\n' "$work/doomed" >leave.vk
+"$vesk" --coverage leave.info --profile=leave.tsv leave.vk >out 2>err
+check "report files are named when vesk starts, not after the script changes folder" \
+  same "$?|$(cat err)|$(grep -c '^DA:[12],1$' leave.info)|$(cut -f1-3 leave.tsv | tr '\n' ' ')" \
+  "0||2|script	line	count leave.vk	1	1 leave.vk	2	1 "
+
+# Never a script that runs, nor a file of another kind without --overwrite.
+printf 'x = 1\n' >keep.vk
+"$vesk" --coverage keep.vk keep.vk >out 2>err
+check "coverage: the script to run is refused" same "$?|$(cat err)|$(cat keep.vk)" \
+  "2|vesk: the coverage file 'keep.vk' is the script to run|x = 1"
+"$vesk" --coverage keep.vk </dev/null >out 2>err
+check "coverage: a file that is no trace file is kept" same "$?|$(cat err)|$(cat keep.vk)" \
+  "2|vesk: 'keep.vk' is no coverage file; --overwrite replaces it|x = 1"
+"$vesk" --profile=keep.vk main.vk >out 2>err
+check "profile: a file that is no profile is kept" same "$?|$(cat err)|$(cat keep.vk)" \
+  "2|vesk: 'keep.vk' is no profile file; --overwrite replaces it|x = 1"
+"$vesk" --overwrite --profile=sub.vk main.vk >out 2>err
+check "profile: not even --overwrite replaces a script that ran" \
+  same "$?|$(cat err)|$(head -1 sub.vk)" \
+  "2|vesk: cannot write profile 'sub.vk': it is the script 'sub.vk' that ran|s = 0"
+"$vesk" --overwrite --coverage keep.vk - </dev/null >out 2>err
+check "coverage: --overwrite replaces a file of another kind" same "$?|$(cat keep.vk)" "0|"
+
+# A write that fails is reported and leaves the earlier file whole. Beyond the file size limit
+# a write fails (with the signal ignored) instead of ending vesk.
+"$vesk" --coverage /dev/full main.vk >out 2>err
+check "coverage: a full disk" same "$?|$(cat err)" \
+  "2|vesk: cannot write coverage '/dev/full': No space left on device"
+for i in $(seq 1 300); do echo "x = $i"; done >big.vk
+(trap '' XFSZ; ulimit -f 1; "$vesk" --coverage cov.info big.vk >out 2>err)
+check "a write beyond the file size limit leaves the earlier trace file as it was" \
+  same "$?|$(cat err)|$(cmp cov.info before.info)|$(ls | grep -c tmp)" \
+  "2|vesk: cannot write coverage 'cov.info': File too large||0"
+
 # --- profile -------------------------------------------------------------------------------
 "$vesk" --profile=prof.tsv main.vk >out 2>err
 check "profile file: written quietly" same "$?$(cat out err)" "0"
@@ -111,6 +169,13 @@ for i in $(seq 1 25); do echo "x$i = $i"; done >long.vk
 check "profile: a title, a header and the twenty lines that took longest" \
   same "$(wc -l <err) $(head -1 err | cut -d, -f1) $(sed -n 2p err | tr -s ' ')" \
   "22 profile: 25 lines ran script line count self ms incl ms share"
+# The second part of a parallel block ends with its thread, not with the next line after the
+# block, which takes 300 ms.
+printf 'parallel\n  sleep(20)\nthread\n  y = 2\nend\nsleep(300)\n' >after.vk
+"$vesk" --profile=after.tsv after.vk >out 2>err
+check "profile: the time after a parallel block is not the second part's" awk -F'\t' '
+  $2 == 4 { part = $4 } $2 == 6 { after = $4 }
+  END { exit !(part < 100 && after >= 300) }' after.tsv
 "$vesk" --profile=missing/prof.tsv main.vk >out 2>err
 check "profile: a file that cannot be written" \
   same "$?|$(cat err)" "2|vesk: cannot write profile 'missing/prof.tsv': No such file or directory"
