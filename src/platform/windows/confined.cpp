@@ -96,16 +96,19 @@ size_t rootlength(char const* path) {
 // The path as Windows reads it, whole and absolute, relative ones from `base`: separators made
 // '\\', "." and empty names dropped, ".." taken away with the name before it (never above the
 // drive or share), dots and blanks at the end of a name dropped; a root keeps its separator
-// ("C:\\"). False for a path that depends on the current directory or drive ("\\x", "C:x"), a
+// ("C:\\"). False for a path that depends on the current directory of a drive ("C:x"), a
 // device, a name no file can have, or one too long.
 bool wholepath(char const* path, char const* base, char (&whole)[maxpath]) {
   bool drive = isletter(path[0]) && path[1] == ':';
   if (drive && !isseparator(path[2])) return false;
   bool absolute = drive || (isseparator(path[0]) && isseparator(path[1]));
-  if (!absolute && isseparator(path[0])) return false;
+  // "\\x" is on the drive (or share) of `base`, which stands for the current directory.
+  int baselength = absolute               ? 0
+                   : isseparator(path[0]) ? static_cast<int>(rootlength(base))
+                                          : static_cast<int>(std::strlen(base));
   char joined[2 * maxpath];
-  int length = absolute ? std::snprintf(joined, sizeof joined, "%s", path)
-                        : std::snprintf(joined, sizeof joined, "%s\\%s", base, path);
+  int length = std::snprintf(joined, sizeof joined, "%.*s%s%s", baselength, base,
+                             absolute || isseparator(path[0]) ? "" : "\\", path);
   size_t fixed = rootlength(joined);
   if (length < 0 || length >= static_cast<int>(sizeof joined) || fixed == 0 || fixed >= maxpath)
     return false;
