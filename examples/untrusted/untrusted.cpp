@@ -1,9 +1,7 @@
-// untrusted.cpp - a host that runs scripts it does not trust, with every bound set: the file
-// functions confined to the folder "sandbox", scripts called only from there, a statement
-// limit, a limit on the memory of stored lists, a time limit kept by a watchdog thread, output
-// cut off after a number of lines, and no parallel blocks. It makes the sandbox in the current
-// folder (with a file of its own beside it that no script may reach), runs a few scripts that
-// try to get out or never end, and tells what became of each.
+// untrusted.cpp - a host that runs scripts it does not trust with every bound set: the file
+// functions confined to "sandbox", called scripts only from there, limits of statements, memory
+// and time (a watchdog thread), output cut off, no parallel blocks. It runs scripts that try to
+// get out or never end, and tells what became of each.
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>

@@ -1,8 +1,7 @@
-// confinement_test.cpp - an interpreter confined to one folder (allowfolder): every way out of
-// it that a script can write (absolute paths, "..", renames across its edge in both directions,
-// the folder itself, called scripts by names that climb out) is refused and leaves everything
-// outside as it was, while relative paths inside keep working from the folder wherever the
-// process has gone meanwhile.
+// confinement_test.cpp - an interpreter confined to one folder: every way out that a script can
+// write (absolute paths, "..", renames across the edge both ways, the folder itself, called
+// scripts by names that climb out) is refused and changes nothing outside, while relative
+// paths keep working from the folder wherever the process has gone meanwhile.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,8 +1,7 @@
 // confined.cpp - file operations confined to the folders a host allows. A path is walked one
-// name at a time from a folder held open (openat with O_NOFOLLOW), symbolic links read and
-// followed by the walk itself, so that no step can leave the allowed folders however names
-// change meanwhile; the operation then acts on the last name in the folder the walk holds
-// (unlinkat, renameat2, mkdirat), which is never itself followed.
+// name at a time from a folder held open (openat, O_NOFOLLOW), links read and followed by the
+// walk itself, so that no step leaves the allowed folders however names change meanwhile; the
+// operation acts on the last name, never followed, in the folder the walk holds (unlinkat...).
 #include "platform.h"
 
 #include <cerrno>

@@ -1,9 +1,7 @@
 // confined.cpp - file operations confined to the folders a host allows, on Windows. A path is
-// made whole the way Windows reads it (".." taken away with the name before it) and must lie
-// in an allowed folder by its text; then the folder it acts in is opened and held without
-// FILE_SHARE_DELETE, so that it and the folders above it cannot be renamed or removed while
-// the operation runs, and its final path (junctions and links resolved by the system) must
-// lie in an allowed folder too. The operation acts by that final path.
+// made whole as Windows reads it and must lie in an allowed folder by its text; the folder it
+// acts in is then held without FILE_SHARE_DELETE (it and those above it stay where they are)
+// and must lie in an allowed folder by its final path too, by which the operation acts.
 #include <windows.h>
 
 #include <cstdio>
