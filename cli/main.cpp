@@ -227,15 +227,26 @@ bool loadlibraries(vesk::interpreter& engine, cli::options const& opts) {
   return true;
 }
 
+// The built-ins that reach the machine's files, which --no-files holds back.
+bool isfilefunction(char const* name) {
+  static char const* const files[] = {"getfolderpath", "enumfiles",  "enumfolders", "deletefile",
+                                      "deletefolder",  "renamefile", "createfolder"};
+  for (char const* file : files)
+    if (strcmp(file, name) == 0) return true;
+  return false;
+}
+
 // The names completion at the prompt offers besides keywords and variables.
 std::vector<std::string> functionnames(cli::options const& opts) {
   static std::vector<std::string>* names = nullptr;
+  static bool filefunctions = true;
   std::vector<std::string> collected;
   names = &collected;
+  filefunctions = opts.filebuiltins;
   if (opts.builtins) {
     vesk::interpreter lister(nullptr);
     lister.addinternalfuncs([](char const* name) {
-      names->emplace_back(name);
+      if (filefunctions || !isfilefunction(name)) names->emplace_back(name);
       return true; // registers nothing
     });
   }
@@ -264,11 +275,26 @@ int runwatched(vesk::interpreter& engine, vesk::variables& globals, cli::options
   return watching.finish() ? status : exitusage;
 }
 
+// --files and --no-files: the interpreter is confined to the folders (to none without file
+// functions); false, after a message, for a folder that cannot be allowed.
+bool confine(vesk::interpreter& engine, cli::options const& opts) {
+  if (opts.filebuiltins && opts.folders.empty()) return true;
+  heldmessages messages(engine);
+  if (!opts.filebuiltins) return engine.allowfolder(nullptr);
+  for (char const* folder : opts.folders) {
+    if (!engine.allowfolder(folder)) {
+      complain("vesk: --files: %s\n", messages.text().c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 int run(cli::options const& opts) {
   vesk::variables globals;
   vesk::interpreter engine(&globals, writelog);
-  if (opts.builtins) engine.addinternalfuncs(nullptr);
-  if (!loadlibraries(engine, opts)) return exitusage;
+  if (opts.builtins) engine.addinternalfuncs(opts.filebuiltins ? nullptr : isfilefunction);
+  if (!confine(engine, opts) || !loadlibraries(engine, opts)) return exitusage;
   cli::watchvalues(engine);
   engine.setstatementlimit(opts.maxstatements);
   vesk::setstorelimit(opts.maxstorebytes);

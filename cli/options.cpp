@@ -130,6 +130,12 @@ bool parse(int argc, char** argv, options& out) {
       out.globals = true;
     } else if (strcmp(arg, "--no-builtins") == 0) {
       out.builtins = false;
+    } else if (strcmp(arg, "--files") == 0) {
+      char const* folder = nullptr;
+      if (!value(argc, argv, i, folder, "--files")) return false;
+      out.folders.push_back(folder);
+    } else if (strcmp(arg, "--no-files") == 0) {
+      out.filebuiltins = false;
     } else if (strcmp(arg, "--max-statements") == 0) {
       if (!maxstatements(argc, argv, i, out)) return false;
     } else if (strcmp(arg, "--max-memory") == 0) {
@@ -174,6 +180,8 @@ bool parse(int argc, char** argv, options& out) {
       out.target = arg;
     }
   }
+  if (!out.filebuiltins && !out.folders.empty())
+    return usage("--files and --no-files exclude each other");
   if (out.what == mode::check) return checkfiles(argc, argv, i, out);
   if (out.strict) return usage("-W goes with --check");
   if (out.target == nullptr) {
@@ -201,6 +209,11 @@ void printhelp() {
       "  -l, --library PATH   load an extension library first (may be repeated)\n"
       "  --globals       after the run or session, print the global variables\n"
       "  --no-builtins   run without the built-in functions\n"
+      "  --files DIR     let the file functions act only inside DIR (may be repeated); relative\n"
+      "                  paths of scripts start from the first DIR\n"
+      "  --no-files      run without the file functions\n"
+      "                  (with either, called scripts are found only by names without '..'\n"
+      "                  that are not absolute paths)\n"
       "  --max-statements N   stop a run after N statements\n"
       "  --timeout SECONDS    stop a run after that many seconds\n"
       "  --max-memory MB      let the lists a script stores take at most MB megabytes\n"

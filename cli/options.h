@@ -1,7 +1,8 @@
 // options.h - the command line of vesk: what to run (a script file, the script on standard
 // input, one line, one expression, a session at the prompt, or script files to check without
 // running them), with which script directories, extension libraries and parameters, within
-// which limits, what to watch while it runs, and what to print afterwards.
+// which limits and confined to which folders, what to watch while it runs, and what to print
+// afterwards.
 #pragma once
 
 #include <vector>
@@ -20,6 +21,8 @@ struct options {
   std::vector<char const*> assignments; // NAME=VALUE after the script or "-"
   bool globals = false;                 // --globals
   bool builtins = true;                 // --no-builtins clears it
+  std::vector<char const*> folders;     // --files: the folders file built-ins are confined to
+  bool filebuiltins = true;             // --no-files clears it
   long long maxstatements = 0;          // --max-statements N; 0: no limit
   double timeout = 0;                   // --timeout SECONDS; 0: none
   unsigned long long maxstorebytes = 0; // --max-memory MB in bytes; 0: the library's default

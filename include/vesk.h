@@ -306,6 +306,23 @@ public:
   VESK_API void setstatementlimit(long long statements);
   VESK_API void stop();
 
+  // Confines what the scripts this interpreter runs (and those of every interpreter nested in
+  // it) can reach on disk, for scripts the host does not trust (docs/embedding.md, "Running
+  // scripts you do not trust"). The first call confines the interpreter for good; each call
+  // allows one more folder with everything inside it, resolved now (symbolic links followed)
+  // and held open, so that it stays that folder whatever later happens to its path. From then
+  // on the file built-ins take a relative path from the first allowed folder (never from the
+  // process's current directory), follow ".." and symbolic links, and refuse with a message,
+  // before anything changes, a path that leads outside every allowed folder and the deletion
+  // or renaming of an allowed folder itself; enumfiles and enumfolders list only inside,
+  // getfolderpath names only folders inside, and deletefolder leaves the current directory
+  // alone. A called script is found only by a name that stays in the folder it is looked for
+  // in (no ".." among its parts, not an absolute path). A null folder confines without
+  // allowing any. Returns false, after reporting why at logerror, when the folder cannot be
+  // opened as a folder or 32 are allowed already; the interpreter is confined all the same.
+  // Call it between runs.
+  VESK_API bool allowfolder(char const* folder);
+
   // Sets the function called before each statement, with `data` as its last argument (null:
   // none, the default, which costs a run nothing). Set it between calls, or from the hook.
   VESK_API void sethook(statementhook hook, void* data);

@@ -262,6 +262,7 @@ public:
   void reportunused(parameters* params, char const* name);
   void closecall(opencall& call);
   FILE* findscript(char const* name);
+  bool outofreach(char const* name);
   scripttext* knownscript(char const* name);
   bool noscript(char const* name);
   scripttext* readscript(FILE* file, char const* path);

@@ -12,6 +12,7 @@
 
 #include "codebook.h"
 #include "engine.h"
+#include "platform.h"
 #include "releasehold.h"
 #include "scripttexts.h"
 #include "storeaccess.h"
@@ -100,6 +101,7 @@ void releasefamily(family* shared) {
   free(shared->retired);
   free(shared->waiting);
   while (shared->sparecount > 0) delete shared->spares[--shared->sparecount];
+  platform::deleteallowedfolders(shared->files);
   delete shared;
 }
 

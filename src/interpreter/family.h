@@ -11,6 +11,10 @@
 #include "recycler.h"
 #include "vesk.h"
 
+namespace vesk::platform {
+struct allowedfolders;
+}
+
 namespace vesk {
 
 class codebook;
@@ -61,6 +65,11 @@ struct family {
   void* hookdata = nullptr;
   std::atomic<vesk::logfunc> reportto{nullptr}; // the host's last log function, for misuse
   errorqueue errors;                      // what try bodies of the family collected
+  // Set for good once the host confines the family (interpreter::allowfolder): the folders the
+  // file built-ins may act in (null when none could be held), and called scripts are found
+  // only by names that stay in their folders.
+  bool confined = false;
+  platform::allowedfolders* files = nullptr;
 
   unsigned long long clock = 1; // ticks: statements begin, calls suspend, storage is stored
   unsigned long long calls = 0; // functions and scripts called so far

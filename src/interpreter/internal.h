@@ -9,6 +9,10 @@
 #include "valuelimits.h"
 #include "vesk.h"
 
+namespace vesk::platform {
+struct allowedfolders;
+}
+
 namespace vesk {
 
 
@@ -91,6 +95,9 @@ void copytext(char* target, char const* text, int limit);
 void sleepunlocked(stack* opstack, unsigned milliseconds);
 // The errors collected by try bodies of the running family, or null without one.
 errorqueue* collectederrors(stack* opstack);
+// Whether the running family's file access is confined (see interpreter::allowfolder), and the
+// folders it may act in (null: none).
+bool confinedfiles(stack* opstack, platform::allowedfolders const** folders);
 // A value taken out of the store: its storage is given back once no statement can hold it
 // (at once when no statement is running).
 void giveback(stack* opstack, variable const& value);

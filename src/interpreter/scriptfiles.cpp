@@ -132,6 +132,18 @@ int nulline(char const* text, long length) {
   return line;
 }
 
+// Whether a script's name leads out of the folder it is looked for in: an absolute path, or
+// ".." among its parts (either separator counts).
+bool climbsout(char const* name) {
+  if (platform::isabsolutepath(name)) return true;
+  for (char const* part = name;; ++part) {
+    size_t length = strcspn(part, "/\\");
+    if (length == 2 && part[0] == '.' && part[1] == '.') return true;
+    part += length;
+    if (*part == '\0') return false;
+  }
+}
+
 } // namespace
 
 // Whether `name` is remembered as no script file (see scriptmemo).
@@ -139,7 +151,13 @@ bool engine::noscript(char const* name) {
   return absentscripts != nullptr && absentscripts->absent(name, scriptsgeneration());
 }
 
+// A confined family finds no script by a name that leads out of the folders.
+bool engine::outofreach(char const* name) {
+  return shared != nullptr && shared->confined && climbsout(name);
+}
+
 FILE* engine::findscript(char const* name) {
+  if (outofreach(name)) return nullptr;
   unsigned long long generation = scriptsgeneration();
   if (absentscripts != nullptr && absentscripts->absent(name, generation)) return nullptr;
   char directory[maxpathlen + 1];
@@ -159,6 +177,7 @@ FILE* engine::findscript(char const* name) {
 // it, as findscript would find it, and it has not changed since it was read; its path is
 // left in foundpath. Null when any of that is not known: findscript then opens the file.
 scripttext* engine::knownscript(char const* name) {
+  if (outofreach(name)) return nullptr;
   char directory[maxpathlen + 1];
   scriptfolder(directory, scriptname);
   char const* const folders[] = {directory, scriptpath1, scriptpath2};

@@ -1,7 +1,7 @@
 // services.cpp - what functions ask of the interpreter that runs them. A function is given the
 // interpreter's operand stack, whose owner is that interpreter: through it a built-in sleeps
-// without holding the statement lock, reads the errors its family collected, and hands storage
-// to the family's rule of giving back.
+// without holding the statement lock, reads the errors its family collected, hands storage to
+// the family's rule of giving back, and learns the folders its file access is confined to.
 #include <chrono>
 
 #include "engine.h"
@@ -63,6 +63,13 @@ void giveback(stack* opstack, variable const& value) {
   }
   variable released = value;
   releasevalue(&released);
+}
+
+bool confinedfiles(stack* opstack, platform::allowedfolders const** folders) {
+  engine* owner = opstack != nullptr ? stackaccess::owner(*opstack) : nullptr;
+  family* shared = owner != nullptr ? owner->shared : nullptr;
+  *folders = shared != nullptr ? shared->files : nullptr;
+  return shared != nullptr && shared->confined;
 }
 
 bool keepforstatement(stack* opstack, variable const& list) {

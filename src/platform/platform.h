@@ -15,6 +15,10 @@ constexpr char pathseparator = '\\';
 constexpr char pathseparator = '/';
 #endif
 
+// Whether a path is absolute: it begins with '/' (Windows: with '/' or '\\', or a drive
+// letter and ':').
+bool isabsolutepath(char const* path);
+
 // Extension libraries: loaded once and kept until the process ends. A name without a folder
 // is searched the system loader's way (POSIX: every symbol bound at load time and kept
 // private; Windows: LoadLibraryA, which adds ".dll" to a file name without extension).
@@ -60,6 +64,38 @@ bool removefolder(char const* path); // an empty folder only
 bool movefile(char const* from, char const* to);
 bool createfolder(char const* path); // one level, no missing parents
 bool changetorootfolder(); // "/" (Windows: "\\", the current drive's root) becomes current
+
+// The same operations confined to folders a host allows. Each allowed folder is resolved (its
+// symbolic links followed) and held open when it is added, and stays that folder whatever
+// later happens to its path. A path is taken relative to the first allowed folder (never to
+// the current directory) or, when absolute, inside the allowed folder its resolved path begins
+// with; `..` and symbolic links are followed step by step through handles held on the folders
+// on the way, so that no step can lead out however the names on the way change meanwhile. A
+// path that would lead out, at any step, is refused (`outside`) before anything is changed.
+constexpr int maxallowedfolders = 32;
+struct allowedfolders;
+allowedfolders* newallowedfolders(); // none allowed yet; null without memory
+void deleteallowedfolders(allowedfolders* folders);
+// False when the folder cannot be opened as a folder or maxallowedfolders are allowed already.
+bool allowfolder(allowedfolders* folders, char const* path);
+int allowedcount(allowedfolders const* folders);
+
+enum class reach {
+  done,          // the operation was carried out (a listing: the folder could be read)
+  failed,        // it stayed inside but failed, as the unconfined operation would fail
+  outside,       // refused: the path leads outside every allowed folder
+  allowedfolder, // refused: the path names an allowed folder itself, which is not changed
+};
+// A listing that cannot be read (to its end) is `failed`; entries may have been visited.
+reach listfolderinside(allowedfolders const* folders, char const* folder, entryvisitor visit,
+                       void* context);
+reach deletefileinside(allowedfolders const* folders, char const* path);
+reach removefolderinside(allowedfolders const* folders, char const* path);
+reach movefileinside(allowedfolders const* folders, char const* from, char const* to);
+reach createfolderinside(allowedfolders const* folders, char const* path);
+// Whether the folder lies inside (done) or leads outside; a path that ends inside at a name
+// that does not exist, or is no folder, counts as inside.
+reach folderinside(allowedfolders const* folders, char const* path);
 
 // Well-known folders by their shell number (CSIDL): the shell's own on Windows, elsewhere
 // mapped as docs/folders.md shows. Writes the path, NUL-terminated, into buffer of size bytes

@@ -1,6 +1,7 @@
 // options_test.cpp - the command line of vesk where it chooses what to run: a script with its
 // parameters, "-" for standard input, no script (the prompt or standard input), -e and -c,
-// extension libraries, the limits, and the usage errors around them.
+// extension libraries, the limits, the folders of the file functions, and the usage errors
+// around them.
 #include "options.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,17 @@ TEST(options, linesAndExpressionsTakeNoParameters) {
 
   EXPECT_FALSE(commandline({"-c", "x = 1", "a=1"}).parsed);
   EXPECT_FALSE(commandline({"-e", "1", "-"}).parsed);
+}
+
+TEST(options, filesAllowsFoldersInOrderAndExcludesNoFiles) {
+  commandline c({"--files", "a", "--files", "b", "run.vk"});
+  ASSERT_TRUE(c.parsed);
+  EXPECT_EQ(strings(c.opts.folders), (std::vector<std::string>{"a", "b"}));
+  EXPECT_TRUE(c.opts.filebuiltins);
+  commandline none({"--no-files", "run.vk"});
+  ASSERT_TRUE(none.parsed);
+  EXPECT_FALSE(none.opts.filebuiltins);
+  EXPECT_FALSE(commandline({"--files", "a", "--no-files", "run.vk"}).parsed);
 }
 
 TEST(options, usageErrors) {

@@ -1,13 +1,12 @@
 # Runs one fuzz target for SECONDS seconds on WORKDIR/corpus (kept between runs, so that local
 # runs build on each other) and on seeds copied from the golden scripts (with the scripts beside
 # them that they call) and from INPUTS (inputs of several script files, see scriptfiles.h), with
-# the language's
-# words as a dictionary (vesk.dict), in an empty working folder so that no name in a fuzzed
+# the words of DICT as a dictionary, in an empty working folder so that no name in a fuzzed
 # text finds a script file. Any finding fails the test: the report is shown and the input that
 # caused it is left in WORKDIR/artifacts. A target that counts its inputs (differential) has
 # the count shown, and fails when it compared less than half of them in full.
-# Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DINPUTS=<folder> -DWORKDIR=<folder>
-#                  -DSECONDS=<n> -P runfuzz.cmake
+# Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DINPUTS=<folder> -DDICT=<file>
+#                  -DWORKDIR=<folder> -DSECONDS=<n> -P runfuzz.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(maxseedbytes 65536) # larger scripts (bad-input tests) would only slow the fuzzer down
@@ -72,7 +71,7 @@ message("seeds: ${seeded} golden scripts (${calling} with the scripts they call)
 
 # Standard output is closed (-close_fd_mask=1): dump and parallel blocks write there.
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}
-                        -dict=${CMAKE_CURRENT_LIST_DIR}/vesk.dict
+                        -dict=${DICT}
                         -timeout=${unittimeout} -rss_limit_mb=${rsslimit} -close_fd_mask=1
                         -print_final_stats=1 -artifact_prefix=${WORKDIR}/artifacts/
                         ${WORKDIR}/corpus ${WORKDIR}/seeds

@@ -1,7 +1,7 @@
 // files.cpp - listing folders and deleting, moving and creating files and folders.
 // Paths are passed to the system exactly as the caller gives them; relative ones are taken
 // relative to the process's current directory.
-#include "platform.h"
+#include "posixfiles.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -29,10 +29,7 @@ bool isfolderentry(DIR* folder, dirent const* entry) {
 
 } // namespace
 
-bool listfolder(char const* folder, entryvisitor visit, void* context) {
-  if (folder == nullptr || visit == nullptr) return false;
-  DIR* opened = opendir(folder);
-  if (opened == nullptr) return false;
+bool visitentries(DIR* opened, entryvisitor visit, void* context) {
   bool complete = true;
   for (;;) {
     errno = 0;
@@ -48,6 +45,16 @@ bool listfolder(char const* folder, entryvisitor visit, void* context) {
   return complete;
 }
 
+bool listfolder(char const* folder, entryvisitor visit, void* context) {
+  if (folder == nullptr || visit == nullptr) return false;
+  DIR* opened = opendir(folder);
+  return opened != nullptr && visitentries(opened, visit, context);
+}
+
+bool isabsolutepath(char const* path) {
+  return path != nullptr && path[0] == '/';
+}
+
 bool deletefile(char const* path) {
   return path != nullptr && unlink(path) == 0;
 }
@@ -58,16 +65,20 @@ bool removefolder(char const* path) {
 
 // Never replaces an existing `to`, as the Windows MoveFile does not: renameat2 with
 // RENAME_NOREPLACE checks and renames in one step. Where the C library or the file system does
-// not offer it, an existence check before rename stands in (not atomic against other processes).
-bool movefile(char const* from, char const* to) {
-  if (from == nullptr || to == nullptr) return false;
+// not offer it, an existence check before renameat stands in (not atomic against other
+// processes).
+bool moveat(int fromfolder, char const* from, int tofolder, char const* to) {
 #if defined(RENAME_NOREPLACE)
-  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+  if (renameat2(fromfolder, from, tofolder, to, RENAME_NOREPLACE) == 0) return true;
   if (errno != ENOSYS && errno != EINVAL && errno != ENOTSUP) return false;
 #endif
   struct stat existing {};
-  if (lstat(to, &existing) == 0 || errno != ENOENT) return false;
-  return std::rename(from, to) == 0;
+  if (fstatat(tofolder, to, &existing, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return false;
+  return renameat(fromfolder, from, tofolder, to) == 0;
+}
+
+bool movefile(char const* from, char const* to) {
+  return from != nullptr && to != nullptr && moveat(AT_FDCWD, from, AT_FDCWD, to);
 }
 
 bool createfolder(char const* path) {

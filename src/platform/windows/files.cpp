@@ -43,6 +43,13 @@ bool listfolder(char const* folder, entryvisitor visit, void* context) {
   return complete;
 }
 
+bool isabsolutepath(char const* path) {
+  if (path == nullptr) return false;
+  bool drive =
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+  return drive || path[0] == '/' || path[0] == '\\';
+}
+
 bool deletefile(char const* path) {
   return path != nullptr && DeleteFileA(path);
 }
