@@ -1,9 +1,10 @@
 // main.cpp - vesk, the command-line host of the engine: runs a script file with parameters,
 // the script on standard input, one command line, one expression, or a session at the prompt,
 // with output on standard output and diagnostics on standard error, or checks script files
-// without running them. Exit status 0 success, 1 failure of the script (or errors found by
-// the check), 2 usage, a library that cannot be loaded, a script that cannot be found or read,
-// or a profile or coverage file that cannot be written.
+// without running them, formats them, or serves an editor as its language server. Exit status
+// 0 success, 1 failure of the script (or errors found by the check, or files --format --check
+// would change), 2 usage, a library that cannot be loaded, a script that cannot be found or
+// read, or a profile or coverage file that cannot be written.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 
 #include "symbolizer.h"
 #include "check.h"
+#include "formatfiles.h"
 #include "loader.h"
 #include "messages.h"
 #include "observer.h"
@@ -280,6 +282,10 @@ int main(int argc, char** argv) {
   if (opts.what == cli::mode::version) {
     printf("vesk %s\n", vesk::version());
     return exitsuccess;
+  }
+  if (opts.what == cli::mode::format) {
+    cli::binarystreams();
+    return cli::formatfiles(opts);
   }
   // Without a script only a person at a terminal gets the prompt; a pipe or file is a script.
   if (opts.what == cli::mode::session && !cli::terminalinput()) opts.what = cli::mode::input;

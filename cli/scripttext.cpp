@@ -8,7 +8,10 @@ namespace {
 
 constexpr std::size_t chunksize = 65536;
 
-readstatus readall(FILE* stream, std::string& text, std::size_t limit) {
+} // namespace
+
+readstatus readtext(FILE* stream, std::string& text, std::size_t limit) {
+  text.clear();
   char chunk[chunksize];
   std::size_t got = 0;
   while ((got = fread(chunk, 1, sizeof chunk, stream)) > 0) {
@@ -18,13 +21,10 @@ readstatus readall(FILE* stream, std::string& text, std::size_t limit) {
   return ferror(stream) == 0 ? readstatus::complete : readstatus::failed;
 }
 
-} // namespace
-
 readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& lines,
                      std::size_t limit) {
-  text.clear();
   lines.clear();
-  readstatus status = readall(stream, text, limit);
+  readstatus status = readtext(stream, text, limit);
   // Lines are cut only once the text no longer grows, since its storage may move while it does.
   // A UTF-8 byte-order mark that an editor wrote before the first line is no part of it.
   std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;

@@ -17,6 +17,9 @@ constexpr char const* maxscriptsize = "64 MiB";
 
 enum class readstatus { complete, failed, toolarge };
 
+// Reads `stream` to its end, or up to `limit` bytes, into `text`, as it is.
+readstatus readtext(FILE* stream, std::string& text, std::size_t limit = maxscriptbytes);
+
 // Reads `stream` to its end, or up to `limit` bytes, into `text` and points `lines` at each
 // line in it, newlines (and a carriage return before one) removed, a byte-order mark before
 // the first line skipped; a last line without a newline counts whole. `failed` when reading fails,
