@@ -5,6 +5,7 @@
 #include "format.h"
 
 #include <cstring>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -182,9 +183,8 @@ std::string indentation(std::string const& base, int depth) {
   return indent;
 }
 
-} // namespace
-
-std::string formatscript(std::string const& text, bool fragment) {
+// Formats the lines `first` to `last` of `text`.
+std::string formatrange(std::string const& text, bool fragment, int first, int last) {
   std::string_view rest(text);
   std::string out;
   if (rest.substr(0, byteordermark.size()) == byteordermark) {
@@ -199,7 +199,15 @@ std::string formatscript(std::string const& text, bool fragment) {
     // The engine reads a line up to its first NUL; such a line is kept as it is.
     std::string body(l.body);
     std::vector<placedtoken> tokens = linetokens(body.c_str());
-    blockstep step = blocks.add(number++, tokens);
+    blockstep step = blocks.add(number, tokens);
+    bool inside = number >= first && number <= last;
+    ++number;
+    if (!inside) {
+      out += l.body;
+      out += l.ending;
+      blankbefore = false;
+      continue;
+    }
     bool empty = blank(l.body);
     if (empty && blankbefore) continue;
     blankbefore = empty;
@@ -214,6 +222,16 @@ std::string formatscript(std::string const& text, bool fragment) {
     out += l.ending;
   }
   return out;
+}
+
+} // namespace
+
+std::string formatscript(std::string const& text, bool fragment) {
+  return formatrange(text, fragment, 0, std::numeric_limits<int>::max());
+}
+
+std::string formatlines(std::string const& text, int first, int last) {
+  return formatrange(text, false, first, last);
 }
 
 } // namespace cli

@@ -14,4 +14,8 @@ namespace cli {
 // blocks; a whole script starts at the left margin.
 std::string formatscript(std::string const& text, bool fragment = false);
 
+// The same with only the lines `first` to `last` (counted from 0) formatted; the others are
+// kept as they are, though blocks are matched through them.
+std::string formatlines(std::string const& text, int first, int last);
+
 } // namespace cli

@@ -14,6 +14,9 @@
 #include "symbolizer.h"
 #include "check.h"
 #include "formatfiles.h"
+#if VESK_LANGUAGE_SERVER
+#include "lsp/session.h"
+#endif
 #include "loader.h"
 #include "messages.h"
 #include "observer.h"
@@ -250,6 +253,19 @@ int runwatched(vesk::interpreter& engine, vesk::variables& globals, cli::options
   return watching.finish() ? status : exitusage;
 }
 
+// The language server, when vesk is built with it (it needs a JSON library).
+int serve(vesk::interpreter& engine, cli::options const& opts) {
+#if VESK_LANGUAGE_SERVER
+  return cli::lsp::serve(engine, opts);
+#else
+  (void)engine;
+  (void)opts;
+  complain("vesk: %s%s\n", "--lsp: this vesk was built without the language server (it needs ",
+           "nlohmann-json; Debian/Ubuntu: apt-get install nlohmann-json3-dev)");
+  return exitusage;
+#endif
+}
+
 int run(cli::options const& opts) {
   vesk::variables globals;
   vesk::interpreter engine(&globals, writelog);
@@ -261,9 +277,9 @@ int run(cli::options const& opts) {
   char const* first = opts.directories.size() > 0 ? opts.directories[0] : "";
   char const* second = opts.directories.size() > 1 ? opts.directories[1] : "";
   engine.setscriptpath(first, second);
-  int status = opts.what == cli::mode::check
-                   ? cli::checkscripts(engine, opts, pathseparator, *lines)
-                   : runwatched(engine, globals, opts);
+  int status = opts.what == cli::mode::check ? cli::checkscripts(engine, opts, pathseparator, *lines)
+               : opts.what == cli::mode::lsp    ? serve(engine, opts)
+                                                : runwatched(engine, globals, opts);
   if (opts.globals) cli::show(&globals, writelog);
   lines->flush();
   releasetree(globals);

@@ -21,11 +21,8 @@ readstatus readtext(FILE* stream, std::string& text, std::size_t limit) {
   return ferror(stream) == 0 ? readstatus::complete : readstatus::failed;
 }
 
-readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& lines,
-                     std::size_t limit) {
+void cutlines(std::string& text, std::vector<char const*>& lines) {
   lines.clear();
-  readstatus status = readtext(stream, text, limit);
-  // Lines are cut only once the text no longer grows, since its storage may move while it does.
   // A UTF-8 byte-order mark that an editor wrote before the first line is no part of it.
   std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (start < text.size()) {
@@ -36,6 +33,14 @@ readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& 
     lines.push_back(text.c_str() + start);
     start = end + 1;
   }
+}
+
+readstatus readlines(FILE* stream, std::string& text, std::vector<char const*>& lines,
+                     std::size_t limit) {
+  lines.clear();
+  readstatus status = readtext(stream, text, limit);
+  // Lines are cut only once the text no longer grows, since its storage may move while it does.
+  cutlines(text, lines);
   return status;
 }
 
