@@ -31,25 +31,29 @@ std::vector<std::string_view> textlines(std::string_view text) {
   return lines;
 }
 
+lineinfo readline(std::string_view written, bool first, namejudge& judge) {
+  lineinfo info;
+  if (first && written.substr(0, byteordermark.size()) == byteordermark)
+    info.shift = byteordermark.size();
+  std::string line(written.substr(info.shift));
+  info.tokens = linetokens(line.c_str());
+  for (placedtoken& t : info.tokens) {
+    t.from += info.shift;
+    t.to += info.shift;
+  }
+  info.facts = readfacts(line.c_str(), info.tokens, judge);
+  return info;
+}
+
 std::shared_ptr<analysis const> analyse(std::string_view text, namejudge& judge) {
   auto script = std::make_shared<analysis>();
   blockmatcher blocks;
-  std::string line;
   int number = 0;
   for (std::string_view written : textlines(text)) {
-    lineinfo info;
-    if (number == 0 && written.substr(0, byteordermark.size()) == byteordermark)
-      info.shift = byteordermark.size();
-    line.assign(written.substr(info.shift));
-    info.tokens = linetokens(line.c_str());
-    for (placedtoken& t : info.tokens) {
-      t.from += info.shift;
-      t.to += info.shift;
-    }
+    lineinfo info = readline(written, number == 0, judge);
     info.block = blocks.add(number, info.tokens);
     if (info.block.role == blockrole::closes && info.block.openerline >= 0)
       script->lines[static_cast<std::size_t>(info.block.openerline)].closedby = number;
-    info.facts = readfacts(line.c_str(), info.tokens, judge);
     script->lines.push_back(std::move(info));
     ++number;
   }

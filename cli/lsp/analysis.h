@@ -39,6 +39,10 @@ struct place {
 // the first line skipped).
 std::shared_ptr<analysis const> analyse(std::string_view text, namejudge& judge);
 
+// One line read on its own, as analyse reads it (blocks are not matched); `first`: it is the
+// first line of its script, where a byte-order mark is skipped.
+lineinfo readline(std::string_view written, bool first, namejudge& judge);
+
 // The line texts as analyse cut them.
 std::vector<std::string_view> textlines(std::string_view text);
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "scripttext.h"
 
@@ -45,19 +46,21 @@ int quotedtoken(lineinfo const& line, std::string const& text) {
   return -1;
 }
 
-json diagnostic(document const& text, analysis const& read, finding const& f) {
-  int line = f.line - 1;
-  int last = static_cast<int>(read.lines.size()) - 1;
-  if (line > last) line = last;
-  lineinfo const& info = read.lines[static_cast<std::size_t>(line)];
+// Only the lines reported on are read (a large document has few of them).
+json diagnostic(document const& text, namejudge& judge, finding const& f) {
+  int last = static_cast<int>(text.linecount()) - 1;
+  int line = f.line - 1 > last ? last : f.line - 1;
+  std::string_view written = text.line(static_cast<std::size_t>(line));
+  lineinfo info = readline(written, line == 0, judge);
   linefacts const& facts = info.facts;
   bool failure = facts.failed && (f.text == facts.failure || f.text == facts.context);
   int token = failure ? facts.failtoken : quotedtoken(info, f.text);
   if (token < 0 && facts.failed) token = facts.failtoken;
-  json range = token >= 0 ? tokenrange(text, read, line, token)
-               : info.tokens.empty()
-                   ? linerange(text, line, 0, text.line(static_cast<std::size_t>(line)).size())
-                   : linerange(text, line, info.tokens.front().from, info.tokens.back().to);
+  std::vector<placedtoken> const& tokens = info.tokens;
+  json range = token >= 0 ? linerange(text, line, tokens[static_cast<std::size_t>(token)].from,
+                                      tokens[static_cast<std::size_t>(token)].to)
+               : tokens.empty() ? linerange(text, line, 0, written.size())
+                                : linerange(text, line, tokens.front().from, tokens.back().to);
   return json{{"range", range},
               {"severity", f.warning ? severitywarning : severityerror},
               {"code", codeof(f, failure)},
@@ -84,8 +87,9 @@ json diagnosticsof(context& ctx, opendoc& doc) {
       doc.path.empty() ? untitled : std::filesystem::path(doc.path).filename().string();
   std::vector<finding> found;
   if (!ctx.engine.check(text, folder, name, found)) return list;
-  analysis const& read = ctx.lines(doc);
-  for (finding const& f : found) list.push_back(diagnostic(doc.text, read, f));
+  std::set<std::string> scripts = ctx.folders.scripts(doc.path);
+  reachjudge judge(ctx.folders.functions(), scripts);
+  for (finding const& f : found) list.push_back(diagnostic(doc.text, judge, f));
   return list;
 }
 

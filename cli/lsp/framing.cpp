@@ -15,12 +15,20 @@ constexpr std::size_t maxheaderline = 1024;
 constexpr int maxheaderlines = 32;
 constexpr char const* lengthfield = "content-length:";
 
+// A "Content-Length: N" line, found anywhere in the line: bytes before it are what is left of
+// a message whose header could not be read, and they are passed over.
 bool lengthheader(std::string const& line, std::size_t& length, bool& valid) {
   std::size_t field = strlen(lengthfield);
-  if (line.size() < field) return false;
-  for (std::size_t i = 0; i < field; ++i)
-    if (std::tolower(static_cast<unsigned char>(line[i])) != lengthfield[i]) return false;
-  std::size_t i = field;
+  std::size_t at = 0;
+  while (at + field <= line.size()) {
+    std::size_t k = 0;
+    while (k < field && std::tolower(static_cast<unsigned char>(line[at + k])) == lengthfield[k])
+      ++k;
+    if (k == field) break;
+    ++at;
+  }
+  if (at + field > line.size()) return false;
+  std::size_t i = at + field;
   while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
   std::size_t digits = i;
   length = 0;
