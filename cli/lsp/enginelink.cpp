@@ -39,7 +39,7 @@ bool interpreterlink::check(std::string const& text, std::string const& folder,
                             std::string const& name, std::vector<finding>& found) {
   found.clear();
   std::error_code failed;
-  if (!folder.empty()) std::filesystem::current_path(folder, failed);
+  if (infolder && !folder.empty()) std::filesystem::current_path(folder, failed);
   if (failed) return false;
   std::string lines = text;
   std::vector<char const*> pointers;

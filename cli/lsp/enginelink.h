@@ -29,15 +29,18 @@ protected:
 };
 
 // The link to an interpreter set up as for a run: its functions registered, its script
-// folders set. The check runs in `folder`, which becomes the process's working folder.
+// folders set. The check runs in `folder`, which becomes the process's working folder (with
+// `infolder` false it runs in the working folder as it is, whatever folder it is given).
 class interpreterlink final : public enginelink {
 public:
-  explicit interpreterlink(vesk::interpreter& engine) : engine(engine) {}
+  explicit interpreterlink(vesk::interpreter& engine, bool infolder = true)
+      : engine(engine), infolder(infolder) {}
   bool check(std::string const& text, std::string const& folder, std::string const& name,
              std::vector<finding>& found) override;
 
 private:
   vesk::interpreter& engine;
+  bool infolder;
 };
 
 // The names the engine registers as built-in functions (asked of an interpreter of its own).
