@@ -1,13 +1,15 @@
 # Runs one fuzz target for SECONDS seconds on WORKDIR/corpus (kept between runs, so that local
 # runs build on each other) and on seeds copied from the golden scripts (with the scripts beside
-# them that they call) and from INPUTS (inputs of several script files, see scriptfiles.h), with
-# the language's
-# words as a dictionary (vesk.dict), in an empty working folder so that no name in a fuzzed
-# text finds a script file. Any finding fails the test: the report is shown and the input that
+# them that they call) and from INPUTS (for the engine's targets inputs of several script files,
+# see scriptfiles.h), with the language's words as a dictionary (vesk.dict, or DICTIONARY), in
+# an empty working folder so that no name in a fuzzed text finds a script file. Any finding fails the test: the report is shown and the input that
 # caused it is left in WORKDIR/artifacts.
 # Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DINPUTS=<folder> -DWORKDIR=<folder>
-#                  -DSECONDS=<n> -P runfuzz.cmake
+#                  -DSECONDS=<n> [-DDICTIONARY=<file>, default vesk.dict] -P runfuzz.cmake
 cmake_minimum_required(VERSION 3.25)
+if(NOT DICTIONARY)
+  set(DICTIONARY ${CMAKE_CURRENT_LIST_DIR}/vesk.dict)
+endif()
 
 set(maxseedbytes 65536) # larger scripts (bad-input tests) would only slow the fuzzer down
 set(maxlen 8192)        # longest input the fuzzer makes
@@ -66,12 +68,13 @@ foreach(input ${inputs})
   file(COPY_FILE ${input} ${WORKDIR}/seeds/input_${name} ONLY_IF_DIFFERENT)
 endforeach()
 list(LENGTH inputs given)
+get_filename_component(inputfolder ${INPUTS} NAME)
 message("seeds: ${seeded} golden scripts (${calling} with the scripts they call), ${given} inputs "
-        "of several scripts")
+        "from ${inputfolder}")
 
 # Standard output is closed (-close_fd_mask=1): dump and parallel blocks write there.
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}
-                        -dict=${CMAKE_CURRENT_LIST_DIR}/vesk.dict
+                        -dict=${DICTIONARY}
                         -timeout=${unittimeout} -rss_limit_mb=${rsslimit} -close_fd_mask=1
                         -print_final_stats=1 -artifact_prefix=${WORKDIR}/artifacts/
                         ${WORKDIR}/corpus ${WORKDIR}/seeds
