@@ -6,6 +6,7 @@
 
 #include "diagnostics.h"
 #include "formatting.h"
+#include "highlights.h"
 #include "hover.h"
 #include "navigation.h"
 #include "offers.h"
@@ -39,6 +40,7 @@ constexpr route routes[] = {
     {"textDocument/foldingRange", foldingranges},
     {"textDocument/formatting", formatdocument},
     {"textDocument/rangeFormatting", formatrange},
+    {"textDocument/semanticTokens/full", semantictokens},
 };
 
 json capabilities() {
@@ -54,7 +56,8 @@ json capabilities() {
       {"documentSymbolProvider", true},
       {"foldingRangeProvider", true},
       {"documentFormattingProvider", true},
-      {"documentRangeFormattingProvider", true}};
+      {"documentRangeFormattingProvider", true},
+      {"semanticTokensProvider", {{"legend", highlightlegend()}, {"full", true}}}};
 }
 
 bool validid(json const& id) {

@@ -1,8 +1,8 @@
 // features.js - the language server through the protocol library of VS Code's client, started
 // as the extension starts it (its settings give the -I folder and the library): diagnostics
 // on the token each report is about, incremental changes, completion, signature help, hover,
-// definition, references, rename, symbols, folding and formatting, and a script of the folder
-// that the editor has open read from the editor rather than from its file.
+// definition, references, rename, symbols, semantic tokens, folding and formatting, and a
+// script of the folder that the editor has open read from the editor rather than from its file.
 'use strict';
 
 const path = require('path');
@@ -159,6 +159,17 @@ async function outline(client) {
     ['fruit', 13, 1, 1, []], ['total', 13, 2, 2, []],
     ['for each f in fruit', 3, 3, 9, [['f', 13, 3, 3, []], ['if f.price > 1', 3, 4, 7, []]]],
     ['count', 13, 13, 13, []]]);
+  const { data } = await client.request('textDocument/semanticTokens/full', { textDocument: { uri: mainUri } });
+  const tokens = [];
+  for (let i = 0, line = 0, start = 0; i < data.length; i += 5) {
+    start = data[i] === 0 ? start + data[i + 1] : data[i + 1];
+    line += data[i];
+    tokens.push([line, start, data[i + 2], client.initialized.capabilities.semanticTokensProvider.legend.tokenTypes[data[i + 3]]]);
+  }
+  same('semantic tokens: calls of functions and of scripts, and variables',
+    tokens.filter(([line]) => line === 5 || (line >= 9 && line <= 11)), [
+      [5, 4, 5, 'function'], [5, 10, 1, 'variable'], [5, 18, 5, 'function'], [5, 24, 1, 'variable'],
+      [9, 0, 4, 'namespace'], [10, 0, 6, 'namespace'], [11, 0, 3, 'function']]);
   same('folding: each block up to the line before its end',
     (await client.request('textDocument/foldingRange', { textDocument: { uri: mainUri } }))
       .map((r) => [r.startLine, r.endLine]), [[3, 7], [4, 5]]);
