@@ -1,9 +1,10 @@
 // main.cpp - vesk, the command-line host of the engine: runs a script file with parameters,
 // the script on standard input, one command line, one expression, or a session at the prompt,
 // with output on standard output and diagnostics on standard error, or checks script files
-// without running them. Exit status 0 success, 1 failure of the script (or errors found by
-// the check), 2 usage, a library that cannot be loaded, a script that cannot be found or read,
-// or a profile or coverage file that cannot be written.
+// without running them, formats them, or serves an editor as its language server. Exit status
+// 0 success, 1 failure of the script (or errors found by the check, or files --format --check
+// would change), 2 usage, a library that cannot be loaded, a script that cannot be found or
+// read, or a profile or coverage file that cannot be written.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,10 @@
 
 #include "symbolizer.h"
 #include "check.h"
+#include "formatfiles.h"
+#if VESK_LANGUAGE_SERVER
+#include "lsp/session.h"
+#endif
 #include "loader.h"
 #include "messages.h"
 #include "observer.h"
@@ -290,6 +295,19 @@ bool confine(vesk::interpreter& engine, cli::options const& opts) {
   return true;
 }
 
+// The language server, when vesk is built with it (it needs a JSON library).
+int serve(vesk::interpreter& engine, cli::options const& opts) {
+#if VESK_LANGUAGE_SERVER
+  return cli::lsp::serve(engine, opts);
+#else
+  (void)engine;
+  (void)opts;
+  complain("vesk: %s%s\n", "--lsp: this vesk was built without the language server (it needs ",
+           "nlohmann-json; Debian/Ubuntu: apt-get install nlohmann-json3-dev)");
+  return exitusage;
+#endif
+}
+
 int run(cli::options const& opts) {
   vesk::variables globals;
   vesk::interpreter engine(&globals, writelog);
@@ -301,9 +319,9 @@ int run(cli::options const& opts) {
   char const* first = opts.directories.size() > 0 ? opts.directories[0] : "";
   char const* second = opts.directories.size() > 1 ? opts.directories[1] : "";
   engine.setscriptpath(first, second);
-  int status = opts.what == cli::mode::check
-                   ? cli::checkscripts(engine, opts, pathseparator, *lines)
-                   : runwatched(engine, globals, opts);
+  int status = opts.what == cli::mode::check ? cli::checkscripts(engine, opts, pathseparator, *lines)
+               : opts.what == cli::mode::lsp    ? serve(engine, opts)
+                                                : runwatched(engine, globals, opts);
   if (opts.globals) cli::showglobals(globals, writelog);
   lines->flush();
   releasetree(globals);
@@ -322,6 +340,10 @@ int main(int argc, char** argv) {
   if (opts.what == cli::mode::version) {
     printf("vesk %s\n", vesk::version());
     return exitsuccess;
+  }
+  if (opts.what == cli::mode::format) {
+    cli::binarystreams();
+    return cli::formatfiles(opts);
   }
   // Without a script only a person at a terminal gets the prompt; a pipe or file is a script.
   if (opts.what == cli::mode::session && !cli::terminalinput()) opts.what = cli::mode::input;

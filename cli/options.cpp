@@ -80,12 +80,14 @@ bool maxmemory(int argc, char** argv, int& i, options& out) {
   return true;
 }
 
-// The files of --check: the target and every argument after it. Nothing runs, so nothing is
-// watched.
+// The files of --check or --format: the target and every argument after it. Nothing runs, so
+// nothing is watched.
 bool checkfiles(int argc, char** argv, int i, options& out) {
-  if (out.target == nullptr) return usage("--check needs a script file");
+  char const* tool = out.what == mode::format ? "--format" : "--check";
+  if (out.target == nullptr) return usage(tool, " needs a script file");
   if (out.trace || out.profile || out.coveragefile != nullptr || out.overwrite)
-    return usage("--check runs nothing to trace, profile or cover");
+    return usage(tool, " runs nothing to trace, profile or cover");
+  if (out.what == mode::format && out.strict) return usage("-W goes with --check alone");
   out.checked.push_back(out.target);
   for (; i < argc; ++i) out.checked.push_back(argv[i]);
   return true;
@@ -111,6 +113,21 @@ bool parameter(char const* arg, options& out) {
     if (strncmp(earlier, arg, name.size() + 1) == 0)
       return usage("parameter '", name.c_str(), "' given twice");
   out.assignments.push_back(arg);
+  return true;
+}
+
+// --format and --check together: the files are formatted, and only reported.
+void tool(char const* arg, options& out) {
+  bool format = strcmp(arg, "--format") == 0;
+  if (format ? out.what == mode::check : out.what == mode::format) out.formatcheck = true;
+  if (format || out.what != mode::format) out.what = format ? mode::format : mode::check;
+}
+
+// The language server reads its documents from its client: no script, no run to watch.
+bool server(options const& out) {
+  if (out.target != nullptr) return usage("--lsp takes no script");
+  if (out.trace || out.profile || out.coveragefile != nullptr || out.globals || out.strict)
+    return usage("--lsp takes only -I, -l and --no-builtins");
   return true;
 }
 
@@ -151,8 +168,10 @@ bool parse(int argc, char** argv, options& out) {
       char const* library = nullptr;
       if (!value(argc, argv, i, library, arg)) return false;
       out.libraries.push_back(library);
-    } else if (strcmp(arg, "--check") == 0) {
-      out.what = mode::check;
+    } else if (strcmp(arg, "--check") == 0 || strcmp(arg, "--format") == 0) {
+      tool(arg, out);
+    } else if (strcmp(arg, "--lsp") == 0) {
+      out.what = mode::lsp;
     } else if (strcmp(arg, "-W") == 0) {
       out.strict = true;
     } else if (strcmp(arg, "--trace") == 0) {
@@ -165,8 +184,11 @@ bool parse(int argc, char** argv, options& out) {
       if (!value(argc, argv, i, out.coveragefile, arg)) return false;
     } else if (strcmp(arg, "--overwrite") == 0) {
       out.overwrite = true;
-    } else if (out.what == mode::check && arg[0] == '-') {
-      return usage("--check takes script files, not ", arg);
+    } else if (out.what == mode::format && strcmp(arg, "-") == 0) {
+      out.target = arg;
+    } else if ((out.what == mode::check || out.what == mode::format) && arg[0] == '-') {
+      return usage(out.what == mode::check ? "--check" : "--format", " takes script files, not ",
+                   arg);
     } else if (strcmp(arg, "-e") == 0 || strcmp(arg, "-c") == 0) {
       out.what = arg[1] == 'e' ? mode::expression : mode::line;
       if (!value(argc, argv, i, out.target, arg)) return false;
@@ -176,13 +198,15 @@ bool parse(int argc, char** argv, options& out) {
     } else if (arg[0] == '-') {
       return usage("unknown option ", arg);
     } else {
-      if (out.what != mode::check) out.what = mode::script;
+      if (out.what != mode::check && out.what != mode::format && out.what != mode::lsp)
+        out.what = mode::script;
       out.target = arg;
     }
   }
   if (!out.filebuiltins && !out.folders.empty())
     return usage("--files and --no-files exclude each other");
-  if (out.what == mode::check) return checkfiles(argc, argv, i, out);
+  if (out.what == mode::check || out.what == mode::format) return checkfiles(argc, argv, i, out);
+  if (out.what == mode::lsp) return server(out);
   if (out.strict) return usage("-W goes with --check");
   if (out.target == nullptr) {
     out.what = mode::session;
@@ -220,6 +244,11 @@ void printhelp() {
       "  --check FILE...  read the script files without running them: report every syntax\n"
       "                  and block error, and warnings; exit 1 when there are errors\n"
       "  -W              with --check: warnings are errors\n"
+      "  --format FILE...  lay out the script files in the one layout of vesk scripts and\n"
+      "                  write them back; '-' formats standard input to standard output\n"
+      "  --format --check FILE...  change nothing: list the files that would change, and\n"
+      "                  exit 1 when there are any\n"
+      "  --lsp           the language server for editors, on standard input and output\n"
       "  --trace         write every statement to standard error as it runs\n"
       "  --profile[=FILE]  after the run, the twenty lines that took the most time (standard\n"
       "                  error), or every line's figures as tab-separated values in FILE\n"

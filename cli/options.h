@@ -2,7 +2,7 @@
 // input, one line, one expression, a session at the prompt, or script files to check without
 // running them), with which script directories, extension libraries and parameters, within
 // which limits and confined to which folders, what to watch while it runs, and what to print
-// afterwards.
+// afterwards; or one of the editors' tools: script files to format, or the language server.
 #pragma once
 
 #include <vector>
@@ -11,7 +11,7 @@ namespace cli {
 
 // `input` is the script on standard input ("-"); `session` is no script at all, which is the
 // prompt on a terminal and the script on standard input otherwise.
-enum class mode { script, input, session, line, expression, check, version, help };
+enum class mode { script, input, session, line, expression, check, format, lsp, version, help };
 
 struct options {
   mode what = mode::help;
@@ -26,8 +26,9 @@ struct options {
   long long maxstatements = 0;          // --max-statements N; 0: no limit
   double timeout = 0;                   // --timeout SECONDS; 0: none
   unsigned long long maxstorebytes = 0; // --max-memory MB in bytes; 0: the library's default
-  std::vector<char const*> checked;     // --check: the script files, `target` first
+  std::vector<char const*> checked;     // --check, --format: the script files, `target` first
   bool strict = false;                  // -W: warnings of --check count as errors
+  bool formatcheck = false;             // --format --check: report, change nothing
   bool trace = false;                   // --trace
   bool profile = false;                 // --profile or --profile=FILE
   char const* profilefile = nullptr;    // FILE of --profile=FILE; null: the top lines

@@ -17,6 +17,14 @@ constexpr char const* maxscriptsize = "64 MiB";
 
 enum class readstatus { complete, failed, toolarge, nulbyte };
 
+// Reads `stream` to its end, or up to `limit` bytes, into `text`, as it is.
+readstatus readtext(FILE* stream, std::string& text, std::size_t limit = maxscriptbytes);
+
+// Cuts `text` into lines in place as the engine cuts a script file: every LF (and a CR before
+// one) becomes a NUL, a byte-order mark before the first line is skipped, and `lines` points
+// at each line in `text`.
+void cutlines(std::string& text, std::vector<char const*>& lines);
+
 // Reads `stream` to its end, or up to `limit` bytes, into `text` and points `lines` at each
 // line in it, newlines (and a carriage return before one) removed, a byte-order mark before
 // the first line skipped; a last line without a newline counts whole. `failed` when reading fails,

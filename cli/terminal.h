@@ -15,6 +15,10 @@ namespace cli {
 
 bool terminalinput(); // standard input is a terminal
 
+// From now on standard input and output carry bytes as they are (on Windows, no translation
+// of line endings), for the formatter's text and the language server's messages.
+void binarystreams();
+
 // The keys that end the input at the terminal ("Ctrl-D"), for the prompt's first line.
 char const* endofinputkeys();
 

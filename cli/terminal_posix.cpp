@@ -28,6 +28,8 @@ bool terminalinput() {
 
 char const* endofinputkeys() { return "Ctrl-D"; }
 
+void binarystreams() {} // POSIX streams never translate
+
 namespace {
 
 // Plain reading, also the fallback when libedit cannot set the terminal up.

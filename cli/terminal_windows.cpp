@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <atomic>
@@ -17,6 +18,11 @@ bool terminalinput() {
 }
 
 char const* endofinputkeys() { return "Ctrl-Z and Enter"; }
+
+void binarystreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
 
 namespace {
 

@@ -86,8 +86,9 @@ void setchar(token& t, int c) {
 } // namespace
 
 symbolizer::symbolizer(char const* text, int optionbits)
-    : pushedcount(0), position(text), endposition(nullptr), doublequote('"'), singlequote('\''),
-      options(optionbits == -1 ? defaultoptions : optionbits) {}
+    : pushedcount(0), begin(text), tokenbegin(text), position(text), endposition(nullptr),
+      doublequote('"'), singlequote('\''), options(optionbits == -1 ? defaultoptions : optionbits) {
+}
 
 tokentype symbolizer::readtoken(token& t) {
   std::memset(&t, 0, sizeof t); // every byte of the caller's record is defined
@@ -105,6 +106,12 @@ tokentype symbolizer::nexttoken(token& t) {
 
 void symbolizer::pushback(token const& t) {
   if (pushedcount < maxpushback) pushed[pushedcount++] = t;
+}
+
+// Reading past the end moves the position beyond the NUL; the token ends at the NUL then.
+std::size_t symbolizer::scannedto() const {
+  char const* end = endposition != nullptr && position > endposition ? endposition : position;
+  return static_cast<std::size_t>(end - begin);
 }
 
 token const& symbolizer::peektoken() {
@@ -172,7 +179,10 @@ tokentype symbolizer::scantoken(token& t) {
   int c;
   for (;;) {
     c = skipspace();
-    if (c < 0) return endtoken;
+    if (c < 0) {
+      tokenbegin = endposition;
+      return endtoken;
+    }
     if (c == '/') {
       int next = readchar();
       if (next == '/' && (options & opt_linecomment)) {
@@ -192,6 +202,7 @@ tokentype symbolizer::scantoken(token& t) {
     }
     break;
   }
+  tokenbegin = position - 1;
 
   if (isnamestart(c)) {
     unreadchar();

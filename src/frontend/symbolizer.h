@@ -71,6 +71,10 @@ public:
   token const& peektoken();
   // The type of that token: peektoken().type.
   tokentype peektype() { return pushedcount > 0 ? pushed[pushedcount - 1].type : peektoken().type; }
+  // Where the token scanned last lies in the text, as offsets of its first byte and of the byte
+  // after it (an endtoken: both at the end): for tools that show tokens where they were written.
+  std::size_t scannedfrom() const { return static_cast<std::size_t>(tokenbegin - begin); }
+  std::size_t scannedto() const;
 
 private:
   int readchar();
@@ -87,6 +91,8 @@ private:
 
   int pushedcount;
   token pushed[maxpushback];
+  char const* begin;
+  char const* tokenbegin;
   char const* position;
   char const* endposition;
   char doublequote;

@@ -113,7 +113,12 @@ TEST(options, usageErrors) {
                                                        {"-", "x y=1"},
                                                        {"-", "x;=1"},
                                                        {"-c"},
-                                                       {"-e"}};
+                                                       {"-e"},
+                                                       {"--format"},
+                                                       {"--format", "--trace", "a.vk"},
+                                                       {"-W", "--format", "a.vk"},
+                                                       {"--lsp", "a.vk"},
+                                                       {"--lsp", "--trace"}};
   for (std::vector<std::string> const& words : wrong) {
     SCOPED_TRACE(words.front());
     testing::internal::CaptureStderr();
@@ -143,6 +148,30 @@ TEST(options, librariesAreLoadedInTheOrderGiven) {
   commandline c({"-l", "a.so", "--library", "lib/b.so", "-l", "a.so", "run.vk"});
   ASSERT_TRUE(c.parsed);
   EXPECT_EQ(strings(c.opts.libraries), (std::vector<std::string>{"a.so", "lib/b.so", "a.so"}));
+}
+
+TEST(options, formatTakesFilesAndWithCheckOnlyReports) {
+  for (auto const& words : std::vector<std::vector<std::string>>{
+           {"--format", "--check", "a.vk", "-"}, {"--check", "--format", "a.vk", "-"}}) {
+    commandline c(words);
+    ASSERT_TRUE(c.parsed);
+    EXPECT_EQ(c.opts.what, cli::mode::format);
+    EXPECT_TRUE(c.opts.formatcheck);
+    EXPECT_EQ(strings(c.opts.checked), (std::vector<std::string>{"a.vk", "-"}));
+  }
+  commandline plain({"--format", "-"});
+  ASSERT_TRUE(plain.parsed);
+  EXPECT_FALSE(plain.opts.formatcheck);
+  EXPECT_EQ(strings(plain.opts.checked), (std::vector<std::string>{"-"}));
+}
+
+TEST(options, theLanguageServerTakesFoldersAndLibraries) {
+  commandline c({"-I", "lib", "-l", "geo.ext", "--no-builtins", "--lsp"});
+  ASSERT_TRUE(c.parsed);
+  EXPECT_EQ(c.opts.what, cli::mode::lsp);
+  EXPECT_EQ(strings(c.opts.directories), (std::vector<std::string>{"lib"}));
+  EXPECT_EQ(strings(c.opts.libraries), (std::vector<std::string>{"geo.ext"}));
+  EXPECT_FALSE(c.opts.builtins);
 }
 
 TEST(options, helpAndVersionWinOverWhatFollows) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tools_test.sh - vesk's tools where a golden script cannot reach: the coverage file, which
 # genhtml must turn into a report with the right figures; the profile's counts and its table;
-# names that --check judges by -I folders and -l libraries; the usage errors of the tools.
+# names that --check judges by -I folders and -l libraries; --format on files and standard
+# input; the usage errors of the tools.
 # usage: tools_test.sh VESK EXTENSIONS   (EXTENSIONS: the folder of the test extensions)
 set -u
 vesk=$1
@@ -190,6 +191,28 @@ check "check: unknown names without -I and -l" same "$?|$(cat err)" \
 "$vesk" -I lib -l "$extensions/geo.ext" --check names.vk >out 2>err
 check "check: scripts of -I folders and functions of -l libraries" same "$?|$(cat err)" \
   "0|names.vk(2): warning: assignment to 'geo', which is a function: every read of 'geo' calls it"
+
+# --- format --------------------------------------------------------------------------------
+printf 'if x>1\r\nprint  x\r\nend\r\n' >crlf.vk
+printf 'y = 1\n' >tidy.vk
+cp crlf.vk before.vk
+"$vesk" --format --check tidy.vk crlf.vk >out 2>err
+check "format --check: lists what would change, changes nothing" \
+  same "$?|$(cat out err)|$(cmp crlf.vk before.vk && echo same)" "1|crlf.vk|same"
+chmod 754 crlf.vk
+"$vesk" --format crlf.vk tidy.vk >out 2>err
+check "format: in place, line endings and permissions kept" \
+  same "$?|$(cat out err)|$(od -c crlf.vk | head -2)|$(stat -c %a crlf.vk)|$(ls)" \
+  "0||$(printf 'if x > 1\r\n  print x\r\nend\r\n' | od -c | head -2)|754|$(ls)"
+"$vesk" --format --check crlf.vk tidy.vk >out 2>err
+check "format --check: nothing left to change" same "$?|$(cat out err)" "0|"
+printf '  for i=1 to 2\nprint i\n  next\n' | "$vesk" --format - >out 2>err
+check "format -: standard input to standard output, on its first line's indentation" \
+  same "$?|$(cat out err)" "0|  for i = 1 to 2
+    print i
+  next"
+"$vesk" --format tidy.vk nosuchfile.vk >out 2>err
+check "format: a file that cannot be read" same "$?|$(cat out)|$(grep -c nosuchfile err)" "2||1"
 
 # --- usage ---------------------------------------------------------------------------------
 # usage MESSAGE ARGS...: vesk ARGS exits with 2, prints nothing and writes MESSAGE alone

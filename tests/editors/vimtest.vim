@@ -1,9 +1,13 @@
 " vimtest.vim - checks the Vim support of vesk scripts in a headless Vim: a .vk file gets the
 " filetype, syntax and indentation without an error; re-indenting a badly indented script gives
-" the expected text; and the highlighting agrees with what the annotated grammar samples assert.
+" the expected text; = and gq run vesk --format (g:vesk, the vesk built) on the lines; and the
+" highlighting agrees with what the annotated grammar samples assert.
 " Run as: vim -N -u NONE -i NONE -n -es --cmd "let g:editors = 'EDITORS/vim'"
-"   --cmd "let g:tests = 'TESTS/editors'" --cmd "let g:report = 'FILE'" -S vimtest.vim
+"   --cmd "let g:tests = 'TESTS/editors'" --cmd "let g:report = 'FILE'"
+"   --cmd "let g:vesk = 'VESK'" -S vimtest.vim
 let s:failures = []
+" The indentation rules first, without the formatter.
+let g:vesk_command = ''
 let &runtimepath = g:editors . ',' . &runtimepath
 filetype plugin indent on
 syntax on
@@ -32,6 +36,30 @@ function s:checkindent() abort
             \ . ', expected ' . string(get(expected, i, '<none>')))
     endif
   endfor
+endfunction
+
+" With the formatter, = lays the whole script out as vesk --format does, and gq a part of it on
+" the indentation of its first line.
+function s:checkformat() abort
+  let g:vesk_command = g:vesk
+  let file = g:tests . '/indent/messy.vk'
+  silent! bwipeout!
+  call s:open(file)
+  if &equalprg !~# ' --format -$' || &formatprg !=# &equalprg
+    call add(s:failures, 'formatprg and equalprg: ' . &formatprg . ', ' . &equalprg)
+  endif
+  normal! gg=G
+  let expected = systemlist(shellescape(g:vesk) . ' --format - < ' . shellescape(file))
+  if getline(1, '$') !=# expected
+    call add(s:failures, '= does not give what vesk --format gives: ' . string(getline(1, 8)))
+  endif
+  silent! %delete _
+  call setline(1, ['if x', '    y=1', '    z=2', 'end'])
+  normal! 2Ggqj
+  if getline(1, '$') !=# ['if x', '    y = 1', '    z = 2', 'end']
+    call add(s:failures, 'gq on two lines: ' . string(getline(1, '$')))
+  endif
+  let g:vesk_command = ''
 endfunction
 
 " The highlight group that stands for a grammar scope; '' where the highlighting does not
@@ -94,6 +122,7 @@ function s:checksamples() abort
 endfunction
 
 call s:checkindent()
+call s:checkformat()
 call s:checksamples()
 call writefile(s:failures + [len(s:failures) . ' failures'], g:report)
 execute empty(s:failures) ? 'qall!' : 'cquit!'

@@ -1,10 +1,22 @@
-# Builds the VS Code extension's .vsix with vsce and checks what it holds: the manifest and the
+# Builds the VS Code extension's .vsix with vsce and checks what it holds: the manifest, the
+# code that starts the language server with the language client it depends on, and the
 # grammar, language configuration and snippets that it names, each equal to its source, and the
-# snippets valid JSON. Called as: cmake -DVSCE=<vsce> -DEXTENSION=<editors/vscode>
-#   -DWORK=<scratch folder> -P vsix.cmake
+# snippets valid JSON. The extension is copied to a scratch folder where npm installs its
+# dependencies, as a developer does before packaging.
+# Called as: cmake -DVSCE=<vsce> -DNPM=<npm> -DEXTENSION=<editors/vscode> -DWORK=<scratch folder>
+#   -P vsix.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/unpacked)
 set(vsix ${WORK}/vesk.vsix)
+file(COPY ${EXTENSION}/ DESTINATION ${WORK}/extension)
+set(EXTENSION ${WORK}/extension)
+execute_process(COMMAND ${NPM} install --omit=dev --no-audit --no-fund --ignore-scripts
+                        --no-package-lock
+                WORKING_DIRECTORY ${EXTENSION} RESULT_VARIABLE status OUTPUT_VARIABLE out
+                ERROR_VARIABLE err INPUT_FILE /dev/null)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "npm install of the extension's dependencies failed (${status}):\n${out}${err}")
+endif()
 # The extension has no license of its own and no repository link yet: vsce asks about both
 # unless told to go on.
 execute_process(COMMAND ${VSCE} package --out ${vsix} --allow-missing-repository --skip-license
@@ -32,6 +44,10 @@ endfunction()
 
 packaged(package.json)
 file(READ ${EXTENSION}/package.json manifest)
+string(JSON main GET "${manifest}" main)
+foreach(code ${main} server.js node_modules/vscode-languageclient/package.json)
+  packaged(${code})
+endforeach()
 string(JSON language GET "${manifest}" contributes languages 0 id)
 string(JSON extensions GET "${manifest}" contributes languages 0 extensions)
 if(NOT language STREQUAL "vesk" OR NOT extensions STREQUAL "[ \".vk\" ]")

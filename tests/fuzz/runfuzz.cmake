@@ -66,8 +66,9 @@ foreach(input ${inputs})
   file(COPY_FILE ${input} ${WORKDIR}/seeds/input_${name} ONLY_IF_DIFFERENT)
 endforeach()
 list(LENGTH inputs given)
+get_filename_component(inputfolder ${INPUTS} NAME)
 message("seeds: ${seeded} golden scripts (${calling} with the scripts they call), ${given} inputs "
-        "of several scripts")
+        "from ${inputfolder}")
 
 # Standard output is closed (-close_fd_mask=1): dump and parallel blocks write there.
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}

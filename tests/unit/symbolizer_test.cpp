@@ -340,6 +340,40 @@ TEST(SymbolizerComments, BlockComments) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Where tokens were written
+
+// Each token's text as the offsets give it, up to the endtoken; "|" marks the end.
+std::vector<std::string> spans(std::string const& text) {
+  scanner s(text);
+  std::vector<std::string> result;
+  for (int guard = 0; guard < 100; ++guard) {
+    token t = s.next();
+    std::size_t from = s.get().scannedfrom(), to = s.get().scannedto();
+    EXPECT_LE(from, to);
+    EXPECT_LE(to, text.size());
+    if (t.type == endtoken) {
+      EXPECT_EQ(from, text.size());
+      result.push_back("|");
+      break;
+    }
+    result.push_back(text.substr(from, to - from));
+  }
+  return result;
+}
+
+TEST(SymbolizerOffsets, EachTokenSpansWhatWasWrittenForIt) {
+  using texts = std::vector<std::string>;
+  EXPECT_EQ(spans("  x1 = 10\" + 2.5e3 ; note"), (texts{"x1", "=", "10\"", "+", "2.5e3", "|"}));
+  EXPECT_EQ(spans("a/*c*/<= 'b c' // d"), (texts{"a", "<=", "'b c'", "|"}));
+  EXPECT_EQ(spans("print \"say \\\"hi\\\"\", !x<>y"),
+            (texts{"print", "\"say \\\"hi\\\"\"", ",", "!", "x", "<>", "y", "|"}));
+  // A text left open and a malformed number end where the scanner stopped reading.
+  EXPECT_EQ(spans("f(12ab) \"open"), (texts{"f", "(", "12ab", ")", "\"open", "|"}));
+  EXPECT_EQ(spans(""), (texts{"|"}));
+  EXPECT_EQ(spans("  ; only a comment"), (texts{"|"}));
+}
+
+// ---------------------------------------------------------------------------------------------
 // Pushback
 
 TEST(SymbolizerPushback, LastInFirstOut) {

@@ -1,0 +1,70 @@
+# Formatting never changes what a script does: every script of SCRIPTS (the golden scripts and
+# the helpers they call) is copied to WORK and formatted there in place by `vesk --format`,
+# after which `vesk --format --check` must find nothing left to change, and every golden
+# script must give the output, diagnostics and exit status expected of it (the long runs
+# labelled stress are left out). A few scripts show their own lines as written (--trace, a
+# statement hook): their output is compared without blanks, which are all formatting changes.
+# Called as: cmake -DVESK=<vesk> -DSCRIPTS=<tests/scripts> -DWORK=<folder> -P runformatted.cmake
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/../expected.cmake)
+set(ENV{LC_ALL} C)
+
+file(REMOVE_RECURSE ${WORK})
+file(COPY ${SCRIPTS}/ DESTINATION ${WORK})
+file(GLOB_RECURSE scripts ${WORK}/*.vk)
+list(LENGTH scripts count)
+execute_process(COMMAND ${VESK} --format ${scripts} RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "vesk --format failed (${status}): ${err}")
+endif()
+execute_process(COMMAND ${VESK} --format --check ${scripts} RESULT_VARIABLE status
+                OUTPUT_VARIABLE changed)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "formatted scripts would change again (${status}):\n${changed}")
+endif()
+
+set(showsource cli/tracecalls ownership/outside ownership/parallel)
+
+set(ran 0)
+set(faults "")
+foreach(script ${scripts})
+  get_filename_component(folder ${script} DIRECTORY)
+  get_filename_component(name ${script} NAME_WE)
+  set(base ${folder}/${name})
+  if(NOT EXISTS ${base}.out)
+    continue()
+  endif()
+  if(EXISTS ${base}.labels)
+    file(STRINGS ${base}.labels labels)
+    if("stress" IN_LIST labels)
+      continue()
+    endif()
+  endif()
+  set(arguments ${name}.vk)
+  if(EXISTS ${base}.args)
+    file(STRINGS ${base}.args arguments)
+    string(REPLACE "@FOLDER@" "${folder}" arguments "${arguments}")
+    string(REPLACE "@SEP@" "/" arguments "${arguments}")
+  endif()
+  execute_process(COMMAND ${VESK} ${arguments} WORKING_DIRECTORY ${folder} INPUT_FILE /dev/null
+                  OUTPUT_VARIABLE actual_out ERROR_VARIABLE actual_err
+                  RESULT_VARIABLE actual_status)
+  vesk_readexpected(${base})
+  math(EXPR ran "${ran} + 1")
+  file(RELATIVE_PATH id ${WORK} ${base})
+  foreach(part out err status)
+    if(id IN_LIST showsource)
+      string(REGEX REPLACE "[ \t]" "" actual_${part} "${actual_${part}}")
+      string(REGEX REPLACE "[ \t]" "" expected_${part} "${expected_${part}}")
+    endif()
+    if(NOT "${actual_${part}}" STREQUAL "${expected_${part}}")
+      list(APPEND faults "${id} (${part})")
+      break()
+    endif()
+  endforeach()
+endforeach()
+message(STATUS "${count} scripts formatted, ${ran} golden scripts run")
+if(faults)
+  list(JOIN faults "\n  " shown)
+  message(FATAL_ERROR "formatted golden scripts that behave differently:\n  ${shown}")
+endif()
