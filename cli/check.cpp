@@ -1,5 +1,6 @@
-// check.cpp - reading each script file and handing its lines to the engine's check. With -W
-// the check's warnings are written as errors and count as errors.
+// check.cpp - reading each script file and handing its lines to the engine's check, or to its
+// listing of compiled lines (--list). With -W the check's warnings are written as errors and
+// count as errors.
 #include "check.h"
 
 #include <cerrno>
@@ -68,6 +69,10 @@ int checkone(vesk::interpreter& engine, char const* target, options const& opts,
   }
   std::vector<char const*> script;
   if (!readscript(path.c_str(), text, script, lines)) return exitusage;
+  if (opts.what == mode::list)
+    return engine.list(script.data(), static_cast<int>(script.size()), path.c_str()) < 0
+               ? exitusage
+               : exitsuccess;
   int warnings = 0;
   int errors =
       engine.check(script.data(), static_cast<int>(script.size()), path.c_str(), &warnings);

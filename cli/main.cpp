@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "symbolizer.h"
 #include "check.h"
 #include "formatfiles.h"
+#include "symbolizer.h"
 #if VESK_LANGUAGE_SERVER
 #include "lsp/session.h"
 #endif
@@ -40,7 +40,9 @@ constexpr char pathseparator = '/';
 
 cli::messages* lines = nullptr; // where writelog goes; set for the whole of main
 
-void writelog(int level, char const* text) { lines->write(level, text); }
+void writelog(int level, char const* text) {
+  lines->write(level, text);
+}
 
 // A message of the command itself, after whatever the engine wrote before it.
 void complain(char const* format, char const* first, char const* second = "") {
@@ -98,8 +100,7 @@ int runlines(vesk::interpreter& engine, vesk::variables& globals, cli::options c
   if (status == exitsuccess && !script.empty()) {
     globals.setoverlay(&params);
     cli::watchdog timer(engine, opts.timeout);
-    if (!engine.execute(script.data(), static_cast<int>(script.size()), name))
-      status = exitfailure;
+    if (!engine.execute(script.data(), static_cast<int>(script.size()), name)) status = exitfailure;
     globals.setoverlay(nullptr);
   }
   releasetree(params);
@@ -319,9 +320,10 @@ int run(cli::options const& opts) {
   char const* first = opts.directories.size() > 0 ? opts.directories[0] : "";
   char const* second = opts.directories.size() > 1 ? opts.directories[1] : "";
   engine.setscriptpath(first, second);
-  int status = opts.what == cli::mode::check ? cli::checkscripts(engine, opts, pathseparator, *lines)
-               : opts.what == cli::mode::lsp    ? serve(engine, opts)
-                                                : runwatched(engine, globals, opts);
+  bool reads = opts.what == cli::mode::check || opts.what == cli::mode::list;
+  int status = reads ? cli::checkscripts(engine, opts, pathseparator, *lines)
+               : opts.what == cli::mode::lsp ? serve(engine, opts)
+                                             : runwatched(engine, globals, opts);
   if (opts.globals) cli::showglobals(globals, writelog);
   lines->flush();
   releasetree(globals);

@@ -80,14 +80,16 @@ bool maxmemory(int argc, char** argv, int& i, options& out) {
   return true;
 }
 
-// The files of --check or --format: the target and every argument after it. Nothing runs, so
-// nothing is watched.
+// The files of --check, --list or --format: the target and every argument after it. Nothing
+// runs, so nothing is watched.
 bool checkfiles(int argc, char** argv, int i, options& out) {
-  char const* tool = out.what == mode::format ? "--format" : "--check";
+  char const* tool = out.what == mode::format ? "--format"
+                     : out.what == mode::list ? "--list"
+                                              : "--check";
   if (out.target == nullptr) return usage(tool, " needs a script file");
   if (out.trace || out.profile || out.coveragefile != nullptr || out.overwrite)
     return usage(tool, " runs nothing to trace, profile or cover");
-  if (out.what == mode::format && out.strict) return usage("-W goes with --check alone");
+  if (out.what != mode::check && out.strict) return usage("-W goes with --check alone");
   out.checked.push_back(out.target);
   for (; i < argc; ++i) out.checked.push_back(argv[i]);
   return true;
@@ -172,6 +174,8 @@ bool parse(int argc, char** argv, options& out) {
       tool(arg, out);
     } else if (strcmp(arg, "--lsp") == 0) {
       out.what = mode::lsp;
+    } else if (strcmp(arg, "--list") == 0) {
+      out.what = mode::list;
     } else if (strcmp(arg, "-W") == 0) {
       out.strict = true;
     } else if (strcmp(arg, "--trace") == 0) {
@@ -186,9 +190,12 @@ bool parse(int argc, char** argv, options& out) {
       out.overwrite = true;
     } else if (out.what == mode::format && strcmp(arg, "-") == 0) {
       out.target = arg;
-    } else if ((out.what == mode::check || out.what == mode::format) && arg[0] == '-') {
-      return usage(out.what == mode::check ? "--check" : "--format", " takes script files, not ",
-                   arg);
+    } else if ((out.what == mode::check || out.what == mode::list || out.what == mode::format) &&
+               arg[0] == '-') {
+      return usage(out.what == mode::check  ? "--check"
+                   : out.what == mode::list ? "--list"
+                                            : "--format",
+                   " takes script files, not ", arg);
     } else if (strcmp(arg, "-e") == 0 || strcmp(arg, "-c") == 0) {
       out.what = arg[1] == 'e' ? mode::expression : mode::line;
       if (!value(argc, argv, i, out.target, arg)) return false;
@@ -198,14 +205,16 @@ bool parse(int argc, char** argv, options& out) {
     } else if (arg[0] == '-') {
       return usage("unknown option ", arg);
     } else {
-      if (out.what != mode::check && out.what != mode::format && out.what != mode::lsp)
+      if (out.what != mode::check && out.what != mode::list && out.what != mode::format &&
+          out.what != mode::lsp)
         out.what = mode::script;
       out.target = arg;
     }
   }
   if (!out.filebuiltins && !out.folders.empty())
     return usage("--files and --no-files exclude each other");
-  if (out.what == mode::check || out.what == mode::format) return checkfiles(argc, argv, i, out);
+  if (out.what == mode::check || out.what == mode::list || out.what == mode::format)
+    return checkfiles(argc, argv, i, out);
   if (out.what == mode::lsp) return server(out);
   if (out.strict) return usage("-W goes with --check");
   if (out.target == nullptr) {
@@ -244,6 +253,7 @@ void printhelp() {
       "  --check FILE...  read the script files without running them: report every syntax\n"
       "                  and block error, and warnings; exit 1 when there are errors\n"
       "  -W              with --check: warnings are errors\n"
+      "  --list FILE...  print the instructions each line of the script files compiles to\n"
       "  --format FILE...  lay out the script files in the one layout of vesk scripts and\n"
       "                  write them back; '-' formats standard input to standard output\n"
       "  --format --check FILE...  change nothing: list the files that would change, and\n"

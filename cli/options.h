@@ -11,7 +11,7 @@ namespace cli {
 
 // `input` is the script on standard input ("-"); `session` is no script at all, which is the
 // prompt on a terminal and the script on standard input otherwise.
-enum class mode { script, input, session, line, expression, check, format, lsp, version, help };
+enum class mode { script, input, session, line, expression, check, list, format, lsp, version, help };
 
 struct options {
   mode what = mode::help;

@@ -337,6 +337,13 @@ public:
   // of warnings in `warnings` when it is not null.
   VESK_API int check(char const** lines, int count, char const* scriptname, int* warnings);
 
+  // Compiles each line as a run would compile it on the line's second pass (names judged as a
+  // run starting now would judge them), and writes the instructions it runs to the log
+  // function at level logoutput: a line "script(line): text", then one line per instruction,
+  // and the quick tier's after a line "  quick" where the statement has one. Nothing runs.
+  // Returns the number of lines listed (-1 when the listing could not begin, reported).
+  VESK_API int list(char const** lines, int count, char const* scriptname);
+
 private:
   engine* self; // the interpreter's working state; null when it could not be made
 };

@@ -7,7 +7,8 @@
 # folder below the root) names is taken for a case whose .out was forgotten, and its test
 # fails. Each case runs a second time with the engine's shortcuts off (reference/golden/...),
 # unless NAME.labels has `fastonly`: it needs a shortcut's speed (the reference way copies a list
-# on every append, which makes its growth quadratic). The Windows build adds
+# on every append, which makes its growth quadratic), or it shows what the shortcuts make (the
+# listings of compiled lines, whose quick tier calls numbers-only forms of functions). The Windows build adds
 # tests/windows/scripts (golden/windows/).
 
 # Whether the script `script` is named, as a whole word, by another script (outside its

@@ -168,38 +168,23 @@ bool operandcount::chainvalue() {
 bool operandcount::step(instruction const& in, namekind callee) {
   bool ontarget = (in.flag & selecttarget) != 0;
   switch (in.code) {
-  case op_number:
-  case op_text:
-  case op_variable:
-  case op_listclose: return ++depth <= stackslots;
-  case op_add:
-  case op_subtract:
-  case op_multiply:
-  case op_divide:
-  case op_remainder:
-  case op_logic:
-  case op_compare:
-  case op_element:
-  case op_if:
-  case op_until:
-  case op_while: depth -= depth > 0; return true;
-  case op_forto: depth -= depth > 1 ? 2 : depth; return true;
   case op_chainbase:
     if (chains <= maxnesting) chain[chains++] = {false};
-    return true;
-  case op_member: return ontarget || (in.flag & memberbefore) != 0 || chainvalue();
-  case op_indexclose:
-    depth -= depth > 0; // the index
-    return ontarget || chainvalue();
-  case op_chainend:
-    if (chains == 0) return true;
-    if (!chain[--chains].pushed) return ++depth <= stackslots;
     return true;
   case op_callopen:
     if (calls <= maxnesting) call[calls++] = {depth, 0, callee};
     return true;
   case op_argument:
     if (calls > 0) ++call[calls - 1].arguments;
+    return true;
+  case op_member:
+    return ontarget || (in.flag & memberbefore) != 0 || chainvalue();
+  case op_indexclose:
+    depth -= depth > 0; // the index
+    return ontarget || chainvalue();
+  case op_chainend:
+    if (chains == 0) return true;
+    if (!chain[--chains].pushed) return ++depth <= stackslots;
     return true;
   case op_callclose: {
     if (calls == 0) return true;
@@ -210,8 +195,13 @@ bool operandcount::step(instruction const& in, namekind callee) {
   }
   case op_reread:
   case op_assign:
-  case op_discard: reset(); return true;
-  default: return true;
+  case op_discard:
+    reset();
+    return true;
+  default:
+    depth += describe(in.code).effect;
+    if (depth < 0) depth = 0;
+    return depth <= stackslots;
   }
 }
 
@@ -458,7 +448,8 @@ void checker::loopnames(char const* names) {
 }
 
 void checker::opens(blockkind kind) {
-  if (kind != parallelkind && runningblocks() >= ctrlstacksize) find(line, false, "%s", msg_blocksfull);
+  if (kind != parallelkind && runningblocks() >= ctrlstacksize)
+    find(line, false, "%s", msg_blocksfull);
   if (!growopen(blocks, blockcount, blockcapacity)) {
     nomemory = true;
     return;

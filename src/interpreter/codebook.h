@@ -16,7 +16,6 @@
 namespace vesk {
 
 struct scripttext;
-struct quickform;
 
 // Where a variable (or a member of a named list) was found last, and what must be unchanged
 // for it to be found there again.
@@ -64,7 +63,9 @@ struct compiledline {
                             // again for every run of the line, as a line not compiled is
   // Under what the names' kinds were decided.
   unsigned long long registry = 0, scripts = 0, paths = 0;
-  quickform* quick = nullptr;    // its quick form, if its statement has one
+  instruction* quick = nullptr;  // its quick tier, if its statement works on numbers alone
+  int quickcount = 0;
+  int misses = 0;                // quick runs given to the general instructions in a row
   int running = 0;               // runs of it in progress: it is not released under them
   compiledline* next = nullptr;  // replaced while running: waits with the book's others
 };

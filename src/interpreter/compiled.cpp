@@ -90,12 +90,21 @@ variable* engine::refindparameter(site& s) {
   return value;
 }
 
-// An assignment target found where its site found it last; a missing one goes the general way
-// (it is made, or the line is read as an expression).
+// An assignment target: where its site remembers it while the name still finds it there, else
+// where its site finds it now; a missing one is read as the reference way reads it (it is
+// made, or the line is read as an expression).
 emitresult engine::compiledtarget(instruction const& in, site& s) {
-  if (in.flag & targetcommand) return step(in);
+  if (variable* slot = remembered(s)) {
+    aim.slot = slot;
+    aim.container = s.found.container;
+    aim.kind = s.found.parameter ? parameterslot : variableslot;
+    aim.plain = (in.flag & targetselectors) == 0;
+    aim.failed = false;
+    aim.name = in.text;
+    return emitted;
+  }
   located at{};
-  if (sitevariable(s, &at) == nullptr) return step(in);
+  if (sitevariable(s, &at) == nullptr) return readtarget(in);
   aim = target{};
   aim.name = in.text;
   aim.slot = at.value;
@@ -117,7 +126,7 @@ emitresult engine::compiledmember(instruction const& in, site& s) {
     located at = vesk::locate(list, s.name);
     if (at.value == nullptr || storeaccess::overlay(*list) != nullptr ||
         strchr(s.name, '.') != nullptr)
-      return step(in);
+      return selector(in) ? emitted : failed;
     remembermember(s.found, list, at);
   }
   target chain;

@@ -20,28 +20,6 @@ namespace vesk {
 
 namespace {
 
-// Whether the instruction's `text` is a text it names.
-bool hastext(opcode code) {
-  switch (code) {
-  case op_text:
-  case op_variable:
-  case op_chainbase:
-  case op_member:
-  case op_element:
-  case op_callopen:
-  case op_argument:
-  case op_fail:
-  case op_target:
-  case op_context:
-  case op_numeric:
-  case op_opening:
-  case op_closing:
-  case op_forto:
-  case op_foreach: return true;
-  default: return false;
-  }
-}
-
 // A line whose first name is followed by neither "=" nor a selector is read again as an
 // expression from its start, whatever the target reading found: that reading does nothing and
 // goes, so that a command line like `name arguments` does not look its name up as a variable.
@@ -52,18 +30,6 @@ void dropidletarget(compiledline& line) {
   memmove(line.code, line.code + 1, sizeof(instruction) * static_cast<size_t>(line.count - 1));
   --line.count;
   line.reread = 0;
-}
-
-// Whether the instruction remembers where its name was found (or what it resolved to).
-bool hassite(instruction const& in) {
-  switch (in.code) {
-  case op_variable:
-  case op_chainbase:
-  case op_callopen:
-  case op_target: return true;
-  case op_member: return (in.flag & memberbefore) == 0;
-  default: return false;
-  }
 }
 
 class compiler final : public sink, public resolver {
@@ -156,11 +122,11 @@ emitresult compiler::emit(instruction const& in) {
   instruction& kept = code[count];
   kept = in;
   textoffsets[count] = -1;
-  if (hastext(in.code) && in.text != nullptr && !keeptext(in.text, &textoffsets[count])) {
+  if (keepstext(in) && in.text != nullptr && !keeptext(in.text, &textoffsets[count])) {
     broken = true;
     return emitted;
   }
-  if (hassite(in)) {
+  if (keepssite(in)) {
     if (sitecount >= 0xffff || !growopen(sites, sitecount, sitecapacity)) {
       broken = true;
       return emitted;
@@ -210,7 +176,7 @@ compiledline* compiler::finish() {
   for (int i = 0; i < sitecount; ++i) line->sites[i] = sites[i];
   for (int i = 0; i < count; ++i) {
     instruction const& in = line->code[i];
-    if (!hassite(in)) continue;
+    if (!keepssite(in)) continue;
     site& s = line->sites[in.site];
     s.name = in.text;
     s.bit = namebit(in.text);
@@ -239,7 +205,7 @@ compiledline* engine::compile(char const* text, compiledline const* before, int 
   line->registry = registrygen;
   line->scripts = scriptsgen;
   line->paths = pathsgen;
-  line->quick = makequick(*line); // none without memory: the line runs the general way
+  makequick(*line); // none without memory: the line runs its general instructions
   return line;
 }
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "codebook.h"
 #include "code.h"
+#include "codebook.h"
 #include "family.h"
 #include "internal.h"
 #include "scriptcache.h"
@@ -27,6 +27,7 @@ struct site;
 struct located;
 struct scripttext;
 struct registry;
+struct quicknumbers;
 
 // One value of the machine's operand stack. Value i lives in slot i of the operand stack
 // (`stack`): a number as its double alone, until a function may look at the stack and its
@@ -41,8 +42,8 @@ struct operand {
 struct opencall {
   parameters params; // its blocks from the family's recycler; made only when `built`
   bool built;
-  numericfunc numeric;  // the function's numbers-only form, while its arguments allow it
-  int numbers;          // arguments so far, each an operand of its own
+  numericfunc numeric; // the function's numbers-only form, while its arguments allow it
+  int numbers;         // arguments so far, each an operand of its own
   scriptfunc function;
   scripttext* script;
   char name[maxpathlen + 1];
@@ -125,7 +126,11 @@ public:
   bool run(char const** lines, int count, char const* name, codebook* compiled, int offset);
   bool endofrun();
   bool runcompiledlines(compiledline* line);
-  bool goon(int next);
+  bool goon(int next) {
+    if (next == recoverable) return recover();
+    cmdindex = next;
+    return cmdindex >= 0;
+  }
   int runline(int index, bool compiled);
   void beginline();
   int finishline();
@@ -148,12 +153,13 @@ public:
   void sethook(interpreter* owner, statementhook hook, void* data);
   bool reportstatement();
   int check(char const** lines, int count, char const* name, int* warnings);
+  int list(char const** lines, int count, char const* name);
+  void listtier(compiledline const& line, instruction const* code, int count);
   void restoreoverlay();
 
   // --- compiled lines (compiler.cpp, compiled.cpp) ---
   compiledline* compile(char const* text, compiledline const* before, int boundary);
   compiledline* compiledfor(int index);
-  void runcompiled(compiledline& line, int index);
   bool fastarithmetic(opcode code);
   bool twonumbers() const;
   bool fastassign();
@@ -171,16 +177,27 @@ public:
   emitresult compiledmember(instruction const& in, site& s);
   emitresult compiledcall(site& s);
 
-  // --- quick forms (quick.cpp) ---
-  static constexpr int quickmiss = -2; // runquick: the general way runs the statement
+  // --- the one loop over instructions (dispatch.cpp) and the quick tier (quick.cpp) ---
+  emitresult exec(instruction const* code, int count, compiledline* line, int index);
+  template <opcodetier tier>
+  emitresult execute(instruction const& in, compiledline* line, instruction const* next,
+                     quicknumbers* numbers);
+  emitresult sitevalue(site& s);
+  static constexpr int quickmiss = -2; // runquick: the general instructions run the statement
   int runquick(compiledline& line);
-  bool quickvalue(compiledline& line, int from, int to, double* result);
+  emitresult quickpush(variable const* value, quicknumbers& numbers);
+  emitresult quickelement(compiledline& line, instruction const& in, quicknumbers& numbers);
+  emitresult quickcall(site const& callee, int count, quicknumbers& numbers);
   variable* quickfindmember(compiledline& line, int base, int member);
-  variable* quicktarget(compiledline& line);
+  emitresult quickstore(variable* slot, double number);
+  emitresult quickstoreelement(compiledline& line, instruction const& in, quicknumbers& numbers);
+  emitresult quickblock(instruction const& in, double condition);
 
   // --- the machine (machine.cpp, operators.cpp, literals.cpp, chains.cpp) ---
-  emitresult step(instruction const& in);
-  emitresult operation(instruction const& in);
+  void negate();
+  emitresult namevalue(char const* name);
+  emitresult namedcall(char const* name);
+  emitresult fail(instruction const& in);
   bool pushnumber(double number) {
     if (depth >= slots) return stackfull();
     operands[depth++] = {number, nullptr};
@@ -233,7 +250,6 @@ public:
   bool assignnumber(target const& to, double number);
 
   // --- statements (statements.cpp) ---
-  emitresult statementop(instruction const& in);
   emitresult ended(int next);
   int blockstatement(instruction const& in);
   emitresult readtarget(instruction const& in);
@@ -338,11 +354,11 @@ public:
   int calldepth = 0;
   threadstate* thread = nullptr;
   family* shared = nullptr;
-  bool ownsshared = false; // this engine holds a share of `shared` (a host's interpreter)
-  bool ownsfuncs = false;  // this engine holds a share of the registry (a host's interpreter)
-  variables* marked = nullptr; // the store marked in use for a host's call
+  bool ownsshared = false;       // this engine holds a share of `shared` (a host's interpreter)
+  bool ownsfuncs = false;        // this engine holds a share of the registry (a host's interpreter)
+  variables* marked = nullptr;   // the store marked in use for a host's call
   family* outerfamily = nullptr; // the family this thread ran before the host's call
-  temporaries* temps;          // lists of the current statement
+  temporaries* temps;            // lists of the current statement
   scriptmemo* absentscripts = nullptr; // names found to be no script file
   int* matches = nullptr;              // the matchers' answers in the current run
   codebook* book = nullptr;            // the compiled lines of the running lines, or null
@@ -352,7 +368,7 @@ public:
   // an assignment, and the statement's way of failing.
   operand* operands;
   int depth = 0;
-  int slots;                // the operand stack's slots
+  int slots; // the operand stack's slots
   opencall* calls = nullptr;
   int callcount = 0;
   int callcapacity = 0;
@@ -362,7 +378,7 @@ public:
   openlist* lists = nullptr;
   int listcount = 0;
   int listcapacity = 0;
-  target aim;               // the assignment's target
+  target aim;                       // the assignment's target
   variable* appendtarget = nullptr; // the stored list that `name = name + list` may extend
   bool appendfailed = false;
   // Before the right side of an assignment: the calls made so far, the store's generation and
@@ -375,10 +391,10 @@ public:
   bool threw = false;        // the function called last threw an exception
   bool novalue = false;      // the call that closed last left no value (see lacksvalue)
   char novaluename[maxpathlen + 1] = "";
-  resolution pending{};      // what the parser's last name resolved to (the general way)
-  bool finished = false;     // the statement has ended; it goes on at nextline
+  resolution pending{};  // what the parser's last name resolved to (the general way)
+  bool finished = false; // the statement has ended; it goes on at nextline
   int nextline = 0;
-  ctrlitem closed{};         // the block item an until or while took off the control stack
+  ctrlitem closed{}; // the block item an until or while took off the control stack
 };
 
 // --- what every statement does, kept inline for the statement loop ----------------------

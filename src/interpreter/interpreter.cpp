@@ -215,6 +215,10 @@ void interpreter::sethook(statementhook hook, void* data) {
   if (self != nullptr) self->sethook(this, hook, data);
 }
 
+int interpreter::list(char const** lines, int count, char const* scriptname) {
+  return self != nullptr ? self->list(lines, count, scriptname) : -1;
+}
+
 int interpreter::check(char const** lines, int count, char const* scriptname, int* warnings) {
   if (warnings != nullptr) *warnings = 0;
   return self != nullptr ? self->check(lines, count, scriptname, warnings) : -1;

@@ -85,72 +85,46 @@ variable* engine::valueat(int i, variable& scratch) {
   return &scratch;
 }
 
+// --- what instructions do that is more than a line of the dispatch -------------------------
 
-// --- running one instruction ---------------------------------------------------------------
-
-// What one instruction says. A failed operand or operator marks the failure as the
-// expression's, so that the statement's own message follows it.
-emitresult engine::step(instruction const& in) {
-  if (in.code >= op_target) return statementop(in);
-  emitresult result = operation(in);
-  if (result == failed) inexpression = true;
-  return result;
+// A prefix minus: a number on top is negated; anything else stays.
+void engine::negate() {
+  if (depth == 0) return;
+  operand& top = operands[depth - 1];
+  if (top.record == nullptr)
+    top.number = -top.number;
+  else if (top.record->isnumber())
+    top = {-top.record->number(), nullptr};
 }
 
-emitresult engine::operation(instruction const& in) {
-  bool ok = true;
-  switch (in.code) {
-  case op_number: ok = pushnumber(in.number); break;
-  case op_text: ok = pushtext(in.text); break;
-  case op_negate:
-    if (depth > 0 && operands[depth - 1].record == nullptr)
-      operands[depth - 1].number = -operands[depth - 1].number;
-    else if (depth > 0 && operands[depth - 1].record->isnumber())
-      operands[depth - 1] = {-operands[depth - 1].record->number(), nullptr};
-    break;
-  case op_variable: {
-    variable* value = find(in.text);
-    if (value == nullptr) {
-      error("unknown element '%s'", in.text);
-      return failed;
-    }
-    ok = pushvalue(value);
-    break;
-  }
-  case op_chainbase: ok = openchainat(find(in.text)); break;
-  case op_member:
-  case op_indexopen:
-  case op_indexclose: ok = selector(in); break;
-  case op_chainend: ok = closechain(); break;
-  case op_listopen: ok = openliteral(); break;
-  case op_element: ok = addelement(in.flag != 0, in.text); break;
-  case op_listclose: ok = closeliteral(); break;
-  case op_callopen: {
-    scripttext* script = pending.script; // the call takes over its use
-    pending.script = nullptr;
-    ok = callopen(pending.function, script, pending.kind == calledscript ? pending.path : in.text);
-    break;
-  }
-  case op_argument: ok = callargument(in.text); break;
-  case op_callclose: ok = callclose(); break;
-  case op_logic: ok = logic(static_cast<tokentype>(in.flag)); break;
-  case op_compare: ok = compare(static_cast<tokentype>(in.flag)); break;
-  case op_add:
-  case op_subtract: ok = combine(in.code == op_add, in.flag == addlast); break;
-  case op_multiply:
-  case op_divide:
-  case op_remainder: ok = arithmetic(in.code); break;
-  case op_fail:
-    if (in.flag & failplain)
-      log(logerror, in.text);
-    else
-      error(in.text);
-    if (in.flag & failstatement) context.fatal = true;
-    if (in.flag & failalone) context.text = "";
+// The value of the variable `name`, looked up now; unknown: the expression fails.
+emitresult engine::namevalue(char const* name) {
+  variable* value = find(name);
+  if (value == nullptr) {
+    error("unknown element '%s'", name);
     return failed;
-  default: break;
   }
+  return pushvalue(value) ? emitted : failed;
+}
+
+// A call of what the name the parser read last resolved to (the resolver kept it in
+// `pending`; the call takes over its use of a script text).
+emitresult engine::namedcall(char const* name) {
+  scripttext* script = pending.script;
+  pending.script = nullptr;
+  bool ok = callopen(pending.function, script, pending.kind == calledscript ? pending.path : name);
   return ok ? emitted : failed;
+}
+
+// The parser's failure at this point of the line: its message, and how the statement fails.
+emitresult engine::fail(instruction const& in) {
+  if (in.flag & failplain)
+    log(logerror, in.text);
+  else
+    error(in.text);
+  if (in.flag & failstatement) context.fatal = true;
+  if (in.flag & failalone) context.text = "";
+  return failed;
 }
 
 } // namespace vesk

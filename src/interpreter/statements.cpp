@@ -28,34 +28,6 @@ emitresult engine::ended(int next) {
   return emitted;
 }
 
-emitresult engine::statementop(instruction const& in) {
-  switch (in.code) {
-  case op_target: return readtarget(in);
-  case op_assign: return (in.flag & targetcommand) ? assigncommand() : assignment();
-  case op_reread:
-    aim = target{};
-    resetoperands();
-    return emitted;
-  case op_discard:
-  case op_empty: return ended(cmdindex + 1);
-  case op_context:
-    context.text = in.text;
-    context.fatal = (in.flag & failstatement) != 0;
-    context.depth = depth;
-    if (aim.slot != nullptr) beginrightside();
-    return emitted;
-  case op_numeric:
-    // An expression that left no value (a call of a function that pushes none) is no number,
-    // whatever lies below it.
-    if (depth > context.depth && isnumber(0)) return emitted;
-    error(in.text);
-    return ended(-1);
-  case op_opening: return opening(in.text) ? emitted : ended(-1);
-  case op_closing: return closeloop(in.text) ? emitted : ended(-1);
-  default: return ended(blockstatement(in));
-  }
-}
-
 // The block statements; each returns the next line, or -1 after a message.
 int engine::blockstatement(instruction const& in) {
   switch (in.code) {

@@ -11,7 +11,7 @@ class streamer final : public sink, public resolver {
 public:
   explicit streamer(engine& e) : machine(e) {}
   emitresult emit(instruction const& in) override {
-    return machine.lacksvalue(in.code) ? failed : machine.step(in);
+    return machine.lacksvalue(in.code) ? failed : machine.exec(&in, 1, nullptr, 0);
   }
   bool running() const override { return true; }
   namekind kindof(char const* name, int) override { return machine.resolve(name, machine.pending); }
