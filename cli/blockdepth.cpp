@@ -6,7 +6,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "symbolizer.h"
+#include "tokenizer.h"
 
 namespace cli {
 
@@ -38,7 +38,7 @@ bool opens(blockfamily const& family, char const* word) {
 } // namespace
 
 void blockdepth::add(char const* line) {
-  vesk::symbolizer tokens(line, vesk::standardoptions);
+  vesk::tokenizer tokens(line, vesk::standardoptions);
   vesk::token word;
   if (tokens.nexttoken(word) != vesk::nametoken) return;
   for (int i = 0; i < blockfamilies; ++i) {

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "scripttext.h"
-#include "symbolizer.h"
+#include "tokenizer.h"
 
 namespace cli {
 
@@ -33,7 +33,7 @@ std::vector<bool> statementlines(std::vector<char const*> const& lines) {
   std::vector<bool> statements;
   std::vector<openblock> open;
   for (char const* line : lines) {
-    vesk::symbolizer tokens(line, vesk::standardoptions);
+    vesk::tokenizer tokens(line, vesk::standardoptions);
     vesk::token first, second;
     vesk::tokentype type = tokens.nexttoken(first);
     bool alone = type != vesk::endtoken && tokens.nexttoken(second) == vesk::endtoken;

@@ -17,7 +17,7 @@ bool hastext(vesk::tokentype type) {
 
 std::vector<placedtoken> linetokens(char const* line) {
   std::vector<placedtoken> tokens;
-  vesk::symbolizer reader(line, vesk::standardoptions);
+  vesk::tokenizer reader(line, vesk::standardoptions);
   vesk::token t;
   for (vesk::tokentype type = reader.nexttoken(t); type != vesk::endtoken;
        type = reader.nexttoken(t)) {

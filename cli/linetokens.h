@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "symbolizer.h"
+#include "tokenizer.h"
 
 namespace cli {
 

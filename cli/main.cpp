@@ -13,7 +13,7 @@
 
 #include "check.h"
 #include "formatfiles.h"
-#include "symbolizer.h"
+#include "tokenizer.h"
 #if VESK_LANGUAGE_SERVER
 #include "lsp/session.h"
 #endif
@@ -64,7 +64,7 @@ bool readnumber(char const* text, double& number) {
   // be skipped by the tokenizer, yet make the value a text.
   if (text[strspn(text, "0123456789.eE+-\"")] != '\0') return false;
   bool minus = text[0] == '-';
-  vesk::symbolizer tokens(text + (minus ? 1 : 0), vesk::standardoptions);
+  vesk::tokenizer tokens(text + (minus ? 1 : 0), vesk::standardoptions);
   vesk::token first, rest;
   vesk::tokentype type = tokens.nexttoken(first);
   if (type != vesk::integertoken && type != vesk::realtoken) return false;

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "symbolizer.h"
+#include "tokenizer.h"
 
 namespace cli {
 
@@ -97,7 +97,7 @@ bool checkfiles(int argc, char** argv, int i, options& out) {
 
 // Whether `text` is exactly one name of the language.
 bool isname(std::string const& text) {
-  vesk::symbolizer tokens(text.c_str(), vesk::standardoptions);
+  vesk::tokenizer tokens(text.c_str(), vesk::standardoptions);
   vesk::token name, rest;
   return tokens.nexttoken(name) == vesk::nametoken && text == name.text &&
          tokens.nexttoken(rest) == vesk::endtoken;

@@ -1,7 +1,7 @@
 # Checks that the shared library exports the interface of namespace vesk and nothing else: every
 # dynamic symbol it defines must belong to one of the exported classes (interpreter, variable,
 # variables, parameters, stack, allocater) or be vesk::version or vesk::setstorelimit; internal classes such as
-# vesk::symbolizer, vesk::avltree or linearallocater must stay hidden.
+# vesk::tokenizer, vesk::avltree or linearallocater must stay hidden.
 # A Windows DLL's symbols are the names of its export table instead (objdump -p, demangled).
 # Called as: cmake -DLIBRARY=<libveskdll.so or libveskdll.dll> -P exports.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -67,7 +67,7 @@ set(classes "interpreter|variable|variables|parameters|stack|allocater")
 set(allowed "^(vesk::(${classes})::|vesk::(version|setstorelimit)\\(|(typeinfo|typeinfo name|vtable) for vesk::(${classes})$)")
 # Symbols the linker itself may define in a shared library.
 set(linker "^(_init|_fini|_edata|_end|__bss_start)$")
-set(internal "symbolizer|avltree|linearallocater|objlist|ctrlitem|family|token|errorqueue|findelement|builtins|platform")
+set(internal "tokenizer|avltree|linearallocater|objlist|ctrlitem|family|token|errorqueue|findelement|builtins|platform")
 
 string(REPLACE "\n" ";" lines "${listing}")
 set(count 0)

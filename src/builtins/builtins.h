@@ -5,7 +5,8 @@
 // assertion (assert).
 #pragma once
 
-#include "internal.h"
+#include "caller.h"
+#include "services.h"
 #include "vesk.h"
 
 namespace vesk::builtins {

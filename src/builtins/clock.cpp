@@ -6,8 +6,8 @@
 
 #include "arguments.h"
 #include "builtins.h"
-#include "internal.h"
 #include "platform.h"
+#include "services.h"
 
 namespace vesk::builtins {
 

@@ -2,7 +2,7 @@
 // first, and throw, which fails with a message of the script's choosing.
 #include "arguments.h"
 #include "builtins.h"
-#include "internal.h"
+#include "services.h"
 
 namespace vesk::builtins {
 

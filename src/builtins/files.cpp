@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "scriptcache.h"
 #include "arguments.h"
 #include "builtins.h"
-#include "internal.h"
 #include "platform.h"
+#include "scriptcache.h"
+#include "services.h"
 #include "storeaccess.h"
 
 namespace vesk::builtins {

@@ -5,7 +5,7 @@
 
 #include "arguments.h"
 #include "builtins.h"
-#include "internal.h"
+#include "services.h"
 #include "storeaccess.h"
 
 namespace vesk::builtins {

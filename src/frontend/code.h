@@ -6,7 +6,7 @@
 #pragma once
 
 #include "opcodes.h"
-#include "symbolizer.h"
+#include "tokenizer.h"
 
 namespace vesk {
 

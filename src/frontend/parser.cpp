@@ -21,7 +21,9 @@ bool ischar(token const& t, char c) {
   return t.type == chartoken && t.text[0] == c && t.text[1] == '\0';
 }
 
-bool comparisontoken(tokentype type) { return type >= eqtoken && type <= letoken; }
+bool comparisontoken(tokentype type) {
+  return type >= eqtoken && type <= letoken;
+}
 
 // A statement's message with a name filled in.
 struct message {
@@ -51,12 +53,16 @@ void parser::giveback(token const& t) {
   tokens.pushback(t);
 }
 
-tokentype parser::peek() { return tokens.peektype(); }
+tokentype parser::peek() {
+  return tokens.peektype();
+}
 
-token const& parser::peektoken() { return tokens.peektoken(); }
+token const& parser::peektoken() {
+  return tokens.peektoken();
+}
 
 void parser::restart() {
-  tokens = symbolizer(line, standardoptions);
+  tokens = tokenizer(line, standardoptions);
   position = 0;
 }
 
@@ -194,8 +200,12 @@ bool parser::keyword(char const* word) {
     if (b.word[0] != word[0] || strcmp(b.word, word) != 0) continue;
     if (b.opens && !emittext(op_opening, b.word)) return true;
     switch (b.code) {
-    case op_if: blockif(); break;
-    case op_forto: blockfor(); break;
+    case op_if:
+      blockif();
+      break;
+    case op_forto:
+      blockfor();
+      break;
     case op_until:
       blockuntil(op_until, "until", "invalid expression (following 'until')",
                  "expression following 'until' is not numeric");
@@ -204,7 +214,9 @@ bool parser::keyword(char const* word) {
       blockuntil(op_while, "while", "invalid expression (following 'while')",
                  "expression following 'while' is not numeric");
       break;
-    default: emit(b.code); break;
+    default:
+      emit(b.code);
+      break;
     }
     return true;
   }
@@ -244,8 +256,7 @@ bool parser::blockfor() {
     return fail("variable name or keyword 'each' expected (following 'for')",
                 failstatement | failalone);
   if (strcmp(name.text, "each") == 0) return blockforeach();
-  if (strlen(name.text) > maxloopnamelen)
-    return fail(msg_loopname, failstatement | failalone);
+  if (strlen(name.text) > maxloopnamelen) return fail(msg_loopname, failstatement | failalone);
   return blockforto(name.text);
 }
 
@@ -254,12 +265,14 @@ bool parser::blockforto(char const* name) {
   keep(variable, name, maxloopnamelen);
   token t;
   if (take(t) != assigntoken)
-    return fail(message("'=' expected (following 'for %s')", variable).text, failstatement | failalone);
+    return fail(message("'=' expected (following 'for %s')", variable).text,
+                failstatement | failalone);
   if (!numericexpression(message("invalid expression (following 'for %s=')", variable).text,
                          message("expression following 'for %s=' is not numeric", variable).text))
     return false;
   if (take(t) != nametoken || strcmp(t.text, "to") != 0)
-    return fail(message("'to' expected (following 'for %s=..')", variable).text, failstatement | failalone);
+    return fail(message("'to' expected (following 'for %s=..')", variable).text,
+                failstatement | failalone);
   if (!numericexpression(
           message("invalid expression following 'for %s=... to'", variable).text,
           message("expression following 'for %s=... to' is not numeric", variable).text))
@@ -276,9 +289,11 @@ bool parser::blockforeach() {
   char name[maxtokentext + 1];
   keep(name, variable.text, maxtokentext);
   if (take(t) != nametoken || strcmp(t.text, "in") != 0)
-    return fail(message("'in' expected (following 'for each %s')", name).text, failstatement | failalone);
+    return fail(message("'in' expected (following 'for each %s')", name).text,
+                failstatement | failalone);
   if (take(t) != nametoken)
-    return fail(message("list expected (following 'for each %s in')", name).text, failstatement | failalone);
+    return fail(message("list expected (following 'for each %s in')", name).text,
+                failstatement | failalone);
   char names[2 * maxtokentext + 2];
   snprintf(names, sizeof names, "%s %s", name, t.text);
   return emittext(op_foreach, names);
@@ -398,12 +413,17 @@ bool parser::atom() {
 
 bool parser::operand(token& t) {
   switch (t.type) {
-  case integertoken: return emitnumber(op_number, t.integer);
-  case realtoken: return emitnumber(op_number, t.real);
-  case stringtoken: return emittext(op_text, t.text);
+  case integertoken:
+    return emitnumber(op_number, t.integer);
+  case realtoken:
+    return emitnumber(op_number, t.real);
+  case stringtoken:
+    return emittext(op_text, t.text);
   case nametoken:
-  case quotedtoken: return name(t);
-  default: break;
+  case quotedtoken:
+    return name(t);
+  default:
+    break;
   }
   if (ischar(t, '(')) {
     if (!nested()) return false;
@@ -519,12 +539,10 @@ bool parser::selectors(bool target, char const* firstname) {
 // member name, which must be a plain name or a text in double quotes.
 bool parser::member(bool target, char* lastname) {
   unsigned char flag = target ? selecttarget : 0;
-  if (!emittext(op_member, lastname, static_cast<unsigned char>(flag | memberbefore)))
-    return false;
+  if (!emittext(op_member, lastname, static_cast<unsigned char>(flag | memberbefore))) return false;
   token name;
   tokentype type = take(name);
-  if (type != nametoken && type != stringtoken)
-    return fail("string oder name erwartet (nach '.')");
+  if (type != nametoken && type != stringtoken) return fail("string oder name erwartet (nach '.')");
   keep(lastname, name.text, maxtokentext);
   return emittext(op_member, name.text, flag);
 }

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "code.h"
-#include "symbolizer.h"
+#include "tokenizer.h"
 
 namespace vesk {
 
@@ -90,7 +90,7 @@ private:
   bool index(bool target);
   bool nested();
 
-  symbolizer tokens;
+  tokenizer tokens;
   char const* line;
   resolver& names;
   sink& out;
@@ -98,9 +98,9 @@ private:
   // statement runs (the latest one at least).
   char messages[2][1024];
   int nextmessage = 0;
-  int position = 0;      // tokens taken so far
-  int depth = 0;         // parentheses, literals and indexes open
-  int expressions = 0;   // whole expressions open, the statement's own counting as 1
+  int position = 0;       // tokens taken so far
+  int depth = 0;          // parentheses, literals and indexes open
+  int expressions = 0;    // whole expressions open, the statement's own counting as 1
   bool assigning = false; // the statement assigns to a plain variable (see op_add)
 };
 

@@ -8,6 +8,8 @@
 
 namespace vesk {
 
+class machine;
+
 struct stackaccess {
   static linearallocater* arena(stack const& operands) { return operands.arenaallocater; }
   static int capacity(stack const& operands) { return operands.capacity; }
@@ -16,10 +18,12 @@ struct stackaccess {
   // function may look at the stack.
   static variable* slot(stack const& operands, int i) { return operands.elements + i; }
   static void setcount(stack& operands, int count) { operands.count = count; }
-  // The engine running a function call through the stack. The stack's owner field, typed as
-  // the interface's interpreter, carries the engine behind it; only these two touch it.
-  static engine* owner(stack const& operands) { return reinterpret_cast<engine*>(operands.owner); }
-  static void setowner(stack& operands, engine* running) {
+  // The machine of the engine running a function call through the stack. The stack's owner
+  // field, typed as the interface's interpreter, carries it; only these two touch it.
+  static machine* owner(stack const& operands) {
+    return reinterpret_cast<machine*>(operands.owner);
+  }
+  static void setowner(stack& operands, machine* running) {
     operands.owner = reinterpret_cast<interpreter*>(running);
   }
 };

@@ -1,5 +1,6 @@
 // valuelimits.h - the fixed sizes of the value layer, named once: texts, list blocks, element
-// names, index keys, path segments and the operand stack. Other layers read them from here.
+// names, index keys, path segments, the operand stack and the nesting of stored lists. Other
+// layers read them from here.
 #pragma once
 
 namespace vesk {
@@ -12,5 +13,6 @@ constexpr int namedlistcapacity = 64;   // name capacity of a named list's index
 constexpr int maxsegmentlen = 127;      // characters of a path segment that a '.' follows
 constexpr int stackslots = 128;         // value slots of the operand stack
 constexpr int defaultarenasize = 65536; // bytes of the operand stack's arena
+constexpr int maxdatadepth = 200;       // lists nested in lists when a value is stored
 
 } // namespace vesk

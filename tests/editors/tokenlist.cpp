@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "symbolizer.h"
+#include "tokenizer.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ std::string word(token const& t) {
 
 // The tokens of one line as the interpreter reads a statement (the standard options).
 void printline(std::string const& line) {
-  vesk::symbolizer tokens(line.c_str(), vesk::standardoptions);
+  vesk::tokenizer tokens(line.c_str(), vesk::standardoptions);
   token t;
   std::string out;
   while (tokens.nexttoken(t) != vesk::endtoken) {

@@ -1,6 +1,7 @@
-// check_fuzz.cpp - libFuzzer target: interpreter::check on arbitrary text cut into lines as a
-// script file is, with the built-ins registered. The check runs nothing, so the store stays
-// empty, and it counts exactly the errors and warnings it reported.
+// check_fuzz.cpp - libFuzzer target: interpreter::check and interpreter::list on arbitrary text
+// cut into lines as a script file is, with the built-ins registered. Neither runs anything, so
+// the store stays empty; the check counts exactly the errors and warnings it reported, and the
+// listing lists every line.
 #include <cstdint>
 #include <vector>
 
@@ -8,11 +9,12 @@
 #include "vesk.h"
 
 namespace {
-int errorlines = 0, warninglines = 0;
+int errorlines = 0, warninglines = 0, outputlines = 0;
 void countlines(int level, char const* text) {
   fuzzing::sink(level, text);
   if (level == vesk::logerror) ++errorlines;
   if (level == vesk::logwarning) ++warninglines;
+  if (level == vesk::logoutput) ++outputlines;
 }
 } // namespace
 
@@ -27,5 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
   int errors = engine.check(lines.data(), static_cast<int>(lines.size()), "fuzz.vk", &warnings);
   fuzzing::check(errors == errorlines && warnings == warninglines, "check counts its reports");
   fuzzing::check(globals.count() == 0, "check stores nothing");
+  outputlines = 0;
+  int listed = engine.list(lines.data(), static_cast<int>(lines.size()), "fuzz.vk");
+  fuzzing::check(listed == static_cast<int>(lines.size()), "every line is listed");
+  fuzzing::check(outputlines >= listed, "each listed line is written");
+  fuzzing::check(globals.count() == 0, "the listing stores nothing");
   return 0;
 }

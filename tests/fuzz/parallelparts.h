@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "symbolizer.h"
+#include "tokenizer.h"
 
 namespace fuzzing {
 
@@ -78,7 +78,7 @@ struct lineview {
 // without an element or member path), and a for line its loop variable.
 inline lineview readline(char const* text) {
   lineview line;
-  vesk::symbolizer tokens(text, vesk::standardoptions);
+  vesk::tokenizer tokens(text, vesk::standardoptions);
   vesk::token t;
   std::string target;
   bool assigns = false;

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "symbolizer.h"
 #include "fuzzing.h"
+#include "tokenizer.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ bool sametoken(token const& a, token const& b) {
 // Reads the whole text as a parser does: looks two tokens ahead, returns both (the later one
 // first), reads them again and keeps the second for the next round.
 void scan(char const* text, int options) {
-  vesk::symbolizer tokens(text, options);
+  vesk::tokenizer tokens(text, options);
   std::size_t length = strlen(text);
   token current, ahead, again;
   tokentype type = tokens.nexttoken(current);
@@ -110,7 +110,7 @@ void scan(char const* text, int options) {
 
 // The look-ahead holds four tokens; a fifth pushed back is ignored.
 void pushbacklimit(char const* text) {
-  vesk::symbolizer tokens(text, vesk::standardoptions);
+  vesk::tokenizer tokens(text, vesk::standardoptions);
   token read[vesk::maxpushback + 1], again;
   for (token& t : read) tokens.nexttoken(t);
   for (int i = vesk::maxpushback; i >= 0; --i) tokens.pushback(read[i]);

@@ -1,0 +1,172 @@
+// loops.cpp - for NAME = START to LIMIT ... next and for each NAME in LIST ... next. Loop
+// counters live in the control item, loop variables in the global store; a loop without a
+// store runs without its variable.
+#include <cstdio>
+#include <cstring>
+
+#include "fastpaths.h"
+#include "findelement.h"
+#include "runner.h"
+#include "storeaccess.h"
+
+namespace vesk {
+
+namespace {
+
+// Gives `to` the flags and user data of `from`, so that a value changes but its marks stay.
+void keepmarks(variable& to, variable const& from) {
+  to.processed(from.isprocessed());
+  to.setdisabled(from.isdisabled());
+  to.seterror(from.haserror());
+  to.setinvalid(from.isinvalid());
+  to.setchanged(from.ischanged());
+  to.setuserdata(from.getuserdata());
+}
+
+} // namespace
+
+// Sets the loop variable `name` to a deep copy of `value` (without flags and user data).
+bool runner::setloopvariable(char const* name, variable* value) {
+  if (globals == nullptr) return true;
+  target to;
+  if (!findtarget(name, to)) return false;
+  return assign(to, value); // flags and user data start cleared
+}
+
+// Sets the loop variable of a counting loop to its next value: in place while the variable
+// found last is still the one the name finds (the store lost no element since; the loop runs
+// under the same parameters) and holds a number (flags and user data cleared, as an
+// assignment clears them).
+bool runner::setcounter(ctrlitem& item) {
+  if (globals == nullptr) return true;
+  if (item.counter != nullptr && fastpaths() &&
+      storeaccess::generation(*globals) == item.countergeneration && item.counter->isnumber()) {
+    storeaccess::setnumber(*item.counter, item.value);
+    return true;
+  }
+  target to;
+  variable counter(item.value);
+  if (!findtarget(item.varname, to) || !assign(to, &counter)) return false;
+  item.counter = to.slot;
+  item.countergeneration = storeaccess::generation(*globals);
+  return true;
+}
+
+int runner::startforto(char const* name, double start, double limit) {
+  ctrlitem* item = pushblock(fortoblock, cmdindex + 1);
+  item->value = start;
+  item->limit = limit;
+  copytext(item->varname, name, maxloopnamelen);
+  if (globals == nullptr) return cmdindex + 1;
+  bool failed = false;
+  variable* counter = findelement(globals, name, numbertype, true, failed, log, nullptr);
+  if (counter != nullptr) {
+    variable value(start);
+    keepmarks(value, *counter);
+    *counter = value;
+  } else if (!failed && find(name) == nullptr && globals->add(start, name) == nullptr) {
+    error(msg_memory);
+    return -1;
+  }
+  return cmdindex + 1;
+}
+
+// `names` holds the loop variable's name, a blank and the list's name. Names longer than a
+// control item holds are refused rather than cut, since a cut name would name another variable.
+int runner::startforeach(char const* names) {
+  char variablename[maxtokentext + 1];
+  copytext(variablename, names, maxtokentext);
+  char* blank = strchr(variablename, ' ');
+  if (blank != nullptr) *blank = '\0';
+  char const* listname = strchr(names, ' ') ? strchr(names, ' ') + 1 : "";
+  variable* list = find(listname);
+  if (list == nullptr) {
+    error("list expected (following 'for each %s in')", variablename);
+    return -1;
+  }
+  if (!list->islist()) {
+    error("variable '%s' is not a list", listname);
+    return -1;
+  }
+  if (strlen(variablename) > maxloopnamelen) {
+    error(msg_loopname);
+    return -1;
+  }
+  if (strlen(listname) > maxloopnamelen) {
+    error(msg_listname);
+    return -1;
+  }
+  if (list->count() == 0) {
+    int next = find_next(cmdindex + 1);
+    if (next < 0) {
+      error("'for each' not terminated with 'next'");
+      return -1;
+    }
+    return next + 1;
+  }
+  ctrlitem* item = pushblock(foreachblock, cmdindex + 1);
+  item->value = 0;
+  copytext(item->varname, variablename, maxloopnamelen);
+  copytext(item->listname, listname, maxloopnamelen);
+  return setloopvariable(variablename, list->index(0)) ? cmdindex + 1 : -1;
+}
+
+int runner::execute_next() {
+  if (!closing("next", "no opening 'for'")) return -1;
+  ctrlitem item = ctrlstack[--ctrltop];
+  if (item.kind == fortoblock) {
+    double previous = item.value;
+    item.value += 1;
+    if (item.value == previous && item.value <= item.limit) {
+      // A counter this large no longer changes when 1 is added: the loop would never end.
+      char text[messagesize];
+      snprintf(text, sizeof text, "'for %s' cannot count beyond %g", item.varname, previous);
+      error(text);
+      return -1;
+    }
+    if (!setcounter(item)) return -1;
+    if (!(item.value <= item.limit)) return cmdindex + 1;
+    ctrlstack[ctrltop++] = item;
+    return item.target;
+  }
+  if (item.kind == foreachblock) {
+    item.value += 1;
+    variable* list = find(item.listname);
+    if (list == nullptr || !list->islist()) {
+      error("'%s' no longer a list (in 'for each .. next')", item.listname);
+      return -1;
+    }
+    if (list->count() <= item.value) return cmdindex + 1;
+    if (!setloopvariable(item.varname, list->index(static_cast<int>(item.value)))) return -1;
+    ctrlstack[ctrltop++] = item;
+    return item.target;
+  }
+  error("'next' without 'for'");
+  if (item.kind == ifblock) error("'end' missing?");
+  return -1;
+}
+
+// "next" of a counting loop whose variable is where it was set last: counted in place. False:
+// the general way runs it (another block, a counter that cannot advance, a variable gone).
+bool runner::countloop() {
+  if (ctrltop <= 0 || ctrlsize <= 0) return false;
+  ctrlitem& item = ctrlstack[ctrltop - 1];
+  if (item.kind != fortoblock || item.counter == nullptr || globals == nullptr ||
+      storeaccess::generation(*globals) != item.countergeneration ||
+      !storeaccess::isnumber(*item.counter))
+    return false;
+  double value = item.value + 1;
+  if (value == item.value) return false;
+  item.value = value;
+  storeaccess::setnumber(*item.counter, value);
+  finished = true;
+  if (value <= item.limit) {
+    nextline = item.target;
+  } else {
+    --ctrltop;
+    nextline = cmdindex + 1;
+  }
+  return true;
+}
+
+} // namespace vesk

@@ -1,0 +1,51 @@
+// family.cpp - a family's life (made, shared by copies, let go by the last of them) and the
+// thread-local family whose statements a thread runs.
+#include "family.h"
+
+#include <new>
+
+#include "platform.h"
+
+namespace vesk {
+
+namespace {
+
+#if defined(__ELF__)
+#define VESK_FASTTLS __attribute__((tls_model("initial-exec")))
+#else
+#define VESK_FASTTLS
+#endif
+
+VESK_FASTTLS thread_local family* currentfamily = nullptr; // whose statements it runs
+
+} // namespace
+
+family* newfamily() {
+  return new (std::nothrow) family;
+}
+
+void sharefamily(family* shared) {
+  shared->owners.fetch_add(1, std::memory_order_relaxed);
+}
+
+bool letgo(family* shared) {
+  return shared != nullptr && shared->owners.fetch_sub(1, std::memory_order_acq_rel) == 1;
+}
+
+void deletefamily(family* shared) {
+  releaseall(shared->storage);
+  platform::deleteallowedfolders(shared->files);
+  delete shared;
+}
+
+family* runningfamily() {
+  return currentfamily;
+}
+
+family* setrunningfamily(family* shared) {
+  family* before = currentfamily;
+  currentfamily = shared;
+  return before;
+}
+
+} // namespace vesk
