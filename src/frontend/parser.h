@@ -1,6 +1,6 @@
 // parser.h - the grammar of a line, read once from its tokens by recursive descent. The parser
 // owns its token cursor and hands the statement to a sink as instructions (code.h): run at once
-// by the general way, kept by a compiled line. Names are resolved through a resolver as they
+// by the reference way, kept by a compiled line. Names are resolved through a resolver as they
 // are read, since a function or script name takes the rest of the line as its arguments.
 // Where the line's tokens say that running must stop (a syntax error, trailing tokens), the
 // parser hands over an op_fail at that point, so that what ran before it still runs first.
@@ -24,7 +24,7 @@ protected:
 class sink {
 public:
   virtual emitresult emit(instruction const& in) = 0;
-  // Whether the instructions run as they come (the general way): the parser then reads the
+  // Whether the instructions run as they come (the reference way): the parser then reads the
   // line again as an expression where a target turned out missing.
   virtual bool running() const = 0;
 

@@ -90,7 +90,7 @@ int runner::runline(int index, bool compiled) {
   return finishline();
 }
 
-// What finishline leaves to the general way: the calls a failed statement left open, and how
+// What finishline leaves to its slower half: the calls a failed statement left open, and how
 // it fails (with the statement's message after a failed expression).
 int runner::unwind() {
   while (callcount > 0) closecall(calls[--callcount]);
@@ -107,7 +107,7 @@ int runner::unwind() {
 
 // The compiled form of line `index` that may run now: compiled on the line's second pass, and
 // compiled again when its names changed kind (unless it runs further up, when this pass goes
-// the general way). Null: the line goes the general way.
+// the reference way). Null: the line goes the reference way.
 compiledline* runner::compiledfor(int index) {
   if (book == nullptr || !fastpaths()) return nullptr;
   int at = index + bookoffset;
