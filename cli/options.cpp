@@ -99,6 +99,9 @@ bool parse(int argc, char** argv, options& out) {
     } else if (strcmp(arg, "--version") == 0) {
       out.what = mode::version;
       return true;
+    } else if (strcmp(arg, "--dap") == 0) {
+      out.what = mode::dap;
+      return argc == 2 || usage("--dap takes its script and settings from the client alone");
     } else if (strcmp(arg, "--globals") == 0) {
       out.globals = true;
     } else if (strcmp(arg, "--no-builtins") == 0) {
@@ -184,6 +187,8 @@ void printhelp() {
       "  --profile[=FILE]  after the run, the twenty lines that took the most time (standard\n"
       "                  error), or every line's figures as tab-separated values in FILE\n"
       "  --coverage FILE  write how often each line ran as an lcov trace file\n"
+      "  --dap           speak the Debug Adapter Protocol on standard input and output (the\n"
+      "                  debugger an editor starts; see docs/debugging.md)\n"
       "  --version       print the library's version\n"
       "  -h, --help      print this text\n"
       "The script file named on the command line is the one that runs, also when a function\n"

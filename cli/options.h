@@ -1,6 +1,6 @@
 // options.h - the command line of vesk: what to run (a script file, the script on standard
 // input, one line, one expression, a session at the prompt, or script files to check without
-// running them), with which script directories, extension libraries and parameters, within
+// running them, or the debug adapter), with which script directories, extension libraries and parameters, within
 // which limits, what to watch while it runs, and what to print afterwards.
 #pragma once
 
@@ -9,8 +9,9 @@
 namespace cli {
 
 // `input` is the script on standard input ("-"); `session` is no script at all, which is the
-// prompt on a terminal and the script on standard input otherwise.
-enum class mode { script, input, session, line, expression, check, version, help };
+// prompt on a terminal and the script on standard input otherwise. `dap` is the debug adapter
+// on standard input and output, which takes everything else from its client.
+enum class mode { script, input, session, line, expression, check, version, help, dap };
 
 struct options {
   mode what = mode::help;
