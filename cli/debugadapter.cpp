@@ -210,8 +210,9 @@ void launcher::end(json const& disconnect) {
 
 int debugadapter() {
   dap::stdiochannel stream;
+  dap::runcontrol hook;
   launcher script;
-  dap::session conversation(stream, script);
+  dap::session conversation(stream, script, hook);
   client = &conversation.client();
   conversation.serve();
   client = nullptr;

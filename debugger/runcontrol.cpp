@@ -28,7 +28,7 @@ json describe(seenscript const& script) {
   return source;
 }
 
-runcontrol::runcontrol(outlet& client) : client(client) {
+runcontrol::runcontrol() {
   tables.push_back(std::make_unique<breakpointtable>());
   table.store(tables.back().get());
 }
@@ -62,14 +62,14 @@ bool runcontrol::mightstop(vesk::statementinfo const& at) {
 // the first time it runs.
 seenscript const& runcontrol::lookup(char const* name) {
   lastname = name;
-  std::unique_lock<std::mutex> hold(lock);
+  std::lock_guard<std::mutex> hold(lock);
   for (auto const& script : seen)
     if (script->name == lastname) return *script;
   seen.push_back(std::make_unique<seenscript>(
       seenscript{lastname, scriptkey(lastname), clientpath(lastname)}));
   seenscript const& made = *seen.back();
-  hold.unlock();
-  client.event("loadedSource", {{"reason", "new"}, {"source", describe(made)}});
+  if (client != nullptr)
+    client->event("loadedSource", {{"reason", "new"}, {"source", describe(made)}});
   return made;
 }
 
@@ -83,8 +83,8 @@ bool runcontrol::breakpointsstop(vesk::statementinfo const& at, std::vector<int>
     if (!b.hits.holds(++hitcounts[b.id])) continue;
     if (b.logmessage.empty())
       hit.push_back(b.id);
-    else
-      client.output("console", b.logmessage + "\n");
+    else if (client != nullptr)
+      client->output("console", b.logmessage + "\n");
   }
   return !hit.empty();
 }
@@ -111,7 +111,7 @@ bool runcontrol::decide(vesk::interpreter& engine, vesk::statementinfo const& at
   attention.store(false);
   isstopped = true;
   goon = false;
-  client.event("stopped", stoppedevent(reason, at, hit));
+  if (client != nullptr) client->event("stopped", stoppedevent(reason, at, hit));
   holdpaused(hold, engine, at);
   isstopped = false;
   return !ending;
@@ -132,6 +132,12 @@ void runcontrol::holdpaused(std::unique_lock<std::mutex>& hold, vesk::interprete
     taskdone = true;
     wake.notify_all();
   }
+}
+
+void runcontrol::connect(outlet* to) {
+  std::lock_guard<std::mutex> hold(lock);
+  client = to;
+  hitcounts.clear();
 }
 
 void runcontrol::setbreakpoints(std::string const& key, std::vector<breakpoint> placed) {

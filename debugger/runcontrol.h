@@ -44,13 +44,16 @@ enum class stepping { none, in, over, out };
 
 class runcontrol {
 public:
-  explicit runcontrol(outlet& client);
+  runcontrol();
   runcontrol(runcontrol const&) = delete;
   runcontrol& operator=(runcontrol const&) = delete;
 
   // The statement hook; `data` is the runcontrol.
   static bool onstatement(vesk::interpreter& engine, vesk::statementinfo const& at, void* data);
 
+  // The client that stops, output and new scripts are reported to (null: none, when no client
+  // is attached); a new client starts with every hit count at 0.
+  void connect(outlet* client);
   // Replaces the breakpoints of one source (placed by placebreakpoints).
   void setbreakpoints(std::string const& key, std::vector<breakpoint> placed);
   // The next statement stops with the reason "entry".
@@ -79,7 +82,6 @@ private:
   void holdpaused(std::unique_lock<std::mutex>& hold, vesk::interpreter& engine,
                   vesk::statementinfo const& at);
 
-  outlet& client;
   std::atomic<bool> attention{false};                   // a step, pause, entry or end is pending
   std::atomic<breakpointtable const*> table{nullptr};   // the current one, never null
   std::vector<std::unique_ptr<breakpointtable>> tables; // every table made, until the end
@@ -91,6 +93,7 @@ private:
   breakpointtable::source const* lastlines = nullptr;
 
   std::mutex lock; // guards everything below and the building of tables
+  outlet* client = nullptr;
   std::condition_variable wake;
   std::vector<std::unique_ptr<seenscript>> seen;
   std::unordered_map<long long, long long> hitcounts; // by breakpoint id

@@ -70,8 +70,14 @@ session::handler const session::handlers[] = {
     {"loadedSources", &session::loadedsources, false},
 };
 
-session::session(channel& stream, target& debuggee)
-    : stream(stream), out(stream), hook(out), debuggee(debuggee) {}
+session::session(channel& stream, target& debuggee, runcontrol& control)
+    : stream(stream), out(stream), hook(control), debuggee(debuggee) {
+  hook.connect(&out);
+}
+
+session::~session() {
+  hook.connect(nullptr);
+}
 
 void session::serve() {
   messagereader reader;

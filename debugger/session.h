@@ -16,7 +16,9 @@ namespace dap {
 
 class session {
 public:
-  session(channel& stream, target& debuggee);
+  // `control` is the hook of the target's runs; the session reports through it while it lasts.
+  session(channel& stream, target& debuggee, runcontrol& control);
+  ~session();
   session(session const&) = delete;
   session& operator=(session const&) = delete;
 
@@ -55,7 +57,7 @@ private:
 
   channel& stream;
   outlet out;
-  runcontrol hook;
+  runcontrol& hook;
   valuesview values;
   target& debuggee;
   bool initialized = false;
