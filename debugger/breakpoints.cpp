@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "jsonfields.h"
 #include "scripttokens.h"
@@ -24,6 +26,9 @@ constexpr hitoperator hitoperators[] = {
     {"<", hitcondition::less},       {"%", hitcondition::multiple},
 };
 
+// The largest script file whose lines breakpoints are placed on (what vesk reads at most).
+constexpr std::uintmax_t maxsourcebytes = std::uintmax_t{64} << 20;
+
 constexpr char const* needsevaluation =
     "needs expressions evaluated in the paused script, which this build of vesk cannot do yet";
 
@@ -40,8 +45,13 @@ bool readcount(std::string const& digits, long long& out) {
   return errno == 0;
 }
 
-// The lines of a script file, as the engine cuts them; false when it cannot be read.
+// The lines of a script file, as the engine cuts them; false when it cannot be read. Only a
+// regular file of at most maxsourcebytes is read: a client may name a device or a pipe.
 bool readsource(std::string const& path, std::vector<std::string>& lines) {
+  std::error_code failed;
+  if (!std::filesystem::is_regular_file(path, failed) ||
+      std::filesystem::file_size(path, failed) > maxsourcebytes || failed)
+    return false;
   std::ifstream file(path, std::ios::binary);
   if (!file) return false;
   std::string line;

@@ -1,6 +1,7 @@
 # Builds the VS Code extension's .vsix with vsce and checks what it holds: the manifest and the
-# grammar, language configuration and snippets that it names, each equal to its source, and the
-# snippets valid JSON. Called as: cmake -DVSCE=<vsce> -DEXTENSION=<editors/vscode>
+# grammar, language configuration, snippets and debugger script that it names, each equal to
+# its source, the debugger of type vesk with breakpoints in vesk files, and the snippets valid
+# JSON. Called as: cmake -DVSCE=<vsce> -DEXTENSION=<editors/vscode>
 #   -DWORK=<scratch folder> -P vsix.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/unpacked)
@@ -42,6 +43,17 @@ foreach(contribution "languages 0 configuration" "grammars 0 path" "snippets 0 p
   string(JSON path GET "${manifest}" contributes ${keys})
   packaged(${path})
 endforeach()
+
+# The debugger: the script that registers it, its type and its launch and attach attributes.
+string(JSON main GET "${manifest}" main)
+packaged(${main})
+string(JSON type GET "${manifest}" contributes debuggers 0 type)
+string(JSON breakpoints GET "${manifest}" contributes breakpoints 0 language)
+string(JSON requests GET "${manifest}" contributes debuggers 0 configurationAttributes)
+if(NOT type STREQUAL "vesk" OR NOT breakpoints STREQUAL "vesk" OR
+   NOT requests MATCHES "\"launch\"" OR NOT requests MATCHES "\"attach\"")
+  message(FATAL_ERROR "the manifest's debugger is '${type}' for breakpoints in '${breakpoints}'")
+endif()
 
 # VS Code reads snippets as JSON with comments; ours has them on whole lines only.
 string(JSON path GET "${manifest}" contributes snippets 0 path)

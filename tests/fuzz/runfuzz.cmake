@@ -7,8 +7,11 @@
 # caused it is left in WORKDIR/artifacts. A target that counts its inputs (differential) has
 # the count shown, and fails when it compared less than half of them in full.
 # Called as: cmake -DFUZZER=<target> -DSEEDS=<folder> -DINPUTS=<folder> -DWORKDIR=<folder>
-#                  -DSECONDS=<n> -P runfuzz.cmake
+#                  -DSECONDS=<n> [-DDICTIONARY=<file>] -P runfuzz.cmake
 cmake_minimum_required(VERSION 3.25)
+if(NOT DICTIONARY)
+  set(DICTIONARY ${CMAKE_CURRENT_LIST_DIR}/vesk.dict)
+endif()
 
 set(maxseedbytes 65536) # larger scripts (bad-input tests) would only slow the fuzzer down
 set(maxlen 8192)        # longest input the fuzzer makes
@@ -72,7 +75,7 @@ message("seeds: ${seeded} golden scripts (${calling} with the scripts they call)
 
 # Standard output is closed (-close_fd_mask=1): dump and parallel blocks write there.
 execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=${maxlen}
-                        -dict=${CMAKE_CURRENT_LIST_DIR}/vesk.dict
+                        -dict=${DICTIONARY}
                         -timeout=${unittimeout} -rss_limit_mb=${rsslimit} -close_fd_mask=1
                         -print_final_stats=1 -artifact_prefix=${WORKDIR}/artifacts/
                         ${WORKDIR}/corpus ${WORKDIR}/seeds
