@@ -104,7 +104,8 @@ bool runcontrol::decide(vesk::interpreter& engine, vesk::statementinfo const& at
   else if (step == stepping::in || (step == stepping::over && at.depth <= stepdepth) ||
            (step == stepping::out && at.depth < stepdepth))
     reason = "step";
-  if (reason == nullptr) return true;
+  // Without a client nobody could let the run go on.
+  if (reason == nullptr || client == nullptr) return true;
   entrypending = pausepending = false;
   step = stepping::none;
   stepdepth = at.depth;

@@ -284,7 +284,7 @@ void session::terminate(json const& request) {
 }
 
 void session::disconnect(json const& request) {
-  if (started) debuggee.end(field(request, "arguments"));
+  debuggee.end(field(request, "arguments"));
   disconnected = true;
   out.respond(request);
 }

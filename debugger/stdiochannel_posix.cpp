@@ -3,6 +3,7 @@
 #include "stdiochannel.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 #include <unistd.h>
@@ -10,6 +11,8 @@
 namespace dap {
 
 stdiochannel::stdiochannel() : input(STDIN_FILENO), output(dup(STDOUT_FILENO)) {
+  // A client that goes away closes the pipe: writing to it then fails instead of ending vesk.
+  std::signal(SIGPIPE, SIG_IGN);
   std::fflush(stdout);
   if (output >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
 }

@@ -52,7 +52,8 @@ function turnedaway(port) {
   });
 }
 
-test('a client attaches to a running host, stops it at a breakpoint and lets it run on', async () => {
+test('a client attaches to a running host, stops it at a breakpoint and lets it run on',
+     { timeout: 3 * timeout }, async () => {
   const host = await starthost(60);
   try {
     const dc = await attach(host.port);
@@ -77,9 +78,28 @@ test('a client attaches to a running host, stops it at a breakpoint and lets it 
   }
 });
 
-test('a client can attach again after another left', async () => {
+// Resolves once the host has printed more than it had.
+function progress(host) {
+  const before = host.output.length;
+  return new Promise(resolve => {
+    const check = setInterval(() => {
+      if (host.output.length > before) resolve(clearInterval(check));
+    }, 20);
+  });
+}
+
+test('a client can attach again after another left', { timeout: 3 * timeout }, async () => {
   const host = await starthost(0);
   try {
+    // A client that sets a breakpoint and leaves without attaching leaves the host running.
+    const early = new DebugClient('', '', 'vesk');
+    await early.start(host.port);
+    await early.initializeRequest();
+    await early.setBreakpointsRequest({ source: { path: tick }, breakpoints: [{ line: 7 }] });
+    await early.disconnectRequest({});
+    early.stopAdapter();
+    await progress(host);
+    await progress(host); // a whole round began after the client left
     for (let round = 0; round < 2; ++round) {
       const dc = await attach(host.port);
       await dc.setBreakpointsRequest({ source: { path: tick }, breakpoints: [{ line: 8 }] });
