@@ -29,6 +29,7 @@ using dap::json;
 
 constexpr int exitsuccess = 0, exitfailure = 1;
 constexpr std::size_t maxscriptfolders = 2;
+constexpr int mainthread = 1; // the protocol's id of the run's thread
 #if defined(_WIN32)
 constexpr char pathseparator = '\\';
 #else
@@ -170,11 +171,13 @@ void launcher::run() {
   // An empty script succeeds; the engine takes a null array of lines for an error.
   if (stored && lines.empty()) status = exitsuccess;
   if (stored && !lines.empty()) {
+    client->event("thread", {{"reason", "started"}, {"threadId", mainthread}});
     globals.setoverlay(&params);
     watchdog timer(engine, settings.timeout);
     if (engine.execute(lines.data(), static_cast<int>(lines.size()), path.c_str()))
       status = exitsuccess;
     globals.setoverlay(nullptr);
+    client->event("thread", {{"reason", "exited"}, {"threadId", mainthread}});
   }
   releasetree(params);
   client->event("exited", {{"exitCode", status}});

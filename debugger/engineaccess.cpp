@@ -5,7 +5,7 @@
 
 namespace dap {
 
-engineoffers const offers{false, false, false};
+engineoffers const offers{false};
 
 namespace {
 constexpr char const* noevaluation =

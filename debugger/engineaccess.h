@@ -12,11 +12,9 @@
 
 namespace dap {
 
-// What this build can show; the adapter's capabilities follow from it.
+// What this build can show that the adapter's capabilities depend on.
 struct engineoffers {
-  bool callstack;  // frames beyond the innermost, each with its script, line and parameters
   bool evaluation; // expressions evaluated in a frame: conditions, log messages, evaluate
-  bool parts;      // which part of a parallel block a statement runs in
 };
 extern engineoffers const offers;
 
@@ -27,12 +25,11 @@ struct framedescription {
   int line;
 };
 
-// The frames of the paused run; without `offers.callstack` only the innermost, the statement
-// the hook was called for.
+// The frames of the paused run, innermost first (for now only that one: the statement the hook
+// was called for).
 std::vector<framedescription> callstack(vesk::interpreter& engine, vesk::statementinfo const& at);
 
-// 0 for the main part of a run, 1 for the worker of a parallel block; always 0 without
-// `offers.parts`.
+// 0 for the main part of a run, 1 for the worker of a parallel block (for now always 0).
 int part(vesk::statementinfo const& at);
 
 // The global store of the run.

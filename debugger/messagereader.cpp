@@ -57,7 +57,8 @@ bool messagereader::readheader(frame& out) {
     if (pending.size() <= maxheaderbytes) return false;
     // No end of a header in sight: all but the last few bytes, which may begin one, go.
     pending.erase(0, pending.size() - (headerendlength - 1));
-    out = {framing::badheader, "a header of more than 8 KiB without an empty line after it"};
+    out = {framing::badheader, "a header of more than " + std::to_string(maxheaderbytes) +
+                                   " bytes without an empty line after it"};
     return true;
   }
   std::string header = pending.substr(0, end);
@@ -71,7 +72,8 @@ bool messagereader::readheader(frame& out) {
     pending.erase(0, here);
     bodylength -= here;
     skipping = bodylength > 0;
-    out = {framing::toolarge, "a message of more than 64 MiB, skipped"};
+    out = {framing::toolarge,
+           "a message of more than " + std::to_string(maxbodybytes) + " bytes, skipped"};
     return true;
   }
   inbody = true;

@@ -19,6 +19,8 @@ async function session(run) {
 test('stops on entry at the first statement, and runs to the end with status 0', () =>
   session(async dc => {
     const stdout = collectoutput(dc, 'stdout');
+    const threads = [];
+    dc.on('thread', event => threads.push(`${event.body.reason} ${event.body.threadId}`));
     const stopped = await launchto(dc, 'main.vk', {}, { stopOnEntry: true });
     assert.strictEqual(stopped.body.reason, 'entry');
     const frame = await top(dc);
@@ -27,6 +29,7 @@ test('stops on entry at the first statement, and runs to the end with status 0',
     const exited = await after(dc, 'exited', () => dc.continueRequest({ threadId: 1 }));
     assert.strictEqual(exited.body.exitCode, 0);
     assert.strictEqual(stdout.text, 'total 12 \n');
+    assert.deepStrictEqual(threads, ['started 1', 'exited 1']);
   }));
 
 test('a breakpoint on a comment moves to the next statement; one in a called script stops there', () =>
