@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "check.h"
+#include "debugadapter.h"
 #include "formatfiles.h"
+#include "parameters.h"
 #include "tokenizer.h"
 #if VESK_LANGUAGE_SERVER
 #include "lsp/session.h"
@@ -50,43 +52,11 @@ void complain(char const* format, char const* first, char const* second = "") {
   fprintf(stderr, format, first, second);
 }
 
-// Gives back the storage of a value and of every list inside it.
-void releasetree(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  vesk::variable walker = value; // by cursor: index(i) would walk the blocks from the start
-  for (vesk::variable* e = walker.first(); e != nullptr; e = walker.next()) releasetree(*e);
-  value.reset();
-}
-
-// True when `text` reads, after an optional minus, as exactly one number token.
-bool readnumber(char const* text, double& number) {
-  // Only the characters a number is written with: blanks or a comment around the digits would
-  // be skipped by the tokenizer, yet make the value a text.
-  if (text[strspn(text, "0123456789.eE+-\"")] != '\0') return false;
-  bool minus = text[0] == '-';
-  vesk::tokenizer tokens(text + (minus ? 1 : 0), vesk::standardoptions);
-  vesk::token first, rest;
-  vesk::tokentype type = tokens.nexttoken(first);
-  if (type != vesk::integertoken && type != vesk::realtoken) return false;
-  if (tokens.nexttoken(rest) != vesk::endtoken) return false;
-  number = type == vesk::integertoken ? first.integer : first.real;
-  if (minus) number = -number;
-  return true;
-}
-
-bool addparameter(vesk::parameters& params, char const* assignment) {
-  char const* equals = strchr(assignment, '=');
-  std::string name(assignment, equals);
-  double number = 0;
-  if (readnumber(equals + 1, number)) return params.add(number, name.c_str()) != nullptr;
-  return params.add(equals + 1, name.c_str()) != nullptr;
-}
-
 // The NAME=VALUE arguments as the script's parameters; false when one could not be stored.
 bool addparameters(vesk::parameters& params, cli::options const& opts) {
   bool stored = true;
   for (char const* assignment : opts.assignments)
-    if (!addparameter(params, assignment)) stored = false;
+    if (!cli::addparameter(params, assignment)) stored = false;
   return stored;
 }
 
@@ -103,7 +73,7 @@ int runlines(vesk::interpreter& engine, vesk::variables& globals, cli::options c
     if (!engine.execute(script.data(), static_cast<int>(script.size()), name)) status = exitfailure;
     globals.setoverlay(nullptr);
   }
-  releasetree(params);
+  cli::releasetree(params);
   return status;
 }
 
@@ -326,7 +296,7 @@ int run(cli::options const& opts) {
                                              : runwatched(engine, globals, opts);
   if (opts.globals) cli::showglobals(globals, writelog);
   lines->flush();
-  releasetree(globals);
+  cli::releasetree(globals);
   return status;
 }
 
@@ -347,6 +317,7 @@ int main(int argc, char** argv) {
     cli::binarystreams();
     return cli::formatfiles(opts);
   }
+  if (opts.what == cli::mode::dap) return cli::debugadapter();
   // Without a script only a person at a terminal gets the prompt; a pipe or file is a script.
   if (opts.what == cli::mode::session && !cli::terminalinput()) opts.what = cli::mode::input;
   cli::messages written(stdout, stderr, cli::utf8locale());

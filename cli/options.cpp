@@ -145,6 +145,9 @@ bool parse(int argc, char** argv, options& out) {
     } else if (strcmp(arg, "--version") == 0) {
       out.what = mode::version;
       return true;
+    } else if (strcmp(arg, "--dap") == 0) {
+      out.what = mode::dap;
+      return argc == 2 || usage("--dap takes its script and settings from the client alone");
     } else if (strcmp(arg, "--globals") == 0) {
       out.globals = true;
     } else if (strcmp(arg, "--no-builtins") == 0) {
@@ -264,6 +267,8 @@ void printhelp() {
       "                  error), or every line's figures as tab-separated values in FILE\n"
       "  --coverage FILE  write how often each line ran as an lcov trace file\n"
       "  --overwrite     let --coverage and --profile=FILE replace a file that is not theirs\n"
+      "  --dap           speak the Debug Adapter Protocol on standard input and output (the\n"
+      "                  debugger an editor starts; see docs/debugging.md)\n"
       "  --version       print the library's version\n"
       "  -h, --help      print this text\n"
       "The script file named on the command line is the one that runs, also when a function\n"

@@ -2,7 +2,8 @@
 // input, one line, one expression, a session at the prompt, or script files to check without
 // running them), with which script directories, extension libraries and parameters, within
 // which limits and confined to which folders, what to watch while it runs, and what to print
-// afterwards; or one of the editors' tools: script files to format, or the language server.
+// afterwards; or one of the editors' tools: script files to format, the language server, or
+// the debug adapter.
 #pragma once
 
 #include <vector>
@@ -10,8 +11,9 @@
 namespace cli {
 
 // `input` is the script on standard input ("-"); `session` is no script at all, which is the
-// prompt on a terminal and the script on standard input otherwise.
-enum class mode { script, input, session, line, expression, check, list, format, lsp, version, help };
+// prompt on a terminal and the script on standard input otherwise. `dap` is the debug adapter
+// on standard input and output, which takes everything else from its client.
+enum class mode { script, input, session, line, expression, check, list, format, lsp, dap, version, help };
 
 struct options {
   mode what = mode::help;

@@ -1,11 +1,12 @@
-// extension.js - the VS Code extension's entry: starts vesk's language server (vesk --lsp)
-// through VS Code's language client for every vesk script, and starts it again when the
-// settings it is started with change.
+// extension.js - the VS Code extension's entry: registers the debugger (debugger.js), starts
+// vesk's language server (vesk --lsp) through VS Code's language client for every vesk script,
+// and starts it again when the settings it is started with change.
 'use strict';
 
 const vscode = require('vscode');
 const { LanguageClient } = require('vscode-languageclient/node');
 const { serverCommand } = require('./server');
+const debuggerpart = require('./debugger');
 
 let client = null;
 
@@ -35,6 +36,7 @@ async function stop() {
 }
 
 async function activate(context) {
+  debuggerpart.activate(context);
   context.subscriptions.push(vscode.workspace.onDidChangeConfiguration(async (event) => {
     if (event.affectsConfiguration('vesk')) {
       await stop();

@@ -180,4 +180,10 @@ TEST(options, helpAndVersionWinOverWhatFollows) {
   EXPECT_EQ(commandline({"--globals", "--help", "-x"}).opts.what, cli::mode::help);
 }
 
+TEST(options, theDebugAdapterTakesNothingElseFromTheCommandLine) {
+  EXPECT_EQ(commandline({"--dap"}).opts.what, cli::mode::dap);
+  EXPECT_FALSE(commandline({"--dap", "run.vk"}).parsed);
+  EXPECT_FALSE(commandline({"--globals", "--dap"}).parsed);
+}
+
 } // namespace

@@ -1,8 +1,9 @@
 # Builds the VS Code extension's .vsix with vsce and checks what it holds: the manifest, the
-# code that starts the language server with the language client it depends on, and the
-# grammar, language configuration and snippets that it names, each equal to its source, and the
-# snippets valid JSON. The extension is copied to a scratch folder where npm installs its
-# dependencies, as a developer does before packaging.
+# code that starts the language server with the language client it depends on, the grammar,
+# language configuration, snippets and debugger script that it names, each equal to its
+# source, the debugger of type vesk with breakpoints in vesk files, and the snippets valid
+# JSON. The extension is copied to a scratch folder where npm installs its dependencies, as a
+# developer does before packaging.
 # Called as: cmake -DVSCE=<vsce> -DNPM=<npm> -DEXTENSION=<editors/vscode> -DWORK=<scratch folder>
 #   -P vsix.cmake
 file(REMOVE_RECURSE ${WORK})
@@ -58,6 +59,16 @@ foreach(contribution "languages 0 configuration" "grammars 0 path" "snippets 0 p
   string(JSON path GET "${manifest}" contributes ${keys})
   packaged(${path})
 endforeach()
+
+# The debugger: the script that registers it, its type and its launch and attach attributes.
+packaged(debugger.js)
+string(JSON type GET "${manifest}" contributes debuggers 0 type)
+string(JSON breakpoints GET "${manifest}" contributes breakpoints 0 language)
+string(JSON requests GET "${manifest}" contributes debuggers 0 configurationAttributes)
+if(NOT type STREQUAL "vesk" OR NOT breakpoints STREQUAL "vesk" OR
+   NOT requests MATCHES "\"launch\"" OR NOT requests MATCHES "\"attach\"")
+  message(FATAL_ERROR "the manifest's debugger is '${type}' for breakpoints in '${breakpoints}'")
+endif()
 
 # VS Code reads snippets as JSON with comments; ours has them on whole lines only.
 string(JSON path GET "${manifest}" contributes snippets 0 path)
