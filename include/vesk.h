@@ -242,14 +242,49 @@ struct statementinfo {
   int line;           // 1-based; 0 for an expression the host evaluates
   char const* text;   // the line as it is written
   int depth;          // script calls between the host's call and this statement (0: the host's)
+  int part;           // 0: the host's thread; the worker of a parallel block: a number of its
+                      // own for as long as it runs (the first worker of a host's call is 1)
+};
+
+// What an error hook learns about a statement that failed (see interpreter::seterrorhook). The
+// texts live until the hook returns.
+struct errorinfo {
+  char const* script; // as in statementinfo, for the statement that failed
+  int line;
+  char const* text;
+  int depth;
+  int part;
+  char const* message; // the first error it reported ("script(line): error: ..."), or ""
+  bool caught;         // a try block takes the run on; else the error ends the run (or the
+                       // parallel part it is in)
+};
+
+// Called where a statement fails with an error, before the run goes on in the try block that
+// intercepts it or ends; not for a run the host stops, nor again for the statement of a script
+// call that failed (the error was reported where it was raised). The run is paused until it
+// returns, as for the statement hook, with the same rules.
+typedef void (*errorhook)(interpreter& engine, errorinfo const& at, void* data);
+
+// One call on the stack of a paused run (see interpreter::frame). The texts and the parameters
+// live until the hook returns.
+struct frameinfo {
+  char const* name;   // the script's file name, without folder and ".vk"
+  char const* script; // the script as diagnostics give it (a called script: its path)
+  int line;           // 1-based: the statement it stands at (0: an expression the host evaluates)
+  int part;           // the part of a parallel block it runs in, as in statementinfo
+  variable* params;   // the parameters of the call, a list of named values (null: none)
 };
 
 // Called before each statement of a run, of the scripts it calls and of its parallel parts,
 // with the interpreter it was set on. True lets the statement run; false stops the run there
 // as stop() does. It runs on the thread that runs the statement (either thread of a parallel
-// block, never both at once) while the family is locked: it may read the store and call stop()
-// or sethook() of its interpreter, but must not run anything in the family. It must not throw:
-// an exception that leaves it is caught and ends the run, as false does, with a message.
+// block, never both at once) while the family is locked; the run is paused until it returns
+// (the other part of a parallel block waits before its next statement). Meanwhile the hook may
+// read and change the store's values, look at the call stack (frames, frame), evaluate in a
+// frame, and call store(), cmdsindex(), stop(), sethook(), setstatementlimit() and
+// setlogfunc(); every other call of the family's interpreters fails with a message (nothing
+// else may run, and what a run sees must not change under it). It must not throw: an
+// exception that leaves it is caught and ends the run, as false does, with a message.
 typedef bool (*statementhook)(interpreter& engine, statementinfo const& at, void* data);
 
 // The script engine. One interpreter is used by one thread at a time; nested interpreters for
@@ -326,6 +361,25 @@ public:
   // Sets the function called before each statement, with `data` as its last argument (null:
   // none, the default, which costs a run nothing). Set it between calls, or from the hook.
   VESK_API void sethook(statementhook hook, void* data);
+
+  // Sets the function called where a statement fails (null: none, the default, which costs a
+  // run nothing). Set it between calls, or from a hook.
+  VESK_API void seterrorhook(errorhook hook, void* data);
+
+  // A paused run (a hook has not returned), asked from the hook: the number of calls on its
+  // stack (0 when no run is paused on this thread), and the call `index` of them, 0 being the
+  // one the paused statement belongs to and each next one the call that made it (false when
+  // there is no such call). A parallel block's part continues the call that runs the block.
+  VESK_API int frames();
+  VESK_API bool frame(int index, frameinfo& info);
+  // Evaluates an expression in call `frame` of the paused run: its parameters, the store and
+  // the functions are in reach. The paused statement and the calls waiting for it are left as
+  // they were (the expression may call functions and scripts, which count against the
+  // statement limit, and no hook is called for their statements). The value lives until the
+  // hook returns. Null, with the message at `log` (null: the interpreter's log function), on
+  // failure, when the expression left no value, or when no run is paused on this thread or it
+  // has no such call.
+  VESK_API variable* evaluate(char const* text, int frame, vesk::logfunc log = nullptr);
 
   // Reads the lines as a run named `scriptname` would, without running any of them, and
   // reports in line order every syntax error and every block not opened, divided or closed as

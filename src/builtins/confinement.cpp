@@ -10,7 +10,8 @@
 namespace vesk {
 
 bool interpreter::allowfolder(char const* folder) {
-  if (self == nullptr || self->shared == nullptr) return false;
+  if (self == nullptr || self->shared == nullptr || self->refusedinpause("allowfolder"))
+    return false;
   family* shared = self->shared;
   if (!shared->confined) {
     shared->confined = true;

@@ -77,6 +77,7 @@ static_assert(sizeof table / sizeof table[0] == 52, "the built-in table has 52 r
 // The functions of mathematics also get their numbers-only forms, which calls with numbers
 // alone run instead of them.
 void interpreter::addinternalfuncs(bool (*filter)(char const* name)) {
+  if (self != nullptr && self->refusedinpause("addinternalfuncs")) return;
   for (builtin const& row : table)
     if (filter == nullptr || !filter(row.name)) add(row.func, row.name);
   if (self == nullptr) return;

@@ -33,7 +33,7 @@ std::string figures(cli::profile const& p) {
 
 void at(cli::profile& p, char const* script, int line, int depth, double ms,
         std::thread::id thread = std::this_thread::get_id()) {
-  p.statement(vesk::statementinfo{script, line, "", depth}, thread, ms / 1000);
+  p.statement(vesk::statementinfo{script, line, "", depth, 0}, thread, ms / 1000);
 }
 
 TEST(profile, ACallsTimeIsInTheCallersTimeWithCallsOnly) {

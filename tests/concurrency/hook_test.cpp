@@ -3,6 +3,8 @@
 // tells when two calls overlap), and a stop it asks for on the worker thread ends the run.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -73,6 +75,52 @@ TEST(hook, AnExceptionOnTheWorkerThreadEndsTheRun) {
   EXPECT_EQ(store.find("b"), nullptr);
   engine.sethook(nullptr, nullptr);
   EXPECT_TRUE(engine.execute(lines, 9, "parts"));
+  store.reset();
+}
+
+// Parts are the threads a debugger shows: the worker's statements say part 1 (a later block's
+// worker 2), the calling thread's part 0, and a part's call stack is its caller's. While the
+// hook holds one part, the other waits before its next statement.
+struct parts {
+  std::map<int, std::set<int>> partsofline;
+  std::map<int, int> frames; // frames() at each line
+  std::atomic<bool> pausing{false};
+  bool overlapped = false;
+};
+
+bool notepart(vesk::interpreter& engine, vesk::statementinfo const& at, void* data) {
+  auto seen = static_cast<parts*>(data);
+  if (seen->pausing.exchange(true)) seen->overlapped = true;
+  seen->partsofline[at.line].insert(at.part);
+  seen->frames[at.line] = engine.frames();
+  if (at.line == 7 || at.line == 3)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2)); // a pause the other part sees
+  seen->pausing = false;
+  return true;
+}
+
+TEST(hook, PartsAreNumberedAndOnePausedPartHoldsTheOther) {
+  vesk::variables store;
+  vesk::interpreter engine(&store, nullptr);
+  parts seen;
+  engine.sethook(notepart, &seen);
+  char const* twice[] = {"parallel",  "  for i = 1 to 20",
+                         "    a = i", "  next",
+                         "thread",    "  for j = 1 to 20",
+                         "    b = j", "  next",
+                         "end",       "parallel",
+                         "  c = 1",   "thread",
+                         "  d = 1",   "end"};
+  ASSERT_TRUE(engine.execute(twice, 14, "parts"));
+  EXPECT_FALSE(seen.overlapped);
+  EXPECT_EQ(seen.partsofline[1], std::set<int>{0});
+  EXPECT_EQ(seen.partsofline[3], std::set<int>{0});
+  EXPECT_EQ(seen.partsofline[7], std::set<int>{1});
+  EXPECT_EQ(seen.partsofline[11], std::set<int>{0});
+  EXPECT_EQ(seen.partsofline[13], std::set<int>{2});
+  EXPECT_EQ(seen.frames[3], 1);
+  EXPECT_EQ(seen.frames[7], 1);
+  EXPECT_EQ(store.find("b")->number(), 20);
   store.reset();
 }
 

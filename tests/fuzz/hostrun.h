@@ -119,6 +119,7 @@ struct runsettings {
   bool (*heldback)(char const* name); // the filter of addinternalfuncs
   long long statements;
   vesk::statementhook hook = nullptr; // set on the interpreter with hookdata, when not null
+  vesk::errorhook onerror = nullptr;  // likewise
   void* hookdata = nullptr;
 };
 
@@ -138,6 +139,7 @@ inline void prepare(vesk::interpreter& engine, runsettings const& settings) {
   engine.setscriptpath(scriptfolder().root.c_str(), nullptr);
   engine.setstatementlimit(settings.statements);
   if (settings.hook != nullptr) engine.sethook(settings.hook, settings.hookdata);
+  if (settings.onerror != nullptr) engine.seterrorhook(settings.onerror, settings.hookdata);
 }
 
 // Runs the main script once on `engine`, from the files as the input gave them: `lines` with

@@ -2,8 +2,9 @@
 // calls (scriptfiles.h), run as a host runs them (hostrun.h): with the host's parameters and
 // functions, the built-ins (the file functions confined to the scripts' folder), sleeps cut
 // short by a time budget and a statement limit; inputs of odd length under a statement hook
-// that stops the run. After the run every value left in the store and in the parameters is
-// read whole, then given back.
+// and an error hook that look around the paused run (frames, evaluation in them) and stop it.
+// After the run every value left in the store and in the parameters is read whole, then given
+// back.
 #include <cstdint>
 #include <cstring>
 
@@ -21,13 +22,42 @@ struct watch {
   long long stopat;
 };
 
-bool watchstatement(vesk::interpreter&, vesk::statementinfo const& at, void* data) {
+volatile std::size_t read = 0;
+
+// Where the run is paused, it looks around as a debugger does: every frame read whole, and
+// the statement's own text evaluated in one of them (the frame the count picks), its value
+// read whole.
+void lookaround(vesk::interpreter& engine, vesk::statementinfo const& at, long long seen) {
+  int count = engine.frames();
+  fuzzing::check(count == at.depth + 1, "a paused run has a frame per call");
+  fuzzing::check(at.part >= 0, "a part is not negative");
+  for (int i = 0; i < count; ++i) {
+    vesk::frameinfo info{};
+    fuzzing::check(engine.frame(i, info), "every frame counted can be read");
+    fuzzing::check(i > 0 || info.line == at.line, "the first frame is the paused statement's");
+    read = read + strlen(info.name) + strlen(info.script) +
+           (info.params != nullptr ? fuzzing::describe(info.params).size() : 0);
+  }
+  if (vesk::variable* value = engine.evaluate(at.text, static_cast<int>(seen % count)))
+    read = read + fuzzing::describe(value).size();
+}
+
+bool watchstatement(vesk::interpreter& engine, vesk::statementinfo const& at, void* data) {
   auto& counted = *static_cast<watch*>(data);
   fuzzing::check(at.script != nullptr && at.text != nullptr, "a hook is told script and text");
   fuzzing::check(at.line >= 0 && at.depth >= 0, "a hook's line and depth are not negative");
-  static volatile std::size_t read = 0;
   read = read + strlen(at.script) + strlen(at.text);
-  return ++counted.seen != counted.stopat;
+  if (++counted.seen % 5 == 0) lookaround(engine, at, counted.seen);
+  return counted.seen != counted.stopat;
+}
+
+// Where a statement fails, it looks around too, and stops the run at the count's choice.
+void watcherror(vesk::interpreter& engine, vesk::errorinfo const& at, void* data) {
+  auto& counted = *static_cast<watch*>(data);
+  fuzzing::check(at.message != nullptr, "an error hook is told a message");
+  read = read + strlen(at.message);
+  lookaround(engine, {at.script, at.line, at.text, at.depth, at.part}, ++counted.seen);
+  if (counted.seen == counted.stopat) engine.stop();
 }
 
 } // namespace
@@ -39,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
   fuzzing::runsettings settings{fuzzing::sink, fuzzing::touchesfiles, fuzzing::statementlimit};
   if (size % 2 == 1) {
     settings.hook = watchstatement;
+    settings.onerror = watcherror;
     settings.hookdata = &counted;
   }
   fuzzing::run(scripts, settings);

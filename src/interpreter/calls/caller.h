@@ -91,6 +91,7 @@ public:
   char foundpath[maxpathlen + 1] = "";
   scriptmemo* absentscripts = nullptr; // names found to be no script file
   int calldepth = 0;                   // script calls between the host's call and this engine
+  bool scriptfailed = false;           // the failing statement's script call failed
 
   opencall* calls = nullptr;
   int callcount = 0;

@@ -29,14 +29,9 @@ struct callrecord {
   vesk::logfunc log;
   int line;
   char const* script;
+  machine* errorsto; // whose error hook is told the function's errors, or null
 };
-thread_local callrecord callcontext = {nullptr, 0, ""};
-
-// While a function runs, what the host resets may be what the calling statement holds: it
-// is released when the family's rule of giving back says so (see releasehold.h).
-bool holdforstatement(void* context, variable const& held) {
-  return retireown(static_cast<family*>(context), held);
-}
+thread_local callrecord callcontext = {nullptr, 0, "", nullptr};
 
 void calllog(int level, char const* text) {
   char buffer[calllogsize];
@@ -47,6 +42,7 @@ void calllog(int level, char const* text) {
   else
     copytext(buffer, text, calllogsize - 1);
   if (callcontext.log != nullptr) callcontext.log(level, buffer);
+  if (level == logerror && callcontext.errorsto != nullptr) callcontext.errorsto->noteerror(buffer);
 }
 
 } // namespace
@@ -170,6 +166,7 @@ bool caller::callclose() {
     callframe callee(&call.params, true);
     ok = runtext(call.script, callee, call.name, calldepth + 1);
     if (!ok) {
+      scriptfailed = true;
       char trace[messagesize];
       snprintf(trace, sizeof trace, "%s(%d)", scriptname, cmdindex + 1);
       log(logtrace, trace);
@@ -222,7 +219,7 @@ bool caller::callfunction(opencall& call) {
   materialize(); // the function is given the whole operand stack
   int before = depth;
   callrecord saved = callcontext;
-  callcontext = {log, cmdindex + 1, scriptname};
+  callcontext = {log, cmdindex + 1, scriptname, shared->onerror ? this : nullptr};
   stackaccess::setowner(opstack, this);
   releasehold outer = setreleasehold({holdforstatement, shared});
   bool ok = callguarded(call.function, &call.params, calllog);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "diagnostics.h"
+#include "releasehold.h"
 #include "runner.h"
 #include "scriptcache.h"
 #include "scriptmemo.h"
@@ -23,7 +24,9 @@ bool runner::recheck() {
     long long grant = f.hook != nullptr ? 1 : checkevery; // a hook sees every statement
     f.granted = left < grant ? left : grant;
     f.budget = f.granted - 1; // this statement takes one
-    return f.hook == nullptr || reportstatement();
+    // Statements that a paused run's hook has evaluated are not shown to it.
+    return f.hook == nullptr || f.paused.load(std::memory_order_relaxed) != nullptr ||
+           reportstatement();
   }
   char text[messagesize];
   snprintf(text, sizeof text, "statement limit of %lld reached", shared->statementlimit);
@@ -49,18 +52,42 @@ bool runner::stopped() {
   return true;
 }
 
+// Calls the host's hook (`call`) with the run paused at this engine until it returns: what the
+// host gives back from the store meanwhile waits until no statement can hold it, and so do the
+// values it evaluates, which go when the hook returns. False when the hook threw.
+template <typename hookcall> bool runner::whilepaused(hookcall const& call) {
+  family& f = *shared;
+  unsigned long long statement = thread->statement;
+  f.paused.store(this, std::memory_order_release);
+  releasehold outerhold = setreleasehold({holdforstatement, shared});
+  bool threw = false;
+  try {
+    call();
+  } catch (...) {
+    threw = true;
+  }
+  setreleasehold(outerhold);
+  f.paused.store(nullptr, std::memory_order_release);
+  endpause();
+  if (statement == 0 && thread->statement != 0) endstatement(shared, thread);
+  restoreoverlay();
+  return !threw;
+}
+
+// The line of the statement at cmdindex as written ("" when there is none).
+char const* runner::statementtext() const {
+  bool inrun = cmds != nullptr && cmdindex >= 0 && cmdindex < numcmds;
+  return inrun ? cmds[cmdindex] : cmds != nullptr && numcmds == 1 ? cmds[0] : "";
+}
+
 // Hands the statement about to run to the host's hook; false (reported as the host's stop)
 // when the hook asks to stop.
 bool runner::reportstatement() {
   family& f = *shared;
-  bool inrun = cmds != nullptr && cmdindex >= 0 && cmdindex < numcmds;
-  char const* text = inrun ? cmds[cmdindex] : cmds != nullptr && numcmds == 1 ? cmds[0] : "";
   // The lines of a parallel block's part are counted from the script's first line.
-  statementinfo at{scriptname, cmdindex + bookoffset + 1, text, calldepth};
+  statementinfo at{scriptname, cmdindex + bookoffset + 1, statementtext(), calldepth, part};
   bool carryon = false;
-  try {
-    carryon = f.hook(*f.hookowner, at, f.hookdata);
-  } catch (...) {
+  if (!whilepaused([&] { carryon = f.hook(*f.hookowner, at, f.hookdata); })) {
     // An exception must not unwind through the engine: the run ends here, as a stop does.
     halt("the statement hook threw an exception");
     return false;
@@ -68,6 +95,41 @@ bool runner::reportstatement() {
   if (carryon) return true;
   f.stoprequested = true;
   stopped();
+  return false;
+}
+
+// The statement at cmdindex failed (`next`: recoverable, or -1 when nothing may intercept it):
+// the host's error hook is told, unless the host stopped the run, the failure is a script call's
+// whose error was told where it was raised, or a hook is running. False: the hook stopped the
+// run.
+bool runner::reporterror(int next) {
+  family& f = *shared;
+  bool fromscript = scriptfailed;
+  scriptfailed = false;
+  if (fromscript || f.halted || f.stoprequested.load(std::memory_order_relaxed) ||
+      f.paused.load(std::memory_order_relaxed) != nullptr)
+    return true;
+  char const* message = errorstamp == statementcount() ? firsterror : "";
+  errorinfo at{scriptname, cmdindex + bookoffset + 1,           statementtext(), calldepth, part,
+               message,    next == recoverable && intercepted()};
+  bool called = whilepaused([&] { f.onerror(*f.errorowner, at, f.errordata); });
+  errorstamp = -1;
+  if (!called) {
+    halt("the error hook threw an exception");
+    return false;
+  }
+  return !stopped();
+}
+
+// Whether a try block takes the run on after this engine's statement failed: one of this
+// engine's, or of the engines whose statements wait for it (a failed script call fails the
+// statement that made it) up to the parallel part it runs in (a part's failure ends only it).
+bool runner::intercepted() {
+  for (runner* r = this; r != nullptr; r = r->outer) {
+    for (int i = r->ctrltop - 1; i >= 0; --i)
+      if (r->ctrlstack[i].kind == tryblock && !r->ctrlstack[i].catching) return true;
+    if (r->ispart) return false;
+  }
   return false;
 }
 

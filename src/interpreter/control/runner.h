@@ -23,6 +23,7 @@ public:
   bool run(char const** lines, int count, char const* name, codebook* compiled, int offset);
   bool runtoend();
   bool continueat(int next) {
+    if (next < 0 && shared->onerror != nullptr && !reporterror(next)) return false;
     if (next == recoverable) return recover();
     cmdindex = next;
     return cmdindex >= 0;
@@ -49,6 +50,13 @@ public:
   bool stopped();
   void halt(char const* reason);
   bool reportstatement();
+  bool reporterror(int next);
+  bool intercepted();
+  template <typename hookcall> bool whilepaused(hookcall const& call);
+  char const* statementtext() const;
+  // The values evaluated while this engine was paused in the hook are given back (by the
+  // engines that hold them).
+  virtual void endpause() = 0;
 
   // --- the one loop over instructions (dispatch.cpp) ---
   bool runcompiledlines(compiledline* line);
@@ -107,6 +115,18 @@ public:
   int ctrlsize = 0;
   ctrlitem closed{};      // the block item an until or while took off the control stack
   int* matches = nullptr; // the matchers' answers in the current run
+
+  // The call stack, for a paused run: the engine whose statement waits for this one (a script
+  // call's caller, or the engine of a parallel block for its parts; null for the host's), the
+  // part of a parallel block it runs in, and whether it is such a part (it continues the call
+  // of its `outer`). `evaluated`: the engines holding values evaluated during this engine's
+  // pause, linked by `nextevaluated`.
+  runner* outer = nullptr;
+  int part = 0;
+  bool ispart = false;
+  runner* evaluated = nullptr;
+  runner* nextevaluated = nullptr;
+  char shownname[maxpathlen + 1] = ""; // the frame's name, made when a paused run is asked
 };
 
 // --- what every statement does, kept inline for the statement loop ----------------------

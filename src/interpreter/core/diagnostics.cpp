@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "family.h"
 #include "machine.h"
 
 namespace vesk {
@@ -20,6 +21,14 @@ void machine::error(char const* text) {
   char buffer[messagesize];
   formatdiagnostic(buffer, sizeof buffer, scriptname, cmdindex + 1, "error", text);
   log(logerror, buffer);
+  if (shared != nullptr && shared->onerror != nullptr) noteerror(buffer);
+}
+
+void machine::noteerror(char const* line) {
+  long long now = statementcount();
+  if (errorstamp == now) return; // the statement's first error stays
+  copytext(firsterror, line, messagesize - 1);
+  errorstamp = now;
 }
 
 void machine::warning(char const* text) {

@@ -215,6 +215,12 @@ public:
   bool inexpression = false; // the failure came from an operand or operator
   bool finished = false;     // the statement has ended; it goes on at nextline
   int nextline = 0;
+  // While the host has an error hook: the first error the failing statement reported, for the
+  // hook, and the count of statements when it did (an older one is some other statement's).
+  void noteerror(char const* line);
+  long long statementcount() const { return shared->executed + shared->granted - shared->budget; }
+  char firsterror[messagesize] = "";
+  long long errorstamp = -1;
 };
 
 // --- what every statement does, kept inline for the statement loop ----------------------

@@ -48,4 +48,10 @@ family* setrunningfamily(family* shared) {
   return before;
 }
 
+// While a host's function or hook runs, what the host resets may be what a waiting statement
+// holds: it is released when the family's rule of giving back says so (see releasehold.h).
+bool holdforstatement(void* context, variable const& held) {
+  return retireown(static_cast<family*>(context), held);
+}
+
 } // namespace vesk

@@ -22,6 +22,7 @@ namespace vesk {
 
 struct codecache;
 struct enginepool;
+class runner;
 
 struct family {
   familylock lock;
@@ -43,6 +44,11 @@ struct family {
   statementhook hook = nullptr;
   interpreter* hookowner = nullptr;
   void* hookdata = nullptr;
+  errorhook onerror = nullptr; // the host's error hook, with its interpreter and data
+  interpreter* errorowner = nullptr;
+  void* errordata = nullptr;
+  std::atomic<runner*> paused{nullptr};         // the engine whose statement waits for a hook
+  int parts = 0;                                // worker parts of parallel blocks begun in the call
   std::atomic<vesk::logfunc> reportto{nullptr}; // the host's last log function, for misuse
   errorqueue errors;                            // what try bodies of the family collected
   bool confined = false;                        // the file built-ins act only in `files`
@@ -85,6 +91,9 @@ inline void retire(family* shared, variable const& value) {
 inline bool retireown(family* shared, variable const& list) {
   return retire(shared->storage, list, shared->lock.clock, true);
 }
+// The release hold (releasehold.h) installed while a host's function or hook runs in a
+// statement of the family `context`: what the host resets is given back by retireown.
+bool holdforstatement(void* context, variable const& held);
 
 // The family whose statements this thread runs (the host's thread during a call, a worker
 // thread during its part of a parallel block), or null; set returns the one it replaces.

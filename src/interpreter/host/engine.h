@@ -30,6 +30,7 @@ public:
   void setstatementlimit(long long statements);
   void stop();
   void sethook(interpreter* owner, statementhook hook, void* data);
+  void seterrorhook(interpreter* owner, errorhook hook, void* data);
   engine* twin() const;
   void forget(interpreter* owner);
 
@@ -38,6 +39,7 @@ public:
   void endcall();
   void misuse(char const* text);
   bool refused(char const* name, char const** lines, int count);
+  bool refusedinpause(char const* call);
 
   bool ownsshared = false;       // this engine holds a share of `shared`
   variables* marked = nullptr;   // the store marked in use for a host's call

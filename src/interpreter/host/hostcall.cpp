@@ -8,6 +8,7 @@
 
 #include "engine.h"
 #include "family.h"
+#include "pausedrun.h"
 #include "scriptcache.h"
 #include "storeaccess.h"
 
@@ -27,8 +28,9 @@ bool engine::begincall() {
     return false;
   }
   if (shared->inuse.exchange(true, std::memory_order_acquire)) {
-    misuse("interpreter already in use: a function may not call back into the interpreter that "
-           "runs it, and an interpreter serves one thread at a time");
+    if (!refusedinpause("running anything"))
+      misuse("interpreter already in use: a function may not call back into the interpreter "
+             "that runs it, and an interpreter serves one thread at a time");
     return false;
   }
   if (globals != nullptr) {
@@ -47,6 +49,7 @@ bool engine::begincall() {
   shared->budget = shared->granted = 0;
   shared->halted = false;
   shared->stoprequested = false;
+  shared->parts = 0;
   shared->lock.host.statement = shared->lock.host.suspended = 0;
   thread = &shared->lock.host;
   outerfamily = setrunningfamily(shared);
@@ -61,6 +64,20 @@ void engine::endcall() {
   if (marked != nullptr) storeaccess::usemark(*marked).store(0, std::memory_order_release);
   marked = nullptr;
   shared->inuse.store(false, std::memory_order_release);
+}
+
+// Whether a run of the family is paused in the hook on this thread, which may then not `call`
+// (reported): nothing else may run, and what the paused run sees must not change under it.
+bool engine::refusedinpause(char const* call) {
+  if (pausedframes(shared) == 0) return false;
+  char text[messagesize];
+  snprintf(text, sizeof text,
+           "%s is not allowed while the run is paused in the statement hook (the hook may read "
+           "and change the store, look at the frames and evaluate in them, stop the run or set "
+           "the hook, the statement limit or the log function)",
+           call);
+  misuse(text);
+  return true;
 }
 
 // Whether a host's run must be refused: a script name that does not fit (called scripts would

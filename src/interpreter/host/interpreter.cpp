@@ -9,6 +9,7 @@
 #include "codecache.h"
 #include "engine.h"
 #include "enginepool.h"
+#include "pausedrun.h"
 #include "scriptmemo.h"
 
 namespace vesk {
@@ -56,10 +57,9 @@ engine* engine::twin() const {
 
 // The interpreter `owner` is going: a hook set through it must not be called with it again.
 void engine::forget(interpreter* owner) {
-  if (shared == nullptr || shared->hookowner != owner) return;
-  shared->hook = nullptr;
-  shared->hookowner = nullptr;
-  shared->hookdata = nullptr;
+  if (shared == nullptr) return;
+  if (shared->hookowner == owner) sethook(nullptr, nullptr, nullptr);
+  if (shared->errorowner == owner) seterrorhook(nullptr, nullptr, nullptr);
 }
 
 void engine::setlogfunc(vesk::logfunc logto) {
@@ -96,6 +96,13 @@ void engine::sethook(interpreter* owner, statementhook hook, void* data) {
   shared->hookdata = data;
   shared->executed += shared->granted - shared->budget;
   shared->granted = shared->budget = 0;
+}
+
+void engine::seterrorhook(interpreter* owner, errorhook hook, void* data) {
+  if (shared == nullptr) return;
+  shared->onerror = hook;
+  shared->errorowner = owner;
+  shared->errordata = data;
 }
 
 void engine::setstatementlimit(long long statements) {
@@ -158,7 +165,7 @@ void interpreter::setglobals(variables* globals) {
 }
 
 void interpreter::setscriptpath(char const* path1, char const* path2) {
-  if (self != nullptr) self->setscriptpath(path1, path2);
+  if (self != nullptr && !self->refusedinpause("setscriptpath")) self->setscriptpath(path1, path2);
 }
 
 variables* interpreter::store() {
@@ -186,11 +193,11 @@ variable* interpreter::evaluate(char const* text) {
 }
 
 bool interpreter::add(scriptfunc func, char const* name) {
-  return self != nullptr && self->add(func, name);
+  return self != nullptr && !self->refusedinpause("add") && self->add(func, name);
 }
 
 bool interpreter::add(char const* libraryname) {
-  return self != nullptr && self->add(libraryname);
+  return self != nullptr && !self->refusedinpause("add") && self->add(libraryname);
 }
 
 void interpreter::setstatementlimit(long long statements) {
@@ -203,6 +210,36 @@ void interpreter::stop() {
 
 void interpreter::sethook(statementhook hook, void* data) {
   if (self != nullptr) self->sethook(this, hook, data);
+}
+
+void interpreter::seterrorhook(errorhook hook, void* data) {
+  if (self != nullptr) self->seterrorhook(this, hook, data);
+}
+
+int interpreter::frames() {
+  return self != nullptr ? pausedframes(self->shared) : 0;
+}
+
+bool interpreter::frame(int index, frameinfo& info) {
+  runner* call = self != nullptr ? pausedframe(self->shared, index) : nullptr;
+  if (call != nullptr) describeframe(*call, info);
+  return call != nullptr;
+}
+
+// Asked when no run is paused here, or for a call it does not have, it says so.
+variable* interpreter::evaluate(char const* text, int frame, vesk::logfunc log) {
+  if (self == nullptr) return nullptr;
+  if (log == nullptr) log = self->log;
+  if (pausedframe(self->shared, frame) == nullptr) {
+    char message[messagesize];
+    snprintf(message, sizeof message, "evaluate in frame %d: %s", frame,
+             pausedframes(self->shared) == 0
+                 ? "no run is paused in the statement hook on this thread"
+                 : "the paused run has no such frame");
+    log(logerror, message);
+    return nullptr;
+  }
+  return evaluateinframe(self->shared, frame, text, log);
 }
 
 int interpreter::list(char const** lines, int count, char const* scriptname) {

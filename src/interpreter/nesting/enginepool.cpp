@@ -33,6 +33,8 @@ runengine* runengine::nest() {
   nested->thread = thread;
   nested->frame = frame;
   nested->calldepth = calldepth;
+  nested->outer = this;
+  nested->part = part;
   return nested;
 }
 
@@ -66,6 +68,9 @@ void runengine::renew(registry* registryof, variables* store, vesk::logfunc logt
   ctrlsize = 0;
   frame = nullptr;
   calldepth = 0;
+  outer = nullptr;
+  part = 0;
+  ispart = false;
   thread = nullptr;
   shared = nullptr;
   ownsfuncs = false;

@@ -58,6 +58,8 @@ int runengine::execute_parallel() {
   threadstate worker;
   worker.suspended = thread->suspended;
   second->thread = &worker;
+  first->ispart = second->ispart = true;
+  second->part = ++shared->parts;
   addthread(shared->lock, &worker);
   unsigned long long running = thread->statement;
   thread->statement = 0;

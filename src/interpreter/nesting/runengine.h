@@ -24,6 +24,9 @@ public:
   bool runtext(scripttext* script, callframe& callee, char const* scriptpath, int depth) override;
   int execute_parallel() override;
   static int runpart(void* job);
+
+  // --- a paused run (pausedrun.cpp) ---
+  void endpause() override;
 };
 
 } // namespace vesk

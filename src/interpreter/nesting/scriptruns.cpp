@@ -23,6 +23,7 @@ bool runengine::runtext(scripttext* script, callframe& callee, char const* scrip
   thread->statement = 0;
   nested->frame = &callee;
   nested->calldepth = depth;
+  if (depth == 0) nested->outer = nullptr; // the host called the script: no statement waits
   nested->restoreoverlay();
   codebook* compiled = fastpaths() ? takebook(shared, script) : nullptr;
   bool ok = nested->run(script->lines, script->count, scriptpath, compiled, 0);
