@@ -1,0 +1,314 @@
+// allocfaults_test.cpp - every allocation of a host's call failing in turn (the build made with
+// VESK_ALLOCFAULTS): for N = 1, 2, 3, ... the Nth allocation of the library and of the host's
+// allocater fails, or every one from the Nth on. After each call the process is alive, and the
+// call either failed with "memory exhausted" or did exactly what it does without failures; the
+// store is sound: every value in it can be read, and once the host has released it the same
+// interpreter and store run as well as the first time. LeakSanitizer finds what was not given
+// back. A failure names the scenario, N and the mode, which is all it takes to repeat it.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "allocationfaults.h"
+#include "vesk.h"
+
+namespace {
+
+constexpr char exhausted[] = "memory exhausted";
+// A parallel block whose thread could not be started (its state is an allocation, too).
+constexpr char nothread[] = "no thread could be started";
+
+// Every line logged, with its level, from either thread of a parallel block.
+std::mutex loglock;
+std::vector<std::pair<int, std::string>> loglines;
+
+void record(int level, char const* text) {
+  std::lock_guard<std::mutex> hold(loglock);
+  loglines.emplace_back(level, text);
+}
+
+std::vector<std::pair<int, std::string>> takelog() {
+  std::lock_guard<std::mutex> hold(loglock);
+  std::vector<std::pair<int, std::string>> taken;
+  taken.swap(loglines);
+  return taken;
+}
+
+std::string joined(std::vector<std::pair<int, std::string>> const& lines) {
+  std::string text;
+  for (auto const& [level, line] : lines) text += std::to_string(level) + ": " + line + "\n";
+  return text;
+}
+
+bool mentions(std::vector<std::pair<int, std::string>> const& lines, char const* what,
+              int level = -1) {
+  for (auto const& [at, line] : lines)
+    if ((level < 0 || at == level) && line.find(what) != std::string::npos) return true;
+  return false;
+}
+
+// A host's allocater whose requests count with the library's own.
+class hostallocater : public vesk::allocater {
+public:
+  void* alloc(unsigned size, char const*) override {
+    return vesk::faults::failnext() ? nullptr : std::malloc(size);
+  }
+  void free(void* pointer) override { std::free(pointer); }
+};
+
+// The whole store as text, every value read: a value that cannot be read is a fault that
+// AddressSanitizer reports here.
+void render(vesk::variable& value, std::ostringstream& out, int depth) {
+  switch (value.type()) {
+  case vesk::numbertype:
+    out << value.number();
+    return;
+  case vesk::stringtype:
+    out << '"' << value.string() << '"';
+    return;
+  case vesk::binarytype:
+    out << "<binary " << value.count() << ">";
+    return;
+  case vesk::undefinedtype:
+    out << "<undefined>";
+    return;
+  case vesk::listtype:
+  case vesk::namedlisttype:
+    break;
+  default:
+    ADD_FAILURE() << "a value of type " << static_cast<int>(value.type());
+    return;
+  }
+  bool named = value.isnamedlist();
+  out << (named ? "{" : "[");
+  vesk::variable walker = value; // the list's own cursor stays where it is
+  char* name = nullptr;
+  int n = 0;
+  for (vesk::variable* e = named ? walker.first(&name) : walker.first(); e != nullptr;
+       e = named ? walker.next(&name) : walker.next(), ++n) {
+    if (named) out << name << "=";
+    if (depth < 64) render(*e, out, depth + 1);
+    out << ",";
+  }
+  out << (named ? "}" : "]");
+  EXPECT_EQ(n, value.count()) << "a list whose count is not the number of its elements";
+}
+
+std::string rendered(vesk::variable& value) {
+  std::ostringstream out;
+  render(value, out, 0);
+  return out.str();
+}
+
+// Keeps what the engine writes to standard output itself (the trace lines of parallel blocks)
+// out of the test's report while a call runs.
+class quietoutput {
+public:
+  quietoutput() {
+    std::fflush(stdout);
+    saved = dup(STDOUT_FILENO);
+    int nowhere = open("/dev/null", O_WRONLY);
+    dup2(nowhere, STDOUT_FILENO);
+    close(nowhere);
+  }
+  ~quietoutput() {
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+  }
+  quietoutput(quietoutput const&) = delete;
+  quietoutput& operator=(quietoutput const&) = delete;
+
+private:
+  int saved;
+};
+
+// What a host does: set its interpreter up, then run something in it.
+struct scenario {
+  char const* name;
+  bool hoststorage; // the store takes its storage from the host's allocater
+  bool failsetup;   // allocations fail while the interpreter is made and set up, too
+  std::function<void(vesk::interpreter&)> setup;
+  std::function<bool(vesk::interpreter&, vesk::variables&)> run;
+};
+
+// What a call did: its result, what the run logged and what it left in the store.
+struct outcome {
+  bool ok = false;
+  std::vector<std::pair<int, std::string>> setuplog;
+  std::vector<std::pair<int, std::string>> runlog;
+  std::string store;
+};
+
+bool sameoutcome(outcome const& a, outcome const& b) {
+  return a.ok == b.ok && a.runlog == b.runlog && a.store == b.store;
+}
+
+enum class injection { none, nth, onward };
+
+// One host's life: a store and an interpreter made, set up and run, allocations failing as
+// `mode` says from the nth on; then the same interpreter and store, released by the host, run
+// once more without failures (`again`). Both are given back at the end.
+struct trial {
+  hostallocater storage;
+  std::unique_ptr<vesk::variables> store;
+  std::unique_ptr<vesk::interpreter> engine;
+  long long counted = 0;
+  long long injected = 0;
+
+  outcome attempt(scenario const& s, injection mode, long long nth) {
+    // Without failures the allocations are counted all the same (none is the 0th).
+    auto arm = [&] {
+      vesk::faults::arm(mode == injection::none ? 0 : nth, mode == injection::onward);
+    };
+    takelog();
+    store = std::make_unique<vesk::variables>(s.hoststorage ? &storage : nullptr);
+    if (s.failsetup) arm();
+    engine = std::make_unique<vesk::interpreter>(store.get(), record);
+    s.setup(*engine);
+    outcome result;
+    result.setuplog = takelog();
+    if (!s.failsetup) arm();
+    {
+      quietoutput quiet;
+      result.ok = s.run(*engine, *store);
+    }
+    vesk::faults::disarm();
+    counted = vesk::faults::counted();
+    injected = vesk::faults::injected();
+    result.runlog = takelog();
+    result.store = rendered(*store);
+    return result;
+  }
+
+  outcome again(scenario const& s) {
+    vesk::releasevalue(store.get());
+    s.setup(*engine); // what the failed call left undone; what it did is refused quietly
+    takelog();
+    outcome result;
+    {
+      quietoutput quiet;
+      result.ok = s.run(*engine, *store);
+    }
+    result.runlog = takelog();
+    result.store = rendered(*store);
+    return result;
+  }
+
+  ~trial() {
+    engine.reset();
+    if (store != nullptr) vesk::releasevalue(store.get());
+  }
+};
+
+// The checks after one call with failures injected, against the call without any.
+void judge(scenario const& s, outcome const& reference, injection mode, long long nth) {
+  trial t;
+  outcome got = t.attempt(s, mode, nth);
+  std::string where = std::string(s.name) +
+                      (mode == injection::nth ? ": only allocation " : ": every allocation from ") +
+                      std::to_string(nth) + " failing";
+  auto const& everything = [&] { return joined(got.setuplog) + joined(got.runlog); };
+  bool reported = mentions(got.setuplog, exhausted) || mentions(got.runlog, exhausted) ||
+                  mentions(got.runlog, nothread);
+  if (t.injected == 0) {
+    EXPECT_TRUE(sameoutcome(got, reference)) << where << " (none failed): a call that differs\n"
+                                             << everything();
+  } else if (!got.ok && reference.ok) {
+    EXPECT_TRUE(reported) << where << ": failed without saying that memory ran out\n"
+                          << everything();
+  } else if (!sameoutcome(got, reference)) {
+    // A script that caught the failure and printed it knew; anything else lost a write.
+    EXPECT_TRUE(mentions(got.runlog, exhausted, vesk::logoutput) || (!got.ok && reported))
+        << where << ": a call that " << (got.ok ? "succeeded" : "failed")
+        << " and did something else than the call without failures\n"
+        << everything() << "store: " << got.store << "\nexpected store: " << reference.store
+        << "\nexpected log:\n"
+        << joined(reference.runlog);
+  }
+  outcome after = t.again(s);
+  EXPECT_TRUE(sameoutcome(after, reference))
+      << where << ": the same interpreter and store, released, then run without failures:\n"
+      << joined(after.runlog) << "store: " << after.store << "\nexpected store: " << reference.store
+      << "\nexpected log:\n"
+      << joined(reference.runlog);
+}
+
+// How many of the allocations a call makes are tried: every `stride`th, from the first. The
+// environment variable VESK_FAULT_STRIDE overrides the scenario's own.
+long long strideof(long long own) {
+  char const* given = std::getenv("VESK_FAULT_STRIDE");
+  long long stride = given != nullptr ? std::atoll(given) : own;
+  return stride > 0 ? stride : 1;
+}
+
+void everyallocation(scenario const& s, long long stride) {
+  outcome reference;
+  long long total = 0;
+  {
+    trial t;
+    reference = t.attempt(s, injection::none, 0);
+    total = t.counted;
+  }
+  ASSERT_GT(total, 0) << s.name << ": no allocation counted (is this the VESK_ALLOCFAULTS build?)";
+  stride = strideof(stride);
+  // VESK_FAULT_ONLY=N tries that N alone (in both modes), to look at one failure.
+  if (char const* only = std::getenv("VESK_FAULT_ONLY")) {
+    judge(s, reference, injection::nth, std::atoll(only));
+    judge(s, reference, injection::onward, std::atoll(only));
+    return;
+  }
+  for (long long nth = 1; nth <= total + 1; nth += stride) {
+    judge(s, reference, injection::nth, nth);
+    judge(s, reference, injection::onward, nth);
+    // The first failure is the one to look at, unless VESK_FAULT_ALL asks for every one.
+    if (testing::Test::HasFailure() && std::getenv("VESK_FAULT_ALL") == nullptr) return;
+  }
+}
+
+// --- the scenarios --------------------------------------------------------------------------
+
+std::string const folder = VESK_FAULTS_FOLDER;
+
+void builtins(vesk::interpreter& engine) {
+  engine.addinternalfuncs(nullptr);
+  engine.setscriptpath(folder.c_str(), nullptr);
+}
+
+std::vector<std::string> linesof(std::string const& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool runlines(vesk::interpreter& engine, std::vector<std::string> const& text, char const* name) {
+  std::vector<char const*> lines;
+  for (auto const& line : text) lines.push_back(line.c_str());
+  return engine.execute(lines.data(), static_cast<int>(lines.size()), name);
+}
+
+std::vector<std::string> const mixed = linesof(folder + "/mixed.vk");
+
+scenario const lines{"lines", false, false, builtins, [](vesk::interpreter& e, vesk::variables&) {
+                       return runlines(e, mixed, "mixed.vk");
+                     }};
+
+TEST(allocationfailure, runoflines) {
+  ASSERT_FALSE(mixed.empty());
+  everyallocation(lines, 1);
+}
+
+} // namespace
