@@ -19,13 +19,13 @@ namespace vesk {
 void droplog(int, char const*) {}
 
 // A machine's start: its operand stack, its registers and the temporaries of its statements.
-// Without memory for its registers it has no temporaries, which its users check.
+// Without memory for its stack or registers it has no temporaries, which its users check.
 machine::machine(variables* store, vesk::logfunc logto)
     : opstack(defaultarenasize), log(logto ? logto : droplog), globals(store),
       temps(new (std::nothrow) temporaries(stackaccess::arena(opstack))),
       operands(static_cast<operand*>(malloc(sizeof(operand) * operandcapacity))),
       slots(stackaccess::capacity(opstack)) {
-  if (operands == nullptr) {
+  if (operands == nullptr || slots == 0) {
     delete temps;
     temps = nullptr;
   }
