@@ -4,6 +4,7 @@
 #include "diagnostics.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "machine.h"
 
@@ -16,7 +17,11 @@ void formatdiagnostic(char* buffer, std::size_t size, char const* script, int li
     buffer[0] = '\0';
 }
 
+// Every report that memory ran out begins with msg_memory; the family counts them (a parallel
+// block fails when one of its parts ended that way).
 void machine::error(char const* text) {
+  if (shared != nullptr && std::strncmp(text, msg_memory, sizeof msg_memory - 1) == 0)
+    shared->memoryfailures.fetch_add(1, std::memory_order_relaxed);
   char buffer[messagesize];
   formatdiagnostic(buffer, sizeof buffer, scriptname, cmdindex + 1, "error", text);
   log(logerror, buffer);

@@ -48,6 +48,9 @@ struct family {
   bool confined = false;                        // the file built-ins act only in `files`
   platform::allowedfolders* files = nullptr;
 
+  // Reports that memory ran out, so far (a parallel block fails when a part ended that way).
+  std::atomic<unsigned long long> memoryfailures{0};
+
   unsigned long long calls = 0;              // functions and scripts called so far
   unsigned long long registrygeneration = 0; // functions registered so far
   unsigned long long pathsgeneration = 0;    // changes of the script folders
