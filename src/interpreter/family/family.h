@@ -48,8 +48,10 @@ struct family {
   bool confined = false;                        // the file built-ins act only in `files`
   platform::allowedfolders* files = nullptr;
 
-  // Reports that memory ran out, so far (a parallel block fails when a part ended that way).
-  std::atomic<unsigned long long> memoryfailures{0};
+  // Reports that memory ran out or no thread could be started, so far, and the message of the
+  // last: a parallel block fails with it when one of its parts ended that way.
+  std::atomic<unsigned long long> shortages{0};
+  std::atomic<char const*> lastshortage{nullptr};
 
   unsigned long long calls = 0;              // functions and scripts called so far
   unsigned long long registrygeneration = 0; // functions registered so far

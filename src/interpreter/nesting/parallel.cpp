@@ -63,7 +63,7 @@ int runengine::execute_parallel() {
   unsigned long long running = thread->statement;
   thread->statement = 0;
   threadjob job{second, cmds + t + 1, e - t - 1, scriptname, book, bookoffset + t + 1};
-  unsigned long long memorybefore = shared->memoryfailures.load(std::memory_order_relaxed);
+  unsigned long long shortagesbefore = shared->shortages.load(std::memory_order_relaxed);
   // From now on a second thread may be in the family: statements take its lock.
   shared->lock.parallels.fetch_add(1, std::memory_order_relaxed);
   bool held = pause(&shared->lock);
@@ -79,14 +79,14 @@ int runengine::execute_parallel() {
   retire(first);
   retire(second);
   // A stop or the statement limit that ended a part ends the run, and so does a part that
-  // memory ran out for (other failures of a part are its own).
+  // memory or a thread ran out for (other failures of a part are its own).
   if (stopped()) return -1;
   if (started == nullptr) {
     error(msg_nothread);
     return -1;
   }
-  if (!ok && shared->memoryfailures.load(std::memory_order_relaxed) != memorybefore) {
-    error(msg_memory);
+  if (!ok && shared->shortages.load(std::memory_order_relaxed) != shortagesbefore) {
+    error(shared->lastshortage.load(std::memory_order_relaxed));
     return -1;
   }
   return e + 1;
