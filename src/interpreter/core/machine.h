@@ -101,6 +101,7 @@ class machine {
 public:
   machine(variables* store, logfunc logto);
   virtual ~machine();
+  bool equip();
   machine(machine const&) = delete;
   machine& operator=(machine const&) = delete;
 
