@@ -200,6 +200,9 @@ struct trial {
 
   outcome again(scenario const& s) {
     vesk::releasevalue(store.get());
+    // An interpreter that could not be made (it said so) is no use: the host makes another.
+    if (engine->store() == nullptr)
+      engine = std::make_unique<vesk::interpreter>(store.get(), record);
     s.setup(*engine); // what the failed call left undone; what it did is refused quietly
     takelog();
     outcome result;
@@ -331,6 +334,87 @@ scenario const lines{"lines",
 TEST(allocationfailure, runoflines) {
   ASSERT_FALSE(mixed.empty());
   everyallocation(lines);
+}
+
+// The same with the store's storage from the host's allocater, whose requests fail in turn too.
+TEST(allocationfailure, hostsallocater) {
+  scenario s = lines;
+  s.name = "host's allocater";
+  s.hoststorage = true;
+  everyallocation(s);
+}
+
+// The interpreter made and set up while allocations fail: a host that then runs a script in
+// it learns why it cannot.
+TEST(allocationfailure, setup) {
+  scenario s{"setup", false, true, false, builtins, [](vesk::interpreter& e, vesk::variables&) {
+               return runlines(e, {"l = {1, {2}}", "print count(l), l[1][0]"}, "setup.vk");
+             }};
+  everyallocation(s);
+}
+
+// What the host writes into the log itself, where the outcome compares it.
+void note(std::string const& text) {
+  record(vesk::logoutput, text.c_str());
+}
+
+// A script file by name, with parameters the host made (and gives back).
+TEST(allocationfailure, scriptfile) {
+  scenario s{"script file",
+             false,
+             false,
+             false,
+             builtins,
+             [](vesk::interpreter& e, vesk::variables& store) {
+               vesk::parameters params;
+               bool made = params.add(7.0, "width") != nullptr && params.add(3.0, "by");
+               vesk::variable* list = made ? params.add(vesk::listtype, "extra") : nullptr;
+               made = list != nullptr && list->add("more") != nullptr;
+               if (!made) note("host: memory exhausted for the parameters");
+               bool ok = made && e.execute("scale", &params) &&
+                         e.execute("mixed", static_cast<vesk::parameters*>(nullptr));
+               vesk::variable* scaled = store.find("scaled");
+               if (ok && scaled != nullptr) note(rendered(*scaled));
+               vesk::releasevalue(&params);
+               return ok;
+             }};
+  everyallocation(s);
+}
+
+// Evaluations and single command lines, whose values the host reads.
+TEST(allocationfailure, evaluations) {
+  scenario s{
+      "evaluations", false, false, false, builtins, [](vesk::interpreter& e, vesk::variables&) {
+        if (!e.execute("l = {1, {2, 3}, \"four\"}", "host") ||
+            !e.execute("n = {a = l, b = {c = 5}}", "host") ||
+            !e.execute("print count(l + l), n.b.c", "host"))
+          return false;
+        vesk::variable* value = e.evaluate("l + {n, {6}} + {\"seven\"}");
+        if (value == nullptr) return false;
+        note(rendered(*value));
+        value = e.evaluate("n + {d = \"text \" + 8}");
+        if (value == nullptr) return false;
+        note(rendered(*value));
+        return true;
+      }};
+  everyallocation(s);
+}
+
+// An extension library loaded (while allocations fail) and called. The library is loaded once
+// in the process; each interpreter registers its function anew.
+TEST(allocationfailure, library) {
+  scenario s{"library",
+             false,
+             true,
+             false,
+             [](vesk::interpreter& e) {
+               builtins(e);
+               e.add(VESK_TEST_GEO);
+             },
+             [](vesk::interpreter& e, vesk::variables&) {
+               return runlines(e, {"d = {geo(3, 4), geo(5, 12)}", "print d[0] + d[1]"}, "lib.vk");
+             }};
+  everyallocation(s);
 }
 
 // --- golden scripts --------------------------------------------------------------------------
