@@ -196,6 +196,14 @@ public:
   void setoverlay(parameters* overlay);
 };
 
+// Gives back the storage of `value` and of every list inside it, however deeply nested, and
+// leaves `value` an empty list of its kind; numbers, texts, binaries and null are left alone.
+// This is how a host gives back its store, its parameters or a list it built: reset() gives
+// back the storage of one list only. Every list's storage must have one record as its owner
+// (the engine's stored values do; two handles on one list would be given back twice), and no
+// run may be using the value.
+VESK_API void releasevalue(variable* value);
+
 // The operand and result stack: 128 value slots counted from the top (position 0 is the value
 // pushed last) and an arena from which temporary lists of one statement are taken. A push on a
 // full stack returns null and changes nothing.

@@ -1,7 +1,8 @@
 # Checks that the shared library exports the interface of namespace vesk and nothing else: every
 # dynamic symbol it defines must belong to one of the exported classes (interpreter, variable,
-# variables, parameters, stack, allocater) or be vesk::version or vesk::setstorelimit; internal classes such as
-# vesk::tokenizer, vesk::avltree or linearallocater must stay hidden.
+# variables, parameters, stack, allocater) or be vesk::version, vesk::setstorelimit or
+# vesk::releasevalue (or, in the build with VESK_ALLOCFAULTS, of vesk::faults); internal
+# classes such as vesk::tokenizer, vesk::avltree or linearallocater must stay hidden.
 # A Windows DLL's symbols are the names of its export table instead (objdump -p, demangled).
 # Called as: cmake -DLIBRARY=<libveskdll.so or libveskdll.dll> -P exports.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -63,8 +64,13 @@ else()
   endif()
 endif()
 
+# The build with VESK_ALLOCFAULTS (-DFAULTS=ON) also exports the controls of its failures.
+set(faults "")
+if(FAULTS)
+  set(faults "vesk::faults::|")
+endif()
 set(classes "interpreter|variable|variables|parameters|stack|allocater")
-set(allowed "^(vesk::(${classes})::|vesk::(version|setstorelimit)\\(|(typeinfo|typeinfo name|vtable) for vesk::(${classes})$)")
+set(allowed "^(vesk::(${classes})::|vesk::(version|setstorelimit|releasevalue)\\(|${faults}(typeinfo|typeinfo name|vtable) for vesk::(${classes})$)")
 # Symbols the linker itself may define in a shared library.
 set(linker "^(_init|_fini|_edata|_end|__bss_start)$")
 set(internal "tokenizer|avltree|linearallocater|objlist|ctrlitem|family|token|errorqueue|findelement|builtins|platform")

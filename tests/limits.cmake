@@ -20,5 +20,5 @@ foreach(case ${VESK_STRESS_CASES})
 endforeach()
 
 add_test(NAME exports/veskdll
-         COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:veskdll> -P
+         COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:veskdll> -DFAULTS=${VESK_ALLOCFAULTS} -P
                  ${CMAKE_CURRENT_SOURCE_DIR}/exports.cmake)

@@ -75,12 +75,17 @@ static_assert(sizeof table / sizeof table[0] == 52, "the built-in table has 52 r
 } // namespace
 
 // The functions of mathematics also get their numbers-only forms, which calls with numbers
-// alone run instead of them.
+// alone run instead of them. When memory runs out that is reported once, and the rest of the
+// table is left unregistered.
 void interpreter::addinternalfuncs(bool (*filter)(char const* name)) {
-  if (self != nullptr && self->refusedinpause("addinternalfuncs")) return;
-  for (builtin const& row : table)
-    if (filter == nullptr || !filter(row.name)) add(row.func, row.name);
-  if (self == nullptr) return;
+  if (self == nullptr || self->refusedinpause("addinternalfuncs")) return;
+  for (builtin const& row : table) {
+    if (filter != nullptr && filter(row.name)) continue;
+    if (self->enroll(row.func, row.name) == caller::enrolled::nomemory) {
+      self->log(logerror, msg_memory);
+      return;
+    }
+  }
   for (int i = 0; i < b::numericformcount; ++i)
     if (self->numericof(b::numericforms[i].function) == nullptr)
       self->addnumeric(b::numericforms[i].function, b::numericforms[i].numeric);

@@ -23,5 +23,6 @@ constexpr char msg_loopname[] = "loop variable name longer than 31 characters";
 constexpr char msg_listname[] = "list name longer than 31 characters";
 constexpr char msg_arenafull[] = "memory exhausted (temporary lists of this statement)";
 constexpr char msg_memory[] = "memory exhausted";
+constexpr char msg_nothread[] = "no thread could be started for the parallel block";
 
 } // namespace vesk

@@ -271,14 +271,17 @@ variable* variable::add(vartype type) {
   return add(&item);
 }
 
-// A name that the index cannot take (present already, or no storage for it) still gets its
-// element: iteration and index() reach it, find() answers with the earlier element or null.
+// A name the index has already still gets its element: iteration and index() reach it, find()
+// answers with the earlier element. Without storage for the name's index entry the element
+// goes again, and the list is as it was.
 variable* variable::add(variable* item, char const* name) {
   if (tag != namedlisttype || item == nullptr || name == nullptr) return nullptr;
   namedlistheader* header = headerof(value.list);
   auto* added = static_cast<variable*>(header->elements.appendnamed(item, name));
-  if (added != nullptr) header->index.insert(name, added);
-  return added;
+  if (added == nullptr || header->index.insert(name, added) || header->index.lookup(name))
+    return added;
+  header->elements.truncate(header->elements.size() - 1);
+  return nullptr;
 }
 
 variable* variable::add(variable& item, char const* name) {

@@ -67,7 +67,11 @@ public:
                        int depth) = 0;
 
   // --- the registry (registry.cpp) and extension libraries (libraries.cpp) ---
-  bool add(scriptfunc func, char const* name);
+  // What registering a function came to: registered, refused (no function, a name that is
+  // taken or cannot be one), or no memory for it.
+  enum class enrolled { added, refused, nomemory };
+  enrolled enroll(scriptfunc func, char const* name);
+  bool add(scriptfunc func, char const* name); // enroll, and report when memory ran out
   bool add(char const* libraryname);
   bool addfromlibrary(scriptfunc func, char const* name, char const* base);
   scriptfunc findfunc(char const* name);

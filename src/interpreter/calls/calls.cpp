@@ -63,7 +63,7 @@ bool caller::callopen(scriptfunc function, scripttext* script, char const* name,
                       numericfunc numeric) {
   if (callcount >= maxnesting || !growopen(calls, callcount, callcapacity)) {
     if (script != nullptr) releasescripttext(script);
-    error(msg_toodeep);
+    error(callcount >= maxnesting ? msg_toodeep : msg_memory);
     return false;
   }
   opencall& call = calls[callcount++];

@@ -65,8 +65,12 @@ bool caller::addfromlibrary(scriptfunc func, char const* name, char const* base)
     error("'%s/%s' name longer than 31 characters", name, base);
     return false;
   }
-  if (add(func, name)) return true;
-  error("'%s/%s' already defined", name, base);
+  enrolled result = enroll(func, name);
+  if (result == enrolled::added) return true;
+  if (result == enrolled::nomemory)
+    error(msg_memory);
+  else
+    error("'%s/%s' already defined", name, base);
   return false;
 }
 
@@ -103,13 +107,18 @@ bool caller::add(char const* libraryname) {
     }
     if (func == nullptr) break;
     char const* name = modulename(func);
+    enrolled result = enrolled::refused;
     if (name == nullptr || name[0] == '\0' || strlen(name) > maxfuncnamelen)
       addfromlibrary(func, name, base); // refused, with its message
-    else if (add(func, name))
+    else if ((result = enroll(func, name)) == enrolled::added)
       continue;
-    else
+    else if (result == enrolled::refused)
       taken.note(name);
     all = false;
+    if (result == enrolled::nomemory) { // the rest would fare no better
+      error(msg_memory);
+      break;
+    }
   }
   if (taken.count == 1) error("'%s/%s' already defined", taken.names, base);
   if (taken.count > 1) {

@@ -54,18 +54,27 @@ bool fitsregistry(char const* name) {
 // Names longer than 31 characters are refused rather than cut, so that no longer name can
 // ever reach a function registered under its first 31 characters; an empty name is refused
 // too, since it would answer every unnamed parameter of every called script.
-bool caller::add(scriptfunc func, char const* name) {
-  if (func == nullptr || !fitsregistry(name) || name[0] == '\0') return false;
+caller::enrolled caller::enroll(scriptfunc func, char const* name) {
+  if (func == nullptr || !fitsregistry(name) || name[0] == '\0') return enrolled::refused;
   if (funcs == nullptr) {
     funcs = new (std::nothrow) registry;
-    if (funcs == nullptr) return false;
+    if (funcs == nullptr) return enrolled::nomemory;
     ownsfuncs = true;
   }
   registry* r = funcs;
   if (shared != nullptr) ++shared->registrygeneration; // compiled lines resolve their names again
   unsigned bit = filterbit(name);
   r->filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
-  return r->names.insert(name, reinterpret_cast<void*>(func));
+  if (r->names.insert(name, reinterpret_cast<void*>(func))) return enrolled::added;
+  return r->names.lookup(name) != nullptr ? enrolled::refused : enrolled::nomemory;
+}
+
+// The host's registration: a name that is taken is refused without a word, as the interface
+// says; memory that ran out is reported.
+bool caller::add(scriptfunc func, char const* name) {
+  enrolled result = enroll(func, name);
+  if (result == enrolled::nomemory) log(logerror, msg_memory);
+  return result == enrolled::added;
 }
 
 scriptfunc caller::findfunc(char const* name) {

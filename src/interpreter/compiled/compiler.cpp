@@ -87,10 +87,13 @@ bool compiler::keeptext(char const* text, int* offset) {
 }
 
 // The kind a name had in the line compiled before, when it lies before the boundary; else
-// what it is now.
+// what it is now. A script the last name resolved to that no site took (memory ran out before
+// its instruction was kept) is let go.
 namekind compiler::kindof(char const* name, int token) {
   resolves = true;
   pendingtoken = token;
+  if (pending.script != nullptr) releasescripttext(pending.script);
+  pending.script = nullptr;
   if (before != nullptr && token < boundary) {
     for (int i = 0; i < before->sitecount; ++i) {
       site const& old = before->sites[i];

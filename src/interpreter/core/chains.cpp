@@ -42,7 +42,10 @@ void machine::select(target& current, variable* list, variable* element, bool on
 
 // An element chain read as an operand begins at a variable of the store (none: null).
 bool machine::openchainat(variable* base) {
-  if (!growopen(chains, chaincount, chaincapacity)) return false;
+  if (!growopen(chains, chaincount, chaincapacity)) {
+    error(msg_memory);
+    return false;
+  }
   chains[chaincount++] = {depth, base};
   return true;
 }

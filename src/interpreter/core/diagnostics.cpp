@@ -4,6 +4,7 @@
 #include "diagnostics.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "family.h"
 #include "machine.h"
@@ -17,7 +18,16 @@ void formatdiagnostic(char* buffer, std::size_t size, char const* script, int li
     buffer[0] = '\0';
 }
 
+// Every report that memory ran out begins with msg_memory; the family counts them with those
+// of threads that could not be had (a parallel block fails when one of its parts ended so).
 void machine::error(char const* text) {
+  char const* shortage = std::strncmp(text, msg_memory, sizeof msg_memory - 1) == 0 ? msg_memory
+                         : std::strcmp(text, msg_nothread) == 0                     ? msg_nothread
+                                                                                    : nullptr;
+  if (shared != nullptr && shortage != nullptr) {
+    shared->lastshortage.store(shortage, std::memory_order_relaxed);
+    shared->shortages.fetch_add(1, std::memory_order_relaxed);
+  }
   char buffer[messagesize];
   formatdiagnostic(buffer, sizeof buffer, scriptname, cmdindex + 1, "error", text);
   log(logerror, buffer);

@@ -23,7 +23,10 @@ variable* machine::newlist(vartype type) {
 
 // "{": a literal begins; its list is made with its first element.
 bool machine::openliteral() {
-  if (!growopen(lists, listcount, listcapacity)) return false;
+  if (!growopen(lists, listcount, listcapacity)) {
+    error(msg_memory);
+    return false;
+  }
   lists[listcount++].list = nullptr;
   return true;
 }

@@ -19,16 +19,27 @@ namespace vesk {
 void droplog(int, char const*) {}
 
 // A machine's start: its operand stack, its registers and the temporaries of its statements.
-// Without memory for its registers it has no temporaries, which its users check.
 machine::machine(variables* store, vesk::logfunc logto)
-    : opstack(defaultarenasize), log(logto ? logto : droplog), globals(store),
-      temps(new (std::nothrow) temporaries(stackaccess::arena(opstack))),
-      operands(static_cast<operand*>(malloc(sizeof(operand) * operandcapacity))),
-      slots(stackaccess::capacity(opstack)) {
-  if (operands == nullptr) {
-    delete temps;
-    temps = nullptr;
+    : opstack(defaultarenasize), log(logto ? logto : droplog), globals(store), temps(nullptr),
+      operands(nullptr), slots(0) {
+  equip();
+}
+
+// Takes what the machine lacks of its operand stack, registers and temporaries; false when
+// memory runs out. Without them it has no temporaries, which its users check; a host's engine
+// tries again at its next call.
+bool machine::equip() {
+  if (temps != nullptr) return true;
+  if (stackaccess::capacity(opstack) == 0) {
+    opstack.~stack();
+    new (&opstack) stack(defaultarenasize);
   }
+  slots = stackaccess::capacity(opstack);
+  if (operands == nullptr)
+    operands = static_cast<operand*>(malloc(sizeof(operand) * operandcapacity));
+  if (slots == 0 || operands == nullptr) return false;
+  temps = new (std::nothrow) temporaries(stackaccess::arena(opstack));
+  return temps != nullptr;
 }
 
 machine::~machine() {

@@ -85,8 +85,8 @@ bool storedcopy(variable* value, variable* copy, unsigned long long born);
 // Room for the operand stack's values: one per slot of the stack.
 constexpr int operandcapacity = stackslots;
 
-// Room for one more element in one of the machine's growable arrays; false (reported) without
-// memory. The elements are plain bytes that may move.
+// Room for one more element in one of the machine's growable arrays; false without memory,
+// which the caller reports. The elements are plain bytes that may move.
 template <typename item> bool growopen(item*& items, int count, int& capacity) {
   if (count < capacity) return true;
   int larger = capacity ? capacity * 2 : 8;
@@ -101,6 +101,7 @@ class machine {
 public:
   machine(variables* store, logfunc logto);
   virtual ~machine();
+  bool equip();
   machine(machine const&) = delete;
   machine& operator=(machine const&) = delete;
 

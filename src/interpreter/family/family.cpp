@@ -20,8 +20,16 @@ VESK_FASTTLS thread_local family* currentfamily = nullptr; // whose statements i
 
 } // namespace
 
+// A family starts with room for the storage its statements give back, so that giving back
+// (which must not fail) takes memory only when more waits at once than ever before.
 family* newfamily() {
-  return new (std::nothrow) family;
+  auto* made = new (std::nothrow) family;
+  if (made != nullptr && !reserve(made->storage)) {
+    releaseall(made->storage);
+    delete made;
+    return nullptr;
+  }
+  return made;
 }
 
 void sharefamily(family* shared) {

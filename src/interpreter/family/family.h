@@ -54,6 +54,11 @@ struct family {
   bool confined = false;                        // the file built-ins act only in `files`
   platform::allowedfolders* files = nullptr;
 
+  // Reports that memory ran out or no thread could be started, so far, and the message of the
+  // last: a parallel block fails with it when one of its parts ended that way.
+  std::atomic<unsigned long long> shortages{0};
+  std::atomic<char const*> lastshortage{nullptr};
+
   unsigned long long calls = 0;              // functions and scripts called so far
   unsigned long long registrygeneration = 0; // functions registered so far
   unsigned long long pathsgeneration = 0;    // changes of the script folders

@@ -20,10 +20,12 @@ bool olderstored(retiredvalue const& a, retiredvalue const& b) {
   return a.born < b.born;
 }
 
+constexpr int firstcapacity = 64; // items of each list that a family starts with
+
 // Room for one more element in a growable array; false (nothing changed) without memory.
 bool makeroom(retiredvalue*& items, int count, int& capacity) {
   if (count < capacity) return true;
-  int larger = capacity ? capacity * 2 : 64;
+  int larger = capacity ? capacity * 2 : firstcapacity;
   void* grown = realloc(items, sizeof(retiredvalue) * static_cast<size_t>(larger));
   if (grown == nullptr) return false;
   items = static_cast<retiredvalue*>(grown);
@@ -31,12 +33,13 @@ bool makeroom(retiredvalue*& items, int count, int& capacity) {
   return true;
 }
 
-// Moves a value that waiting statements may hold to the heap of waiting values; without
-// memory it is kept for good, which is safe.
-void wait(givenback& storage, retiredvalue const& item) {
-  if (!makeroom(storage.waiting, storage.waitingcount, storage.waitingcapacity)) return;
+// Moves a value that waiting statements may hold to the heap of waiting values; false without
+// memory for it.
+bool wait(givenback& storage, retiredvalue const& item) {
+  if (!makeroom(storage.waiting, storage.waitingcount, storage.waitingcapacity)) return false;
   storage.waiting[storage.waitingcount++] = item;
   std::push_heap(storage.waiting, storage.waiting + storage.waitingcount, olderstored);
+  return true;
 }
 
 // Whether `slot` is an element of the list `tree` or of a list inside it.
@@ -60,6 +63,11 @@ void release(retiredvalue& item) {
 
 } // namespace
 
+bool reserve(givenback& storage) {
+  return makeroom(storage.retired, 0, storage.retiredcapacity) &&
+         makeroom(storage.waiting, 0, storage.waitingcapacity);
+}
+
 bool retire(givenback& storage, variable const& value, unsigned long long now, bool own) {
   if (!makeroom(storage.retired, storage.retiredcount, storage.retiredcapacity)) return false;
   // A list the engine did not store existed before any statement of the family began.
@@ -74,12 +82,14 @@ void collect(givenback& storage, threadstate const* threads) {
     if (t->statement != 0) firstrunning = std::min(firstrunning, t->statement);
     lastsuspended = std::max(lastsuspended, t->suspended);
   }
+  // Without memory to move a value to the waiting ones, it and those after it stay here and
+  // are looked at again by the next collection.
   int i = storage.retiredhead;
   for (; i < storage.retiredcount && storage.retired[i].retired < firstrunning; ++i) {
     if (storage.retired[i].born > lastsuspended)
       release(storage.retired[i]);
-    else
-      wait(storage, storage.retired[i]);
+    else if (!wait(storage, storage.retired[i]))
+      break;
   }
   storage.retiredhead = i;
   if (storage.retiredhead == storage.retiredcount) storage.retiredhead = storage.retiredcount = 0;

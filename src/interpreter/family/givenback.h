@@ -32,8 +32,11 @@ struct givenback {
   int waitingcapacity = 0;
 };
 
+// Takes room for the first items of both lists (a family's start); false without memory.
+bool reserve(givenback& storage);
 // Takes `value` (a list or named list) in at tick `now`; false without memory to keep it (the
-// storage is then never released, which is safe).
+// storage is then never released, which is safe; the room reserved at the start makes that
+// happen only when more is given back at once than ever before).
 bool retire(givenback& storage, variable const& value, unsigned long long now, bool own);
 // Releases what no thread of the list from `threads` can hold any more.
 void collect(givenback& storage, threadstate const* threads);

@@ -20,10 +20,12 @@ void engine::misuse(char const* text) {
   if (to != nullptr) to(logerror, text);
 }
 
-// False, reported, when the call may not begin. Otherwise the count of statements starts again,
-// an earlier stop request is forgotten and files the host has just written are seen.
+// False, reported, when the call may not begin (memory for the engine's operand stack and
+// registers is taken now when it could not be before). Otherwise the count of statements
+// starts again, an earlier stop request is forgotten and files the host has just written are
+// seen.
 bool engine::begincall() {
-  if (shared == nullptr || temps == nullptr) {
+  if (shared == nullptr || !equip()) {
     log(logerror, msg_memory);
     return false;
   }

@@ -122,9 +122,25 @@ int engine::cmdsindex() const {
 
 interpreter::interpreter(vesk::logfunc log) : interpreter(nullptr, log) {}
 
+namespace {
+
+// The engine of a host's new interpreter, with a family of its own; null, after a message,
+// without memory for either (what else the engine lacks it takes at its first call).
+engine* newengine(variables* globals, vesk::logfunc log) {
+  auto* made = new (std::nothrow) engine(globals, log, nullptr);
+  if (made != nullptr && made->shared == nullptr) {
+    delete made;
+    made = nullptr;
+  }
+  if (made == nullptr && log != nullptr) log(logerror, msg_memory);
+  return made;
+}
+
+} // namespace
+
 // An interpreter created by the host owns the family its nested interpreters will share.
 interpreter::interpreter(variables* globals, vesk::logfunc log)
-    : self(new (std::nothrow) engine(globals, log, nullptr)) {}
+    : self(newengine(globals, log)) {}
 
 interpreter::~interpreter() {
   if (self != nullptr) self->forget(this);

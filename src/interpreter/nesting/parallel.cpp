@@ -1,6 +1,7 @@
 // parallel.cpp - parallel ... thread ... end: the lines before thread run on the calling
 // thread and the lines after it on a worker thread, each part as a run of its own on a nested
-// engine; the statement ends when both have finished and always continues after end.
+// engine; the statement ends when both have finished and continues after end, unless there
+// was no thread to be had, a part ran out of memory, or the run was stopped.
 #include <cstdio>
 
 #include "family.h"
@@ -64,15 +65,14 @@ int runengine::execute_parallel() {
   unsigned long long running = thread->statement;
   thread->statement = 0;
   threadjob job{second, cmds + t + 1, e - t - 1, scriptname, book, bookoffset + t + 1};
+  unsigned long long shortagesbefore = shared->shortages.load(std::memory_order_relaxed);
   // From now on a second thread may be in the family: statements take its lock.
   shared->lock.parallels.fetch_add(1, std::memory_order_relaxed);
   bool held = pause(&shared->lock);
   platform::thread* started = platform::startthread(runpart, &job);
-  first->run(cmds + a + 1, t - a - 1, scriptname, book, bookoffset + a + 1);
-  if (started != nullptr)
-    platform::jointhread(started);
-  else
-    runpart(&job); // no second thread to be had: the parts run one after the other
+  bool ok = started != nullptr &&
+            first->run(cmds + a + 1, t - a - 1, scriptname, book, bookoffset + a + 1);
+  if (started != nullptr) ok = platform::jointhread(started) != 0 && ok;
   resume(&shared->lock, held);
   shared->lock.parallels.fetch_sub(1, std::memory_order_relaxed);
   removethread(shared->lock, &worker);
@@ -80,8 +80,18 @@ int runengine::execute_parallel() {
   restoreoverlay();
   retire(first);
   retire(second);
-  // A stop or the statement limit that ended a part ends the run.
-  return stopped() ? -1 : e + 1;
+  // A stop or the statement limit that ended a part ends the run, and so does a part that
+  // memory or a thread ran out for (other failures of a part are its own).
+  if (stopped()) return -1;
+  if (started == nullptr) {
+    error(msg_nothread);
+    return -1;
+  }
+  if (!ok && shared->shortages.load(std::memory_order_relaxed) != shortagesbefore) {
+    error(shared->lastshortage.load(std::memory_order_relaxed));
+    return -1;
+  }
+  return e + 1;
 }
 
 } // namespace vesk

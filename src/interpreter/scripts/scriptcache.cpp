@@ -91,12 +91,21 @@ bool isscript(char const* name) {
   return n > e && strcmp(name + n - e, extension) == 0;
 }
 
+// The names of a folder's scripts as they are read; a name the index could not take makes the
+// listing incomplete, and an incomplete listing is no answer.
+struct reading {
+  avltree* names;
+  bool complete;
+};
+
 void addname(void* context, char const* name, bool isfolder) {
-  if (!isfolder && isscript(name)) static_cast<avltree*>(context)->insert(name, context);
+  auto* read = static_cast<reading*>(context);
+  if (isfolder || !isscript(name) || read->names->insert(name, read->names)) return;
+  if (read->names->lookup(name) == nullptr) read->complete = false; // no memory for it
 }
 
 // Lists `folder` into a free (or the least recently used) slot; null when it cannot be
-// watched, in which case nothing is known about it.
+// watched or listed whole, in which case nothing is known about it.
 listing* list(cache& c, char const* folder) {
   listing* slot = &c.folders[0];
   for (listing& entry : c.folders) {
@@ -110,7 +119,8 @@ listing* list(cache& c, char const* folder) {
   int watch = platform::watchfolder(folder);
   if (watch < 0) return nullptr;
   slot->names.destroy();
-  if (!platform::listfolder(*folder ? folder : ".", addname, &slot->names)) {
+  reading read{&slot->names, true};
+  if (!platform::listfolder(*folder ? folder : ".", addname, &read) || !read.complete) {
     slot->names.destroy();
     platform::unwatchfolder(watch);
     return nullptr;
