@@ -51,7 +51,9 @@ std::string valuetext(vesk::variable& value) {
 }
 
 std::string positionname(int position) {
-  return "[" + std::to_string(position) + "]";
+  std::string name = "[";
+  name += std::to_string(position);
+  return name += ']';
 }
 
 // Calls visit(position, name, element) for the elements of `container` from `start` on, at
