@@ -1,13 +1,14 @@
 // objlist.cpp - the block chain: append without moving, cursor iteration, indexing, clearing.
 #include "objlist.h"
 
-#include "fastpaths.h"
-#include "storeheap.h"
-#include "valuelimits.h"
-
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+
+#include "fastpaths.h"
+#include "fasttls.h"
+#include "storeheap.h"
+#include "valuelimits.h"
 
 namespace vesk {
 
@@ -29,12 +30,7 @@ struct indexhint {
 };
 constexpr int hints = 4;
 constexpr int nearby = 64 * blocksize; // a hint moves along with walks shorter than this
-// Read on every index: kept in the static model of thread-local storage where there is one.
-#if defined(__ELF__)
-#define VESK_FASTTLS __attribute__((tls_model("initial-exec")))
-#else
-#define VESK_FASTTLS
-#endif
+// Read on every index.
 VESK_FASTTLS thread_local indexhint hint[hints] = {};
 VESK_FASTTLS thread_local int oldesthint = 0;
 

@@ -1,21 +1,12 @@
-// releasehold.cpp - one hold per thread: a function of the host runs on the thread of the
-// statement that called it.
+// releasehold.cpp - one hold per thread, and whether it takes a list's storage.
 #include "releasehold.h"
 
 namespace vesk {
 
-namespace {
-thread_local releasehold current;
-} // namespace
-
-releasehold setreleasehold(releasehold hold) {
-  releasehold before = current;
-  current = hold;
-  return before;
-}
+VESK_FASTTLS constinit thread_local releasehold currenthold;
 
 bool heldforrelease(variable const& list) {
-  return current.take != nullptr && current.take(current.context, list);
+  return currenthold.take != nullptr && currenthold.take(currenthold.context, list);
 }
 
 } // namespace vesk

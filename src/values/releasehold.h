@@ -5,6 +5,7 @@
 // statement can refer to them, and leaves the record an empty list as usual.
 #pragma once
 
+#include "fasttls.h"
 #include "vesk.h"
 
 namespace vesk {
@@ -17,8 +18,15 @@ struct releasehold {
   void* context = nullptr;
 };
 
+// This thread's hold: a function of the host runs on the thread of the statement that called it.
+VESK_FASTTLS extern constinit thread_local releasehold currenthold;
+
 // Installs this thread's hold (an empty one: none) and returns the one it replaces.
-releasehold setreleasehold(releasehold hold);
+inline releasehold setreleasehold(releasehold hold) {
+  releasehold before = currenthold;
+  currenthold = hold;
+  return before;
+}
 
 // Whether this thread's hold took over the storage of `list`.
 bool heldforrelease(variable const& list);

@@ -18,7 +18,12 @@ bool runner::recheck() {
   if (stopped()) return false;
   f.executed += f.granted - f.budget;
   f.granted = f.budget = 0;
-  scriptsgeneration(); // takes in change notifications when they are due
+  // Change notifications are taken in every so many statements, also while a hook makes each
+  // statement come here (a compiled line that calls a script looks for changes itself).
+  if (f.executed - f.executedatpoll >= checkevery || f.executed < f.executedatpoll) {
+    f.executedatpoll = f.executed;
+    scriptsgeneration();
+  }
   long long left = f.statementlimit > 0 ? f.statementlimit - f.executed : checkevery;
   if (left > 0) {
     long long grant = f.hook != nullptr ? 1 : checkevery; // a hook sees every statement
@@ -68,9 +73,11 @@ template <typename hookcall> bool runner::whilepaused(hookcall const& call) {
   }
   setreleasehold(outerhold);
   f.paused.store(nullptr, std::memory_order_release);
-  endpause();
+  if (evaluated != nullptr) {
+    endpause();
+    restoreoverlay(); // in case an evaluation left another call's parameters in the store
+  }
   if (statement == 0 && thread->statement != 0) endstatement(shared, thread);
-  restoreoverlay();
   return !threw;
 }
 

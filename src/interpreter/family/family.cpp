@@ -4,17 +4,12 @@
 
 #include <new>
 
+#include "fasttls.h"
 #include "platform.h"
 
 namespace vesk {
 
 namespace {
-
-#if defined(__ELF__)
-#define VESK_FASTTLS __attribute__((tls_model("initial-exec")))
-#else
-#define VESK_FASTTLS
-#endif
 
 VESK_FASTTLS thread_local family* currentfamily = nullptr; // whose statements it runs
 

@@ -37,6 +37,7 @@ struct family {
   long long executed = 0;          // statements since the host's call began, up to the last check
   long long budget = 0;            // statements that may begin before the next check
   long long granted = 0;           // what the last check granted
+  long long executedatpoll = 0;    // executed when script changes were last taken in
   bool halted = false;             // the run was stopped: no try may catch it
   vesk::logfunc hostlog = nullptr; // where the reason goes, even from a try body
   // The host's hook, called before each statement while it is set (every statement then takes

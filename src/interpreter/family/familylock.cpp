@@ -2,16 +2,11 @@
 // thread holds is thread-local: a few words, read on every statement.
 #include "familylock.h"
 
+#include "fasttls.h"
+
 namespace vesk {
 
 namespace {
-
-// Thread-local state in the static model where the system has one.
-#if defined(__ELF__)
-#define VESK_FASTTLS __attribute__((tls_model("initial-exec")))
-#else
-#define VESK_FASTTLS
-#endif
 
 VESK_FASTTLS thread_local familylock* heldlock = nullptr; // the lock this thread holds
 

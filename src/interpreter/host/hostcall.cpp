@@ -47,7 +47,7 @@ bool engine::begincall() {
   }
   refreshscripts();
   shared->hostlog = log;
-  shared->executed = 0;
+  shared->executed = shared->executedatpoll = 0;
   shared->budget = shared->granted = 0;
   shared->halted = false;
   shared->stoprequested = false;
