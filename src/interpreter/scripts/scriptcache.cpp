@@ -166,7 +166,10 @@ unsigned long long scriptsgeneration() {
   cache& c = scripts();
   if (polldue(c)) {
     std::lock_guard<std::mutex> hold(c.lock);
-    if (c.lookups > directlookups) poll(c);
+    if (c.lookups > directlookups)
+      poll(c);
+    else // nothing listed yet, nothing to take in: not due again for a while
+      c.lastpoll.store(platform::monotonicmicroseconds(), std::memory_order_relaxed);
   }
   return generation().load(std::memory_order_acquire);
 }
