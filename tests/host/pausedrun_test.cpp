@@ -181,7 +181,7 @@ struct raised {
 
 void noteerror(vesk::interpreter& engine, vesk::errorinfo const& at, void* data) {
   auto seen = static_cast<raised*>(data);
-  auto base = [](std::string text) { return text.substr(text.find_last_of('/') + 1); };
+  auto base = [](std::string text) { return text.substr(text.find_last_of("/\\") + 1); };
   vesk::variable* depth = engine.evaluate("depthmark", 0);
   seen->errors.push_back(base(at.script) + "(" + std::to_string(at.line) + ") " +
                          std::to_string(at.depth) + (at.caught ? " caught: " : " uncaught: ") +

@@ -8,6 +8,7 @@
 #include "callframe.h"
 #include "family.h"
 #include "pausedrun.h"
+#include "platform.h"
 #include "reference.h"
 #include "runengine.h"
 
@@ -28,10 +29,12 @@ runner* callerof(runner* call) {
   return call->outer;
 }
 
-// The name a frame shows: the last part of the script's path, without ".vk".
+// The name a frame shows: the last part of the script's path (after '/' or the system's
+// separator), without ".vk".
 void makename(runner& call) {
-  char const* slash = strrchr(call.scriptname, '/');
-  char const* name = slash != nullptr ? slash + 1 : call.scriptname;
+  char const* name = call.scriptname;
+  for (char const* c = name; *c != '\0'; ++c)
+    if (*c == '/' || *c == platform::pathseparator) name = c + 1;
   size_t length = strlen(name);
   if (length > 3 && strcmp(name + length - 3, ".vk") == 0) length -= 3;
   memcpy(call.shownname, name, length);
