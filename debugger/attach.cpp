@@ -93,7 +93,10 @@ debugger::~debugger() {
     if (self->stream != nullptr) self->stream->close();
   }
   if (self->conversation.joinable()) self->conversation.join();
-  if (self->ears.port() != 0) self->engine.sethook(nullptr, nullptr);
+  if (self->ears.port() != 0) {
+    self->engine.sethook(nullptr, nullptr);
+    self->engine.seterrorhook(nullptr, nullptr);
+  }
   delete self;
 }
 
@@ -109,6 +112,7 @@ bool debugger::listen(int port) {
   }
   if (!self->ears.open(port, self->problem)) return false;
   self->engine.sethook(dap::runcontrol::onstatement, &self->control);
+  self->engine.seterrorhook(dap::runcontrol::onerror, &self->control);
   self->acceptor = std::thread(&state::acceptclients, self);
   return true;
 }
