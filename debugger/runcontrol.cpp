@@ -255,7 +255,7 @@ bool runcontrol::proceed(stepping how, int part) {
   std::lock_guard<std::mutex> hold(lock);
   if (!isstopped || goon) return false;
   bool other = part >= 0 && part != pausedpart &&
-               std::find(running.begin(), running.end(), part) != running.end();
+               (part == 0 || std::find(running.begin(), running.end(), part) != running.end());
   step = how != stepping::none && other ? stepping::in : how;
   if (other) steppart = part;
   if (how != stepping::none) attention.store(true);

@@ -140,6 +140,11 @@ test('the parts of a parallel block are two threads; one paused holds the other'
                                      breakpoints: [{ line: 10 }] });
     const second = await after(dc, 'stopped', () => dc.continueRequest({ threadId: 2 }));
     assert.deepStrictEqual([second.body.threadId, (await top(dc)).line], [1, 10]);
+    // A step of the waiting part stops it at its next statement; the main part has run its
+    // last one meanwhile.
+    const other = await after(dc, 'stopped', () => dc.stepInRequest({ threadId: 2 }));
+    assert.strictEqual(other.body.threadId, 2);
+    assert.ok([14, 15].includes((await dc.stackTraceRequest({ threadId: 2 })).body.stackFrames[0].line));
     // A step of the main part is not ended by the other part's statements: it waits for the
     // other part to end, then stops after the block.
     const stepped = await after(dc, 'stopped', () => dc.nextRequest({ threadId: 1 }));
