@@ -78,14 +78,14 @@ test('a condition, a hit count over the passes where it holds, and a log point w
   session(async dc => {
     const console = collectoutput(dc, 'console');
     await dc.setBreakpointsRequest({ source: { path: script('double.vk') },
-                                     breakpoints: [{ line: 2, logMessage: 'x is {x}, {"t" + x} {nosuch}' }] });
+                                     breakpoints: [{ line: 2, logMessage: 'x is {x}, {"t" + x} {nosuch} {}{' }] });
     const placed = await dc.setBreakpointsRequest({
       source: { path: script('main.vk') },
       breakpoints: [{ line: 7, condition: 'i >= 2', hitCondition: '2' }, { line: 9, condition: 'total +' }] });
     assert.deepStrictEqual(placed.body.breakpoints.map(b => b.verified), [true, true]);
     await launchto(dc, 'main.vk', {});
     assert.strictEqual(await evaluate(dc, 'i'), '3');
-    assert.match(console.text, /^x is 1, t1 <error: [^>]*nosuch[^>]*>\nx is 2, t2 <error/);
+    assert.match(console.text, /^x is 1, t1 <error: [^>]*nosuch[^>]*> \{\}\{\nx is 2, t2 <error/);
     // A condition that cannot be tested stops, and says why.
     const stopped = await after(dc, 'stopped', () => dc.continueRequest({ threadId: 1 }));
     assert.strictEqual(stopped.body.reason, 'breakpoint');
