@@ -116,9 +116,8 @@ test('stops where an error is raised inside try and where an uncaught one ends t
     await dc.launchRequest({ program: script('errors.vk'), cwd: require('./client').scripts });
     await dc.setExceptionBreakpointsRequest({ filters: ['uncaught'] });
     const stopped = await after(dc, 'stopped', () => dc.configurationDoneRequest());
-    assert.strictEqual((await top(dc)).line, 9);
+    assert.deepStrictEqual([stopped.body.reason, (await top(dc)).line], ['exception', 9]);
     assert.strictEqual(stdout.text, 'caught \n');
-    assert.ok(stopped);
     await assert.rejects(dc.setExceptionBreakpointsRequest({ filters: ['all'] }), /'all'/);
   })));
 
