@@ -152,7 +152,10 @@ bool launcher::prepare(json const& arguments, dap::runcontrol& control, std::str
                        settings.folders.size() > 1 ? settings.folders[1].c_str() : "");
   hook = &control;
   // Run without debugging: no hook, so that the run costs what it costs without an adapter.
-  if (!settings.nodebug) engine.sethook(dap::runcontrol::onstatement, &control);
+  if (!settings.nodebug) {
+    engine.sethook(dap::runcontrol::onstatement, &control);
+    engine.seterrorhook(dap::runcontrol::onerror, &control);
+  }
   if (settings.stoponentry && !settings.nodebug) control.stoponentry();
   prepared = true;
   return true;

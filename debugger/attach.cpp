@@ -15,10 +15,12 @@
 
 namespace {
 
-// The runs of a host, which a client attaches to: they start and end as the host wants.
+// The runs of a host, which a client attaches to: they start and end as the host wants. Once
+// the session ends (before the client is answered), `leaving` says so.
 class hostruns : public dap::target {
 public:
-  explicit hostruns(dap::runcontrol& control) : control(control) {}
+  hostruns(dap::runcontrol& control, std::atomic<bool>& leaving)
+      : control(control), leaving(leaving) {}
   char const* startcommand() const override { return "attach"; }
   bool prepare(dap::json const&, dap::runcontrol&, std::string&) override { return true; }
   void begin() override {}
@@ -26,10 +28,14 @@ public:
     error = "the host's runs are the host's to end; disconnect to detach";
     return false;
   }
-  void end(dap::json const&) override { control.release(); }
+  void end(dap::json const&) override {
+    control.release();
+    leaving.store(true);
+  }
 
 private:
   dap::runcontrol& control;
+  std::atomic<bool>& leaving;
 };
 
 } // namespace
@@ -47,6 +53,7 @@ struct debugger::state {
   std::thread acceptor;
   std::thread conversation;
   std::atomic<bool> busy{false};
+  std::atomic<bool> leaving{false}; // the client's session is over: what is left of it ends soon
   std::string problem;
   std::mutex lock;               // guards the three below
   dap::outlet* client = nullptr; // of the attached client
@@ -56,15 +63,19 @@ struct debugger::state {
 
 void debugger::state::acceptclients() {
   while (std::unique_ptr<dap::socketchannel> next = ears.accept()) {
-    if (busy.load()) continue; // one client at a time: the newcomer is closed at once
+    // One client at a time: a newcomer is closed at once, unless the client before it has
+    // left and only its conversation's end is still to come (a client that reconnects at once
+    // after its disconnect is answered).
+    if (busy.load() && !leaving.load()) continue;
     if (conversation.joinable()) conversation.join();
+    leaving.store(false);
     busy.store(true);
     conversation = std::thread(&state::converse, this, std::move(next));
   }
 }
 
 void debugger::state::converse(std::unique_ptr<dap::socketchannel> channel) {
-  hostruns runs(control);
+  hostruns runs(control, leaving);
   {
     dap::session talk(*channel, runs, control);
     {
@@ -93,7 +104,10 @@ debugger::~debugger() {
     if (self->stream != nullptr) self->stream->close();
   }
   if (self->conversation.joinable()) self->conversation.join();
-  if (self->ears.port() != 0) self->engine.sethook(nullptr, nullptr);
+  if (self->ears.port() != 0) {
+    self->engine.sethook(nullptr, nullptr);
+    self->engine.seterrorhook(nullptr, nullptr);
+  }
   delete self;
 }
 
@@ -109,6 +123,7 @@ bool debugger::listen(int port) {
   }
   if (!self->ears.open(port, self->problem)) return false;
   self->engine.sethook(dap::runcontrol::onstatement, &self->control);
+  self->engine.seterrorhook(dap::runcontrol::onerror, &self->control);
   self->acceptor = std::thread(&state::acceptclients, self);
   return true;
 }

@@ -29,9 +29,6 @@ constexpr hitoperator hitoperators[] = {
 // The largest script file whose lines breakpoints are placed on (what vesk reads at most).
 constexpr std::uintmax_t maxsourcebytes = std::uintmax_t{64} << 20;
 
-constexpr char const* needsevaluation =
-    "needs expressions evaluated in the paused script, which this build of vesk cannot do yet";
-
 std::string skipblanks(std::string const& text, std::size_t from) {
   std::size_t first = text.find_first_not_of(" \t", from);
   std::size_t last = text.find_last_not_of(" \t");
@@ -69,20 +66,16 @@ int statementline(std::vector<std::string> const& lines, int line) {
   return 0;
 }
 
-breakpoint place(json const& wanted, std::vector<std::string> const& lines, bool readable,
-                 bool canevaluate) {
+breakpoint place(json const& wanted, std::vector<std::string> const& lines, bool readable) {
   breakpoint placed;
   int line = integer(wanted, "line", 0);
   placed.line = line;
   placed.logmessage = text(wanted, "logMessage");
+  placed.condition = skipblanks(text(wanted, "condition"), 0);
   if (!readable) {
     placed.message = "the script file cannot be read";
   } else if (line < 1) {
     placed.message = "no such line";
-  } else if (!skipblanks(text(wanted, "condition"), 0).empty() && !canevaluate) {
-    placed.message = std::string("a condition ") + needsevaluation;
-  } else if (placed.logmessage.find('{') != std::string::npos && !canevaluate) {
-    placed.message = std::string("a log message with {expressions} ") + needsevaluation;
   } else if (hastext(wanted, "hitCondition") &&
              !readhitcondition(text(wanted, "hitCondition"), placed.hits)) {
     placed.message = "a hit count is a number, optionally after ==, >, >=, <, <= or %";
@@ -138,13 +131,13 @@ bool readhitcondition(std::string const& written, hitcondition& out) {
 }
 
 std::vector<breakpoint> placebreakpoints(std::string const& path, json const& requested,
-                                         int& nextid, bool canevaluate) {
+                                         int& nextid) {
   std::vector<std::string> lines;
   bool readable = readsource(path, lines);
   std::vector<breakpoint> placed;
   if (!requested.is_array()) return placed;
   for (json const& wanted : requested) {
-    placed.push_back(place(wanted, lines, readable, canevaluate));
+    placed.push_back(place(wanted, lines, readable));
     placed.back().id = nextid++;
   }
   return placed;

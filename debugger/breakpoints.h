@@ -1,6 +1,7 @@
 // breakpoints.h - the breakpoints of one source as the client asked for them and as they were
 // placed: a line without a statement moves the breakpoint to the next line that has one, a
-// hit count decides which hits stop, a log message is written instead of stopping. A table of
+// condition and a hit count decide which passes stop, a log message is written instead of
+// stopping. A table of
 // every source's breakpoints is built whole and never changed afterwards, so that the
 // statement hook reads it without a lock.
 #pragma once
@@ -29,18 +30,19 @@ bool readhitcondition(std::string const& written, hitcondition& out);
 
 struct breakpoint {
   int id = 0;
-  int line = 0;          // where it stands: the requested line or the next statement's
-  bool verified = false; // placed; an unverified breakpoint never stops
-  std::string message;   // why it moved or could not be placed
-  hitcondition hits;
-  std::string logmessage; // written instead of stopping, when not empty
+  int line = 0;           // where it stands: the requested line or the next statement's
+  bool verified = false;  // placed; an unverified breakpoint never stops
+  std::string message;    // why it moved or could not be placed
+  std::string condition;  // an expression that must give a number other than 0, when not empty
+  hitcondition hits;      // counts the passes on which the condition holds
+  std::string logmessage; // written instead of stopping, when not empty; {expressions} in it are
+                          // replaced by their values
 };
 
 // Places the breakpoints the client asked for in source `path` (the `breakpoints` array of
-// setBreakpoints), numbering them from `nextid` on. `canevaluate` tells whether conditions and
-// {expressions} in log messages can be honoured; where they cannot, the breakpoint is not placed.
+// setBreakpoints), numbering them from `nextid` on.
 std::vector<breakpoint> placebreakpoints(std::string const& path, json const& requested,
-                                         int& nextid, bool canevaluate);
+                                         int& nextid);
 
 // What the client is told of a breakpoint.
 json describe(breakpoint const& placed, std::string const& path);

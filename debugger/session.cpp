@@ -15,27 +15,32 @@ namespace dap {
 namespace {
 
 constexpr std::size_t readsize = 64 * 1024;
-constexpr int firstthread = 1;
-// Frame ids: 1 + the frame's position on its part's stack, plus the part times this.
-constexpr int framesperpart = 1 << 16;
+constexpr char const* raisedfilter = "raised";
+constexpr char const* uncaughtfilter = "uncaught";
 
-// The position on its part's stack of the frame that a request's frameId names.
+// The position on the paused stack of the frame that a request's frameId names (the id is
+// the position + 1; none: the innermost frame).
 int frameindex(json const& arguments) {
   int id = integer(arguments, "frameId", 1);
-  return id >= 1 ? (id - 1) % framesperpart : 0;
+  return id >= 1 ? id - 1 : 0;
 }
 
 json capabilities() {
-  return {{"supportsConfigurationDoneRequest", true},
-          {"supportsHitConditionalBreakpoints", true},
-          {"supportsConditionalBreakpoints", offers.evaluation},
-          {"supportsLogPoints", true},
-          {"supportsEvaluateForHovers", offers.evaluation},
-          {"supportsSetVariable", true},
-          {"supportsTerminateRequest", true},
-          {"supportTerminateDebuggee", true},
-          {"supportsLoadedSourcesRequest", true},
-          {"exceptionBreakpointFilters", json::array()}};
+  json filters = json::array(
+      {{{"filter", raisedfilter},
+        {"label", "Raised errors"},
+        {"description", "Stop where an error is raised, whether or not a try block catches it"},
+        {"default", false}},
+       {{"filter", uncaughtfilter},
+        {"label", "Uncaught errors"},
+        {"description", "Stop where an error ends the run (or the part of a parallel block)"},
+        {"default", true}}});
+  return {{"supportsConfigurationDoneRequest", true}, {"supportsHitConditionalBreakpoints", true},
+          {"supportsConditionalBreakpoints", true},   {"supportsLogPoints", true},
+          {"supportsEvaluateForHovers", true},        {"supportsSetVariable", true},
+          {"supportsTerminateRequest", true},         {"supportTerminateDebuggee", true},
+          {"supportsLoadedSourcesRequest", true},     {"supportsExceptionInfoRequest", true},
+          {"exceptionBreakpointFilters", filters}};
 }
 
 } // namespace
@@ -60,6 +65,7 @@ session::handler const session::handlers[] = {
     {"variables", &session::variables, true},
     {"setVariable", &session::setvariable, true},
     {"evaluate", &session::evaluate, true},
+    {"exceptionInfo", &session::exceptioninfo, true},
     {"continue", &session::resume, true},
     {"next", &session::resume, true},
     {"stepIn", &session::resume, true},
@@ -161,7 +167,7 @@ void session::setbreakpoints(json const& request) {
     return;
   }
   std::vector<breakpoint> placed =
-      placebreakpoints(path, field(arguments, "breakpoints"), nextbreakpoint, offers.evaluation);
+      placebreakpoints(path, field(arguments, "breakpoints"), nextbreakpoint);
   json described = json::array();
   for (breakpoint const& b : placed) described.push_back(describe(b, path));
   hook.setbreakpoints(scriptkey(path), std::move(placed));
@@ -170,11 +176,23 @@ void session::setbreakpoints(json const& request) {
 
 void session::setexceptionbreakpoints(json const& request) {
   std::vector<std::string> filters;
-  if (!texts(field(request, "arguments"), "filters", filters) || !filters.empty()) {
-    out.fail(request, "this build of vesk cannot stop where errors are raised yet");
+  if (!texts(field(request, "arguments"), "filters", filters)) {
+    out.fail(request, "'filters' is a list of texts");
     return;
   }
-  out.respond(request, {{"breakpoints", json::array()}});
+  bool raised = false, uncaught = false;
+  json placed = json::array();
+  for (std::string const& filter : filters) {
+    if (filter != raisedfilter && filter != uncaughtfilter) {
+      out.fail(request, "no exception filter '" + utf8(filter) + "'; there are '" + raisedfilter +
+                            "' and '" + uncaughtfilter + "'");
+      return;
+    }
+    (filter == raisedfilter ? raised : uncaught) = true;
+    placed.push_back({{"verified", true}});
+  }
+  hook.seterrorstops(raised, uncaught);
+  out.respond(request, {{"breakpoints", placed}});
 }
 
 void session::configurationdone(json const& request) {
@@ -188,7 +206,10 @@ void session::configurationdone(json const& request) {
 }
 
 void session::threads(json const& request) {
-  out.respond(request, {{"threads", json::array({{{"id", firstthread}, {"name", "main"}}})}});
+  json shown = json::array({{{"id", threadofpart(0)}, {"name", "main"}}});
+  for (int part : hook.parts())
+    shown.push_back({{"id", threadofpart(part)}, {"name", "part " + std::to_string(part)}});
+  out.respond(request, {{"threads", shown}});
 }
 
 template <typename work> void session::whilepaused(json const& request, work inspect) {
@@ -204,14 +225,17 @@ template <typename work> void session::whilepaused(json const& request, work ins
     out.respond(request, body);
 }
 
+// The stack of the paused part; any other part waits before its next statement, where the
+// engine cannot show its calls: its stack is empty.
 void session::stacktrace(json const& request) {
+  int thread = integer(field(request, "arguments"), "threadId", 0);
   whilepaused(request, [&](pausedrun const& run, json& body, std::string&) {
-    std::vector<framedescription> frames = callstack(run.engine, run.at);
-    int base = part(run.at) * framesperpart;
+    std::vector<framedescription> frames;
+    if (thread == threadofpart(run.at.part)) frames = callstack(run.engine);
     json shown = json::array();
     for (std::size_t i = 0; i < frames.size(); ++i) {
       seenscript script{frames[i].script, "", clientpath(frames[i].script)};
-      shown.push_back({{"id", base + static_cast<int>(i) + 1},
+      shown.push_back({{"id", static_cast<int>(i) + 1},
                        {"name", utf8(basename(frames[i].script))},
                        {"source", describe(script)},
                        {"line", frames[i].line},
@@ -247,12 +271,29 @@ void session::evaluate(json const& request) {
   int frame = frameindex(arguments);
   std::string expression = text(arguments, "expression");
   whilepaused(request, [&](pausedrun const& run, json& body, std::string& error) {
-    vesk::variable* value = dap::evaluate(run.engine, frame, expression, error);
-    if (value == nullptr) return false;
-    json shown = valuesview::summary(*value);
-    body = {{"result", shown["value"]}, {"type", shown["type"]}, {"variablesReference", 0}};
+    evaluation found = dap::evaluate(run.engine, frame, expression);
+    if (!found.printed.empty()) out.output("stdout", found.printed);
+    if (found.value == nullptr) return error = utf8(found.error), false;
+    json shown = valuesview::summary(*found.value);
+    body = {{"result", shown["value"]},
+            {"type", shown["type"]},
+            {"variablesReference", values.expandable(run, *found.value, frame)}};
+    if (body["variablesReference"] != 0)
+      body[found.value->islist() ? "indexedVariables" : "namedVariables"] = found.value->count();
     return true;
   });
+}
+
+void session::exceptioninfo(json const& request) {
+  std::string message;
+  bool caught = false;
+  if (!hook.pausederror(message, caught)) {
+    out.fail(request, "the script is not paused at an error");
+    return;
+  }
+  out.respond(request, {{"exceptionId", "error"},
+                        {"description", utf8(message)},
+                        {"breakMode", caught ? "always" : "unhandled"}});
 }
 
 void session::resume(json const& request) {
@@ -262,7 +303,8 @@ void session::resume(json const& request) {
                  : command == "stepOut" ? stepping::out
                                         : stepping::none;
   values.clear();
-  if (!hook.proceed(how)) {
+  int thread = integer(field(request, "arguments"), "threadId", 0);
+  if (!hook.proceed(how, partofthread(thread))) {
     out.fail(request, "the script is not paused");
     return;
   }

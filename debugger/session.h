@@ -47,6 +47,7 @@ private:
   void variables(json const& request);
   void setvariable(json const& request);
   void evaluate(json const& request);
+  void exceptioninfo(json const& request);
   void resume(json const& request);
   void pause(json const& request);
   void terminate(json const& request);

@@ -3,7 +3,6 @@
 
 #include "engineaccess.h"
 #include "jsonfields.h"
-#include "scripttokens.h"
 #include "text.h"
 
 namespace dap {
@@ -71,7 +70,7 @@ void eachelement(vesk::variable& container, int start, int count, visitor visit)
   }
 }
 
-bool assign(vesk::variable& target, literal const& typed, std::string& error) {
+bool assign(vesk::variable& target, vesk::variable& typed, std::string& error) {
   if (iscontainer(target) || target.isbinary()) {
     error = "only a number, a text or an undefined value can be replaced here";
     return false;
@@ -80,8 +79,12 @@ bool assign(vesk::variable& target, literal const& typed, std::string& error) {
     error = "the variable is a constant";
     return false;
   }
+  if (!typed.isnumber() && !typed.isstring()) {
+    error = "the new value is a " + std::string(typeof(typed)) + ", not a number or a text";
+    return false;
+  }
   long userdata = target.getuserdata();
-  target = typed.isnumber ? vesk::variable(typed.number) : vesk::variable(typed.text.c_str());
+  target = typed.isnumber() ? vesk::variable(typed.number()) : vesk::variable(typed.string());
   target.setuserdata(userdata);
   return true;
 }
@@ -103,7 +106,8 @@ int valuesview::referto(valuepath path) {
 
 json valuesview::scopes(pausedrun const& run, int frame) {
   json list = json::array();
-  if (frameparameters(run.engine, frame) != nullptr)
+  vesk::variable* parameters = frameparameters(run.engine, frame);
+  if (parameters != nullptr && parameters->count() > 0)
     list.push_back({{"name", "Parameters"},
                     {"presentationHint", "arguments"},
                     {"variablesReference", referto({root::parameters, frame, {}})},
@@ -117,8 +121,10 @@ json valuesview::scopes(pausedrun const& run, int frame) {
 vesk::variable* valuesview::resolve(pausedrun const& run, int reference) {
   if (reference < 1 || static_cast<std::size_t>(reference) > paths.size()) return nullptr;
   valuepath const& path = paths[static_cast<std::size_t>(reference - 1)];
-  vesk::variable* value = path.from == root::globals ? globalstore(run.engine)
-                                                     : frameparameters(run.engine, path.frame);
+  vesk::variable* value = path.from == root::globals      ? globalstore(run.engine)
+                          : path.from == root::parameters ? frameparameters(run.engine, path.frame)
+                          : path.stop == run.stop         ? path.value
+                                                          : nullptr;
   for (int position : path.positions) {
     if (value == nullptr || !iscontainer(*value)) return nullptr;
     value = value->index(position);
@@ -165,17 +171,25 @@ bool valuesview::variables(pausedrun const& run, json const& arguments, json& ou
   return true;
 }
 
+int valuesview::expandable(pausedrun const& run, vesk::variable& value, int frame) {
+  if (!iscontainer(value) || value.count() == 0) return 0;
+  return referto({root::evaluated, frame, {}, &value, run.stop});
+}
+
 bool valuesview::setvariable(pausedrun const& run, json const& arguments, json& out,
                              std::string& error) {
-  vesk::variable* container = resolve(run, integer(arguments, "variablesReference", 0));
+  int reference = integer(arguments, "variablesReference", 0);
   std::string name = text(arguments, "name");
-  literal typed;
-  if (container == nullptr) {
+  if (resolve(run, reference) == nullptr) {
     error = "no such variable (any more)";
     return false;
   }
-  if (!readliteral(text(arguments, "value"), typed)) {
-    error = "a new value is a number or a text in double quotes";
+  // The expression may change the store: the container is looked for again afterwards.
+  int frame = paths[static_cast<std::size_t>(reference - 1)].frame;
+  evaluation typed = evaluate(run.engine, frame, text(arguments, "value"));
+  vesk::variable* container = resolve(run, reference);
+  if (typed.value == nullptr || container == nullptr) {
+    error = typed.value == nullptr ? typed.error : "no such variable (any more)";
     return false;
   }
   vesk::variable* target = nullptr;
@@ -187,7 +201,7 @@ bool valuesview::setvariable(pausedrun const& run, json const& arguments, json& 
     error = "no element '" + name + "' here";
     return false;
   }
-  if (!assign(*target, typed, error)) return false;
+  if (!assign(*target, *typed.value, error)) return false;
   out = {{"value", valuetext(*target)}, {"type", typeof(*target)}, {"variablesReference", 0}};
   return true;
 }

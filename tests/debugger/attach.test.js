@@ -57,10 +57,14 @@ test('a client attaches to a running host, stops it at a breakpoint and lets it 
   const host = await starthost(60);
   try {
     const dc = await attach(host.port);
+    // The host's run stops as soon as the breakpoint is set, maybe before the configuration
+    // is done: the wait for the stop begins before either.
+    const stopping = dc.waitForEvent('stopped');
     const placed = await dc.setBreakpointsRequest({ source: { path: tick },
                                                     breakpoints: [{ line: 7 }] });
     assert.strictEqual(placed.body.breakpoints[0].verified, true);
-    const stopped = await after(dc, 'stopped', () => dc.configurationDoneRequest());
+    await dc.configurationDoneRequest();
+    const stopped = await stopping;
     assert.strictEqual(stopped.body.reason, 'breakpoint');
     const frame = await top(dc);
     assert.deepStrictEqual([frame.source.path, frame.line], [tick, 7]);
@@ -102,8 +106,10 @@ test('a client can attach again after another left', { timeout: 3 * timeout }, a
     await progress(host); // a whole round began after the client left
     for (let round = 0; round < 2; ++round) {
       const dc = await attach(host.port);
-      await dc.setBreakpointsRequest({ source: { path: tick }, breakpoints: [{ line: 8 }] });
-      const stopped = await after(dc, 'stopped', () => dc.configurationDoneRequest());
+      const stopped = await after(dc, 'stopped', async () => {
+        await dc.setBreakpointsRequest({ source: { path: tick }, breakpoints: [{ line: 8 }] });
+        await dc.configurationDoneRequest();
+      });
       assert.strictEqual(stopped.body.reason, 'breakpoint');
       await assert.rejects(dc.terminateRequest({}), /the host's runs are the host's to end/);
       await dc.disconnectRequest({});
