@@ -45,10 +45,11 @@ bool visitentries(DIR* opened, entryvisitor visit, void* context) {
   return complete;
 }
 
-bool listfolder(char const* folder, entryvisitor visit, void* context) {
+bool listfolder(char const* folder, entryvisitor visit, void* context, bool* opened) {
   if (folder == nullptr || visit == nullptr) return false;
-  DIR* opened = opendir(folder);
-  return opened != nullptr && visitentries(opened, visit, context);
+  DIR* listing = opendir(folder);
+  if (opened != nullptr) *opened = listing != nullptr;
+  return listing != nullptr && visitentries(listing, visit, context);
 }
 
 bool isabsolutepath(char const* path) {

@@ -28,12 +28,14 @@ bool searchpattern(char const* folder, char (&pattern)[maxpattern]) {
 
 } // namespace
 
-bool listfolder(char const* folder, entryvisitor visit, void* context) {
+bool listfolder(char const* folder, entryvisitor visit, void* context, bool* opened) {
   char pattern[maxpattern];
+  if (opened != nullptr) *opened = false;
   if (folder == nullptr || visit == nullptr || !searchpattern(folder, pattern)) return false;
   WIN32_FIND_DATAA entry{};
   HANDLE search = FindFirstFileA(pattern, &entry);
   if (search == INVALID_HANDLE_VALUE) return false;
+  if (opened != nullptr) *opened = true;
   do {
     if (isdot(entry.cFileName)) continue;
     visit(context, entry.cFileName, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
