@@ -122,6 +122,9 @@ namespace vesk::platform {
 // system call and no heap allocation (script lookup tries many names that do not exist).
 // The bytes are read as they are on every system (the engine drops the CR of CR LF itself).
 FILE* openforreading(char const* path);
+// Hands what was written to `file` (flushed already) on to the storage device; false when the
+// system reports that it could not, a write error that may show only then.
+bool syncfile(FILE* file);
 
 } // namespace vesk::platform
 

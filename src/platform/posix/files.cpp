@@ -1,4 +1,5 @@
-// files.cpp - listing folders and deleting, moving and creating files and folders.
+// files.cpp - listing folders, deleting, moving and creating files and folders, and handing a
+// written file on to the disk.
 // Paths are passed to the system exactly as the caller gives them; relative ones are taken
 // relative to the process's current directory.
 #include "posixfiles.h"
@@ -88,6 +89,10 @@ bool createfolder(char const* path) {
 
 bool changetorootfolder() {
   return chdir("/") == 0;
+}
+
+bool syncfile(FILE* file) {
+  return file != nullptr && fsync(fileno(file)) == 0;
 }
 
 } // namespace vesk::platform

@@ -1,6 +1,8 @@
 // files.cpp - listing folders (FindFirstFileA/FindNextFileA/FindClose) and deleting, moving
-// and creating files and folders with the Windows calls of the same names. Paths are passed
-// to the system exactly as the caller gives them; relative ones follow the current directory.
+// and creating files and folders with the Windows calls of the same names, and handing a
+// written file on to the disk (_commit). Paths are passed to the system exactly as the caller
+// gives them; relative ones follow the current directory.
+#include <io.h>
 #include <windows.h>
 
 #include <cstring>
@@ -71,6 +73,10 @@ bool createfolder(char const* path) {
 
 bool changetorootfolder() {
   return SetCurrentDirectoryA("\\");
+}
+
+bool syncfile(FILE* file) {
+  return file != nullptr && _commit(_fileno(file)) == 0;
 }
 
 } // namespace vesk::platform
