@@ -10,6 +10,8 @@
 #include <random>
 #include <system_error>
 
+#include "platform.h"
+
 namespace cli {
 
 namespace {
@@ -33,11 +35,15 @@ std::string followlinks(std::string const& path) {
   return failed ? path : target.string();
 }
 
-// Writes everything to `out` and closes it; the reason of the first failure in `problem`.
-bool writeclose(FILE* out, std::function<bool(FILE*)> const& write, std::string& problem) {
+// Writes everything to `out` and closes it; the reason of the first failure in `problem`. A
+// file that is to replace another (`todisk`) is on the disk before it does: renamed over the
+// earlier file before then, a crash could leave the report empty.
+bool writeclose(FILE* out, std::function<bool(FILE*)> const& write, bool todisk,
+                std::string& problem) {
   errno = 0;
   bool written = write(out);
   if (fflush(out) != 0 || ferror(out) != 0) written = false;
+  if (written && todisk && !vesk::platform::syncfile(out)) written = false;
   int error = errno;
   if (fclose(out) != 0) {
     if (written) error = errno;
@@ -86,7 +92,7 @@ bool replacefile(std::string const& path, std::function<bool(FILE*)> const& writ
       problem = strerror(errno);
       return false;
     }
-    return writeclose(out, write, problem);
+    return writeclose(out, write, false, problem);
   }
   std::string temporary = temporaryname(target);
   FILE* out = fopen(temporary.c_str(), "w");
@@ -94,7 +100,7 @@ bool replacefile(std::string const& path, std::function<bool(FILE*)> const& writ
     problem = strerror(errno);
     return false;
   }
-  if (writeclose(out, write, problem)) {
+  if (writeclose(out, write, true, problem)) {
     fs::rename(temporary, target, failed);
     if (!failed) return true;
     problem = failed.message();

@@ -40,6 +40,7 @@ constexpr char msg_cutpath[] = "path longer than 127 characters";
 constexpr char msg_outside[] = "path leads outside the allowed folders";
 constexpr char msg_allowedfolder[] = "an allowed folder itself cannot be changed";
 constexpr char msg_folderoutside[] = "folder outside the allowed folders";
+constexpr char msg_unfinished[] = "folder could not be read to its end";
 
 using platform::reach;
 
@@ -55,7 +56,9 @@ public:
 
   reach listfolder(char const* folder, platform::entryvisitor visit, void* context) const {
     if (confined) return platform::listfolderinside(folders, folder, visit, context);
-    return plain(platform::listfolder(folder, visit, context));
+    bool opened = false;
+    if (platform::listfolder(folder, visit, context, &opened)) return reach::done;
+    return opened ? reach::unfinished : reach::failed;
   }
   reach deletefile(char const* path) const {
     return confined ? platform::deletefileinside(folders, path) : plain(platform::deletefile(path));
@@ -99,6 +102,7 @@ bool reached(reach where, logfunc log, char const* failure) {
   case reach::allowedfolder:
     return fail(log, msg_allowedfolder);
   case reach::failed:
+  case reach::unfinished:
     break;
   }
   return fail(log, failure);
@@ -141,7 +145,8 @@ void addentry(void* context, char const* name, bool isfolder) {
 // platform gives them. A folder that cannot be listed (or whose path does not fit the
 // buffer) gives an empty list; in a confined interpreter one outside the allowed folders is
 // refused before the list is made (and gives an empty list should it lead out by the time it
-// is listed).
+// is listed). A listing that breaks off is no shorter list: the call fails and takes its list
+// back off the stack.
 bool enumerate(char const* function, bool folders, stack* opstack, parameters* params,
                logfunc log) {
   variable* folder = firststring(params, log, "folder expected");
@@ -153,7 +158,11 @@ bool enumerate(char const* function, bool folders, stack* opstack, parameters* p
   if (std::strlen(folder->string()) + 2 < pathbuffersize) { // room for the pattern "%s/*"
     bool bare = scope.isconfined() && folder->string()[0] == '\0';
     listing collect{folder->string(), folders, bare, list};
-    scope.listfolder(folder->string(), addentry, &collect);
+    if (scope.listfolder(folder->string(), addentry, &collect) == reach::unfinished) {
+      list->reset();
+      opstack->pop(1);
+      return fail(log, msg_unfinished);
+    }
   }
   // The list's storage lives until the statement ends; a host calling directly owns it.
   keepforstatement(opstack, *list);

@@ -54,9 +54,10 @@ void sleepmilliseconds(unsigned milliseconds);
 typedef void (*entryvisitor)(void* context, char const* name, bool isfolder);
 // Calls visit for each entry of the folder except "." and "..", hidden ones included, in the
 // order the file system gives them; a symbolic link counts as what it leads to (a dangling one
-// as a file). False when the folder cannot be opened or read to its end. Windows searches
-// the pattern folder + "\\*", so that "" lists the current drive's root.
-bool listfolder(char const* folder, entryvisitor visit, void* context);
+// as a file). False when the folder cannot be opened or read to its end; `opened` (when not
+// null) tells which: true when it was opened but a read failed. Windows searches the pattern
+// folder + "\\*", so that "" lists the current drive's root.
+bool listfolder(char const* folder, entryvisitor visit, void* context, bool* opened = nullptr);
 bool deletefile(char const* path);   // a file (or link); fails on a folder
 bool removefolder(char const* path); // an empty folder only
 // A file or folder to a new path on the same file system. Like the Windows MoveFile, it fails
@@ -85,8 +86,10 @@ enum class reach {
   failed,        // it stayed inside but failed, as the unconfined operation would fail
   outside,       // refused: the path leads outside every allowed folder
   allowedfolder, // refused: the path names an allowed folder itself, which is not changed
+  unfinished,    // a listing: the folder was opened, but a read failed before its end
 };
-// A listing that cannot be read (to its end) is `failed`; entries may have been visited.
+// A listing that cannot be opened is `failed`; one that breaks off is `unfinished` (entries may
+// have been visited).
 reach listfolderinside(allowedfolders const* folders, char const* folder, entryvisitor visit,
                        void* context);
 reach deletefileinside(allowedfolders const* folders, char const* path);
@@ -119,6 +122,9 @@ namespace vesk::platform {
 // system call and no heap allocation (script lookup tries many names that do not exist).
 // The bytes are read as they are on every system (the engine drops the CR of CR LF itself).
 FILE* openforreading(char const* path);
+// Hands what was written to `file` (flushed already) on to the storage device; false when the
+// system reports that it could not, a write error that may show only then.
+bool syncfile(FILE* file);
 
 } // namespace vesk::platform
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -192,6 +193,25 @@ TEST_F(scriptfiles, RandomLinesOfScriptCharactersGiveAResultNeverACrash) {
     runsalike("lines");
   }
   stillworks();
+}
+
+// A read that fails is no shorter script: Linux's /proc/self/mem is a regular file whose first
+// read fails (nothing is mapped at address 0).
+TEST_F(scriptfiles, AScriptThatCannotBeReadToItsEndFails) {
+  std::error_code failed;
+  std::filesystem::create_symlink("/proc/self/mem", folder.path("broken.vk"), failed);
+  if (failed || !std::filesystem::exists("/proc/self/mem"))
+    GTEST_SKIP() << "no /proc/self/mem here to fail a read";
+  write("caller", "try\n  broken\ncatch\n  seen = getlasterror()\nend\n");
+  EXPECT_FALSE(runfile("broken"));
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_NE(logged[0].find("broken.vk' could not be read to its end"), std::string::npos);
+  logged.clear();
+  interp.addinternalfuncs(nullptr);
+  EXPECT_TRUE(runfile("caller"));
+  vesk::variable* seen = globals.find("seen");
+  ASSERT_NE(seen, nullptr);
+  EXPECT_NE(std::string(seen->string()).find("could not be read to its end"), std::string::npos);
 }
 
 TEST_F(scriptfiles, AMissingScriptFailsSilently) {

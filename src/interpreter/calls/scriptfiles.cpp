@@ -57,8 +57,9 @@ FILE* openpath(char* target, char const* directory, char const* name, bool& know
   return platform::openforreading(target);
 }
 
-// Reads the rest of the file into a fresh buffer; null when memory cannot be had.
-char* readwhole(FILE* file, long* length) {
+// Reads the rest of the file into a fresh buffer; null when memory cannot be had or when the
+// file could not be read to its end (`broken`): a read that fails is no shorter script.
+char* readwhole(FILE* file, long* length, bool* broken) {
   long capacity = 10240, used = 0;
   char* text = static_cast<char*>(malloc(static_cast<size_t>(capacity) + 1));
   while (text != nullptr) {
@@ -72,6 +73,11 @@ char* readwhole(FILE* file, long* length) {
     char* grown = static_cast<char*>(realloc(text, static_cast<size_t>(capacity) + 1));
     if (grown == nullptr) free(text);
     text = grown;
+  }
+  *broken = ferror(file) != 0;
+  if (text != nullptr && *broken) {
+    free(text);
+    text = nullptr;
   }
   if (text != nullptr) text[used] = '\0';
   *length = used;
@@ -191,11 +197,16 @@ scripttext* caller::knownscript(char const* name) {
   return nullptr;
 }
 
-// Reads the rest of the file and cuts it into lines; null, reported, without memory or when a
-// line holds a NUL byte.
+// Reads the rest of the file and cuts it into lines; null, reported, without memory, when the
+// file cannot be read to its end or when a line holds a NUL byte.
 scripttext* caller::readscript(FILE* file, char const* path) {
   long length = 0;
-  char* text = readwhole(file, &length);
+  bool broken = false;
+  char* text = readwhole(file, &length, &broken);
+  if (broken) {
+    error("script '%s' could not be read to its end", path);
+    return nullptr;
+  }
   if (int line = text != nullptr ? nulline(text, length) : 0) {
     free(text);
     char message[messagesize];

@@ -326,7 +326,7 @@ reach listfolderinside(allowedfolders const* folders, char const* folder, entryv
     if (opened >= 0) close(opened);
     return reach::failed;
   }
-  return result(visitentries(listing, visit, context));
+  return visitentries(listing, visit, context) ? reach::done : reach::unfinished;
 }
 
 reach deletefileinside(allowedfolders const* folders, char const* path) {

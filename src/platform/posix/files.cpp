@@ -1,4 +1,5 @@
-// files.cpp - listing folders and deleting, moving and creating files and folders.
+// files.cpp - listing folders, deleting, moving and creating files and folders, and handing a
+// written file on to the disk.
 // Paths are passed to the system exactly as the caller gives them; relative ones are taken
 // relative to the process's current directory.
 #include "posixfiles.h"
@@ -45,10 +46,11 @@ bool visitentries(DIR* opened, entryvisitor visit, void* context) {
   return complete;
 }
 
-bool listfolder(char const* folder, entryvisitor visit, void* context) {
+bool listfolder(char const* folder, entryvisitor visit, void* context, bool* opened) {
   if (folder == nullptr || visit == nullptr) return false;
-  DIR* opened = opendir(folder);
-  return opened != nullptr && visitentries(opened, visit, context);
+  DIR* listing = opendir(folder);
+  if (opened != nullptr) *opened = listing != nullptr;
+  return listing != nullptr && visitentries(listing, visit, context);
 }
 
 bool isabsolutepath(char const* path) {
@@ -87,6 +89,10 @@ bool createfolder(char const* path) {
 
 bool changetorootfolder() {
   return chdir("/") == 0;
+}
+
+bool syncfile(FILE* file) {
+  return file != nullptr && fsync(fileno(file)) == 0;
 }
 
 } // namespace vesk::platform

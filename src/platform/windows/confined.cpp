@@ -280,7 +280,9 @@ reach listfolderinside(allowedfolders const* folders, char const* folder, entryv
   heldfolder held;
   reach where = held.hold(folders, whole);
   if (where != reach::done) return where;
-  return result(listfolder(held.raw, visit, context));
+  bool opened = false;
+  if (listfolder(held.raw, visit, context, &opened)) return reach::done;
+  return opened ? reach::unfinished : reach::failed;
 }
 
 reach deletefileinside(allowedfolders const* folders, char const* path) {

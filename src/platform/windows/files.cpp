@@ -1,6 +1,8 @@
 // files.cpp - listing folders (FindFirstFileA/FindNextFileA/FindClose) and deleting, moving
-// and creating files and folders with the Windows calls of the same names. Paths are passed
-// to the system exactly as the caller gives them; relative ones follow the current directory.
+// and creating files and folders with the Windows calls of the same names, and handing a
+// written file on to the disk (_commit). Paths are passed to the system exactly as the caller
+// gives them; relative ones follow the current directory.
+#include <io.h>
 #include <windows.h>
 
 #include <cstring>
@@ -28,12 +30,14 @@ bool searchpattern(char const* folder, char (&pattern)[maxpattern]) {
 
 } // namespace
 
-bool listfolder(char const* folder, entryvisitor visit, void* context) {
+bool listfolder(char const* folder, entryvisitor visit, void* context, bool* opened) {
   char pattern[maxpattern];
+  if (opened != nullptr) *opened = false;
   if (folder == nullptr || visit == nullptr || !searchpattern(folder, pattern)) return false;
   WIN32_FIND_DATAA entry{};
   HANDLE search = FindFirstFileA(pattern, &entry);
   if (search == INVALID_HANDLE_VALUE) return false;
+  if (opened != nullptr) *opened = true;
   do {
     if (isdot(entry.cFileName)) continue;
     visit(context, entry.cFileName, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
@@ -69,6 +73,10 @@ bool createfolder(char const* path) {
 
 bool changetorootfolder() {
   return SetCurrentDirectoryA("\\");
+}
+
+bool syncfile(FILE* file) {
+  return file != nullptr && _commit(_fileno(file)) == 0;
 }
 
 } // namespace vesk::platform
