@@ -102,7 +102,7 @@ bool machine::locate(char const* name, target& where) {
 bool machine::findtarget(char const* name, target& where) {
   if (locate(name, where)) return true;
   if (globals == nullptr) return false;
-  where.slot = globals->add(undefinedtype, name);
+  where.slot = addvariable(globals, name);
   where.kind = variableslot;
   where.container = globals;
   if (where.slot != nullptr) return true;
