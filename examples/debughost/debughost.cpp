@@ -58,13 +58,6 @@ bool readarguments(int argc, char** argv, settings& out) {
   return true;
 }
 
-// Gives back the storage of every list in a value.
-void release(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  for (int i = 0, n = value.count(); i < n; ++i) release(*value.index(i));
-  value.reset();
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,10 +83,10 @@ int main(int argc, char** argv) {
     vesk::parameters params;
     params.add(static_cast<double>(round), "pass");
     engine.execute(wanted.name.c_str(), &params);
-    release(params);
+    vesk::releasevalue(&params);
     std::this_thread::sleep_for(std::chrono::milliseconds(wanted.pause));
   }
   attached = nullptr;
-  release(globals);
+  vesk::releasevalue(&globals);
   return 0;
 }

@@ -36,13 +36,6 @@ bool square(vesk::stack* opstack, vesk::parameters* params, vesk::variables*, ve
   return opstack->push(x->number() * x->number()) != nullptr;
 }
 
-// Values never free their storage themselves: the host gives back every list it holds.
-void release(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  for (int i = 0, n = value.count(); i < n; ++i) release(*value.index(i));
-  value.reset();
-}
-
 // Prints the results the script left in the store; false when one is missing.
 bool report(vesk::variables& globals) {
   vesk::variable* total = globals.find("total");
@@ -68,6 +61,6 @@ int main() {
     ok = engine.add(square, "square") && engine.execute(script, scriptlines, "example") &&
          report(globals);
   }
-  release(globals);
+  vesk::releasevalue(&globals); // values never free their storage: the host gives it back
   return ok ? 0 : 1;
 }

@@ -104,14 +104,6 @@ struct untrusted {
 untrusted const scripts[] = {SCRIPT(mischief), SCRIPT(endless), SCRIPT(hoarder),
                              SCRIPT(sleeper),  SCRIPT(chatty),  SCRIPT(splitter)};
 
-// Gives back the storage of a value and of every list inside it.
-void release(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  vesk::variable walker = value;
-  for (vesk::variable* e = walker.first(); e != nullptr; e = walker.next()) release(*e);
-  value.reset();
-}
-
 } // namespace
 
 int main() {
@@ -142,7 +134,7 @@ int main() {
       std::printf("  -> %s\n", ok ? "done" : "stopped");
     }
   }
-  release(globals);
+  vesk::releasevalue(&globals);
   std::printf("secret.txt %s\n", fs::exists("secret.txt") ? "is still there" : "is gone");
   return 0;
 }

@@ -1,7 +1,7 @@
 // listheaders.h - what a list record keeps in its payload bytes: a list holds an objlist of
 // value records; a named list holds an objlist of named elements (name field, then the value),
-// its name index and the overlay pointer. Both are trivially copyable, so a byte copy of the
-// record is a second handle on the same blocks and nodes.
+// its name index, the overlay pointer and the element removed last. Both are trivially
+// copyable, so a byte copy of the record is a second handle on the same blocks and nodes.
 #pragma once
 
 #include "avltree.h"
@@ -18,6 +18,9 @@ struct namedlistheader {
   objlist elements;
   avltree index;
   variable* overlay; // null, or a named list that find() searches first
+  // The value of the element remove() took out last, while the list still holds it (null once
+  // elements are dropped): addvariable() may put a variable of the same name back there.
+  variable* vacant;
 };
 
 static_assert(sizeof(namedlistheader) <= payloadsize && alignof(namedlistheader) <= 8,

@@ -223,6 +223,7 @@ bool variable::remove(char const* name) {
   found->reset();
   *found = variable();
   header->index.erase(name);
+  header->vacant = found;
   char const* key = reinterpret_cast<char const*>(found) - namefieldlength;
   // Elements of that name before the removed one were removed before it (the index answered
   // with the first one not removed): only later ones are candidates.
@@ -238,6 +239,22 @@ bool variable::remove(char const* name) {
   }
   storeaccess::bumpgeneration(*this);
   return true;
+}
+
+variable* addvariable(variable* store, char const* name) {
+  if (!store->isnamedlist() || name == nullptr) return nullptr;
+  namedlistheader* header = headerof(storeaccess::payload(*store));
+  variable* vacant = header->vacant;
+  char key[namefieldlength] = {}; // the name as an element keeps it
+  std::strncpy(key, name, namefieldlength - 1);
+  if (vacant == nullptr || vacant->type() != undefinedtype ||
+      std::strcmp(reinterpret_cast<char const*>(vacant) - namefieldlength, key) != 0 ||
+      header->index.lookup(key) != nullptr)
+    return store->add(undefinedtype, name);
+  if (!header->index.insert(key, vacant)) return nullptr;
+  header->vacant = nullptr;
+  *vacant = variable(); // flags and user data cleared as for a new element
+  return vacant;
 }
 
 variable* variable::add(variable* item) {

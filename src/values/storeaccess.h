@@ -25,6 +25,12 @@ struct located {
 // find(path) of a named list, telling where the value was found; all null when it was not.
 located locate(variable* list, char const* path);
 
+// A new variable `name` (undefined) in the named list `store`, as add(undefinedtype, name)
+// makes it, except that it takes the place of the element remove() took out last when that one
+// had the same name, which no element holds now, and is still undefined: a name deleted and
+// made again, over and over, does not grow the list. Null without memory.
+variable* addvariable(variable* store, char const* name);
+
 struct storeaccess {
   static unsigned char* payload(variable& v) { return v.value.list; }
 
@@ -43,6 +49,7 @@ struct storeaccess {
         auto* name = static_cast<char*>(header->elements.index(i));
         if (header->index.lookup(name) == name + namefieldlength) header->index.erase(name);
       }
+      header->vacant = nullptr;
     }
     if (list.tag == listtype || list.tag == namedlisttype) {
       reinterpret_cast<objlist*>(list.value.list)->truncate(n);

@@ -77,7 +77,7 @@ variable::variable(vartype type, allocater* alloc) : tag(type), flags(0), userda
     break;
   case namedlisttype:
     new (value.list) namedlistheader{objlist(namedelementsize, alloc, namefieldlength),
-                                     avltree(namedlistcapacity, alloc), nullptr};
+                                     avltree(namedlistcapacity, alloc), nullptr, nullptr};
     break;
   default: // numbers are 0.0, texts empty, binaries a null pointer of length 0: all zero bytes
     break;
@@ -195,6 +195,7 @@ bool variable::reset() {
       header->elements.clear();
       header->index.destroy();
     }
+    header->vacant = nullptr;
     storeaccess::bumpgeneration(*this);
     return true;
   }

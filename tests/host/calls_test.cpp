@@ -348,7 +348,7 @@ TEST(calllog, TwoThreadsKeepTheirOwnCallers) {
     std::vector<char const*> lines(static_cast<size_t>(blanklines), "");
     lines.push_back("rendezvous()");
     runlines(engine, lines, name);
-    hosttest::release(globals);
+    vesk::releasevalue(&globals);
   };
   std::thread first(run, "first.vk", 0);
   std::thread second(run, "second.vk", 4);

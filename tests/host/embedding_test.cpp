@@ -24,12 +24,6 @@ loglines& received() {
 
 void hostlog(int level, char const* text) { received().emplace_back(level, text); }
 
-void release(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  for (int i = 0, n = value.count(); i < n; ++i) release(*value.index(i));
-  value.reset();
-}
-
 // A host function that warns (level 2) and reports an error line (level 1) and succeeds.
 bool chatty(vesk::stack* opstack, vesk::parameters*, vesk::variables*, vesk::logfunc log) {
   log(vesk::logwarning, "careful");
@@ -52,7 +46,7 @@ bool scale(vesk::stack*, vesk::parameters* params, vesk::variables* globals, ves
 class embedding : public ::testing::Test {
 protected:
   void SetUp() override { received().clear(); }
-  void TearDown() override { release(globals); }
+  void TearDown() override { vesk::releasevalue(&globals); }
   bool run(std::vector<char const*> lines, char const* name = "host.vk") {
     return interp.execute(lines.data(), static_cast<int>(lines.size()), name);
   }

@@ -26,13 +26,6 @@ loglines& captured() {
 
 void capture(int level, char const* text) { captured().emplace_back(level, text); }
 
-// Gives back the storage of a value and of every list inside it.
-void release(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  for (int i = 0, n = value.count(); i < n; ++i) release(*value.index(i));
-  value.reset();
-}
-
 // A host function: pushes twice its first (numeric) parameter.
 bool twice(vesk::stack* opstack, vesk::parameters* params, vesk::variables*, vesk::logfunc) {
   vesk::variable* first = params->first();
@@ -64,7 +57,7 @@ protected:
     ASSERT_TRUE(interp.add(twice, "twice"));
     ASSERT_TRUE(interp.add(noop, "noop"));
   }
-  void TearDown() override { release(globals); }
+  void TearDown() override { vesk::releasevalue(&globals); }
 
   bool run(std::vector<char const*> lines, char const* name = "t.vk") {
     return interp.execute(lines.data(), static_cast<int>(lines.size()), name);
@@ -324,9 +317,9 @@ std::chrono::steady_clock::duration growmembers(vesk::interpreter& interp, int m
 TEST_F(entrypoints, GrowingANamedListMemberByMemberTakesLinearTime) {
   auto few = std::chrono::steady_clock::duration::max(), many = few;
   for (int run = 0; run < 3; ++run) {
-    release(globals);
+    vesk::releasevalue(&globals);
     few = std::min(few, growmembers(interp, 5000));
-    release(globals);
+    vesk::releasevalue(&globals);
     many = std::min(many, growmembers(interp, 20000));
   }
   EXPECT_LT(many.count(), 10 * few.count());
@@ -522,7 +515,7 @@ TEST(nulllog, DiagnosticsVanishWithoutFailure) {
   vesk::variable* x = globals.find("x");
   ASSERT_NE(x, nullptr);
   EXPECT_EQ(x->number(), 1.0);
-  release(globals);
+  vesk::releasevalue(&globals);
 }
 
 TEST(nulllog, TheDefaultConstructorHasNoLogAndNoStore) {
@@ -548,7 +541,7 @@ TEST(nulllog, SetlogfuncWithNullSilencesAnInterpreter) {
   interp.setlogfunc(capture);
   EXPECT_EQ(interp.evaluate("nothere"), nullptr);
   EXPECT_EQ(captured().size(), 2u);
-  release(globals);
+  vesk::releasevalue(&globals);
 }
 
 // --- compiled lines across runs and changes by the host ------------------------------------
@@ -617,7 +610,7 @@ TEST_F(entrypoints, RemembersNoVariableAcrossAStoreResetOrAHostThatReplacesIt) {
   ASSERT_TRUE(interp.add(renewy, "renewy"));
   ASSERT_TRUE(run(lines));
   EXPECT_EQ(number("s"), 202);
-  release(globals);
+  vesk::releasevalue(&globals);
   ASSERT_TRUE(run(lines));
   EXPECT_EQ(number("s"), 202);
 }
@@ -633,8 +626,8 @@ TEST(nulllog, SetglobalsReplacesTheStore) {
   EXPECT_EQ(second.find("x")->number(), 2.0);
   interp.setglobals(nullptr);
   EXPECT_FALSE(interp.execute("x = 3", "line"));
-  release(first);
-  release(second);
+  vesk::releasevalue(&first);
+  vesk::releasevalue(&second);
 }
 
 } // namespace

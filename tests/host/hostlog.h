@@ -61,20 +61,13 @@ inline std::string globalstring(vesk::variables& globals, char const* name) {
   return value != nullptr && value->isstring() ? value->string() : "<no string>";
 }
 
-// Gives back the storage of a value and of every list inside it.
-inline void release(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  for (int i = 0, n = value.count(); i < n; ++i) release(*value.index(i));
-  value.reset();
-}
-
 // A host as most tests need one: a global store and an interpreter logging into the record.
 // The store's values are given back when the host goes.
 struct host {
   vesk::variables globals;
   vesk::interpreter engine{&globals, record};
   host() { clearlog(); }
-  ~host() { release(globals); }
+  ~host() { vesk::releasevalue(&globals); }
   host(host const&) = delete;
   host& operator=(host const&) = delete;
 };

@@ -50,7 +50,7 @@ TEST(copies, EitherCopyOutlivesTheOther) {
     EXPECT_EQ(globals.find("l")->count(), 4);
     first.reset();
     second.reset();
-    hosttest::release(globals);
+    vesk::releasevalue(&globals);
   }
   EXPECT_TRUE(takelog().empty());
 }
@@ -167,7 +167,7 @@ TEST(parameters, AListTheScriptReplacesIsGivenBack) {
   vesk::variable* l = params.find("l");
   ASSERT_EQ(l->count(), 2);
   EXPECT_EQ(l->index(1)->number(), 8);
-  hosttest::release(params);
+  vesk::releasevalue(&params);
 
   // Laid over the store for a run of lines.
   vesk::parameters overlay;
@@ -176,7 +176,7 @@ TEST(parameters, AListTheScriptReplacesIsGivenBack) {
   ASSERT_TRUE(runlines(h.engine, {"l = {8, 9}", "x = {0, 0, 0}"}));
   h.globals.setoverlay(nullptr);
   EXPECT_EQ(overlay.find("l")->count(), 2);
-  hosttest::release(overlay);
+  vesk::releasevalue(&overlay);
   EXPECT_TRUE(takelog().empty());
 }
 

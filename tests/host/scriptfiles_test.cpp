@@ -32,12 +32,6 @@ bool anyerror(std::vector<std::string> const& lines) {
   return false;
 }
 
-void release(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  for (int i = 0, n = value.count(); i < n; ++i) release(*value.index(i));
-  value.reset();
-}
-
 class scriptfiles : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -47,7 +41,7 @@ protected:
     interp.setscriptpath(folder.root.c_str(), nullptr);
   }
   void TearDown() override {
-    release(globals);
+    vesk::releasevalue(&globals);
     EXPECT_FALSE(nulltext);
   }
 
@@ -57,7 +51,7 @@ protected:
   bool runfile(std::string const& name) {
     vesk::parameters params;
     bool ok = interp.execute(name.c_str(), &params);
-    release(params);
+    vesk::releasevalue(&params);
     return ok;
   }
   double number(char const* name) {
@@ -71,7 +65,7 @@ protected:
     std::vector<std::string> messages[2];
     bool ok[2];
     for (int i = 0; i < 2; ++i) {
-      release(globals);
+      vesk::releasevalue(&globals);
       logged.clear();
       ok[i] = runfile(name);
       messages[i] = logged;

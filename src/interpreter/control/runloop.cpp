@@ -101,7 +101,10 @@ int runner::unwind() {
     pending.script = nullptr;
   }
   if (finished) return nextline;
-  if (inexpression && context.text[0] != '\0' && !appendfailed) error(context.text);
+  // A statement that a stop ended has nothing to add to the stop's message.
+  if (inexpression && context.text[0] != '\0' && !appendfailed &&
+      !shared->stoprequested.load(std::memory_order_relaxed))
+    error(context.text);
   return context.fatal ? -1 : recoverable;
 }
 

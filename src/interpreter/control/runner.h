@@ -22,7 +22,10 @@ public:
   // --- a run (run.cpp) and its statement loop (runloop.cpp) ---
   bool run(char const** lines, int count, char const* name, codebook* compiled, int offset);
   bool runtoend();
+  // A statement that failed while the host asked to stop (a long one ends so, without a
+  // message of its own) ends the run with the stop's message; no try block intercepts it.
   bool continueat(int next) {
+    if (next < 0 && stopped()) return false;
     if (next < 0 && shared->onerror != nullptr && !reporterror(next)) return false;
     if (next == recoverable) return recover();
     cmdindex = next;

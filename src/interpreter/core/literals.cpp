@@ -55,13 +55,15 @@ bool machine::closeliteral() {
   return pushrecord(list);
 }
 
-// Appends a shallow copy of every element of `source` (with its name, for named lists).
+// Appends a shallow copy of every element of `source` (with its name, for named lists). A stop
+// the host asks for meanwhile fails it without a message.
 bool machine::copyinto(variable* target, variable* source) {
   variable walker = *source; // iterate a copy of the header: the source's cursor stays put
   bool named = source->isnamedlist();
   char* name = nullptr;
   for (variable* e = named ? walker.first(&name) : walker.first(); e != nullptr;
        e = named ? walker.next(&name) : walker.next()) {
+    if (stopasked(shared, longsteps)) return false;
     if ((named ? target->add(e, name ? name : "") : target->add(e)) == nullptr) {
       error(msg_arenafull);
       return false;
@@ -73,7 +75,7 @@ bool machine::copyinto(variable* target, variable* source) {
 // Merges the named list `source` into `target`: new names are added; lists under one name are
 // joined; named lists are merged likewise; otherwise the source's value replaces the target's.
 // An element that changes is first replaced by a fresh copy, so that storage it shares with
-// the left operand of "+" is never written.
+// the left operand of "+" is never written. A stop fails it as it does copyinto.
 bool machine::merge(variable* target, variable* source, int level) {
   if (level >= maxdatadepth) {
     error("lists nested too deeply");
@@ -82,6 +84,7 @@ bool machine::merge(variable* target, variable* source, int level) {
   variable walker = *source;
   char* name = nullptr;
   for (variable* e = walker.first(&name); e != nullptr; e = walker.next(&name)) {
+    if (stopasked(shared, longsteps)) return false;
     char const* key = name ? name : "";
     // A dotted name would be taken as a path into nested lists that the target shares.
     variable* existing = strchr(key, '.') ? nullptr : target->find(key);

@@ -79,8 +79,9 @@ void droplog(int level, char const* text);
 slotkind elementkind(variable const& container);
 
 // A deep copy of `value` whose lists take their storage from the heap, stamped `born`; false
-// when memory runs out or lists nest more than maxdatadepth deep.
-bool storedcopy(variable* value, variable* copy, unsigned long long born);
+// when memory runs out, lists nest more than maxdatadepth deep or the host asks `watched` to
+// stop (null: a copy that does not look).
+bool storedcopy(variable* value, variable* copy, unsigned long long born, family const* watched);
 
 // Room for the operand stack's values: one per slot of the stack.
 constexpr int operandcapacity = stackslots;
@@ -207,6 +208,7 @@ public:
   target aim;                       // the assignment's target
   variable* appendtarget = nullptr; // the stored list that `name = name + list` may extend
   bool appendfailed = false;
+  unsigned longsteps = 0; // the steps of long loops in statements, for stopasked
   // Before the right side of an assignment: the calls made so far, the store's generation and
   // the tick (see targetmoved).
   unsigned long long callsbefore = 0;

@@ -65,6 +65,17 @@ bool newmembers(variable& left, variable& right) {
   return true;
 }
 
+// Gives back the elements that an append added to `list` after its first `before`, walking
+// them once (looking each up by position would walk the blocks from the start again whenever
+// giving one back made the remembered positions stale).
+void takeback(variable& list, int before) {
+  variable walker = list;
+  int position = 0;
+  for (variable* e = walker.first(); e != nullptr; e = walker.next(), ++position)
+    if (position >= before) releasevalue(e);
+  storeaccess::truncate(list, before);
+}
+
 } // namespace
 
 bool machine::isnumber(int i) const {
@@ -185,9 +196,9 @@ bool machine::appendsinplace(variable& left, variable& right) {
   return left.islist() || (left.isnamedlist() && newmembers(left, right));
 }
 
-// Appends as appendsinplace allows. When memory runs out the list goes back to what it was
-// before the statement and the assignment fails, reported once, here, as a failing copy into
-// the store is.
+// Appends as appendsinplace allows. When memory runs out, or the host asks to stop, the list
+// goes back to what it was before the statement and the assignment fails, reported once, here,
+// as a failing copy into the store is (a stop is reported by the next check).
 bool machine::appendinplace() {
   variable* target = appendtarget;
   bool named = target->isnamedlist();
@@ -197,14 +208,14 @@ bool machine::appendinplace() {
   for (variable* e = named ? walker.first(&name) : walker.first(); e != nullptr;
        e = named ? walker.next(&name) : walker.next()) {
     variable copy;
-    bool copied = storedcopy(e, &copy, shared->lock.clock);
+    bool copied = !stopasked(shared, longsteps) && storedcopy(e, &copy, shared->lock.clock, shared);
     if (copied && (named ? target->add(&copy, name ? name : "") : target->add(&copy)) != nullptr)
       continue;
     if (copied) releasevalue(&copy);
-    for (int i = before, n = target->count(); i < n; ++i) releasevalue(target->index(i));
-    storeaccess::truncate(*target, before);
+    takeback(*target, before);
     appendfailed = true;
-    error("memory exhausted or lists nested too deeply");
+    if (!shared->stoprequested.load(std::memory_order_relaxed))
+      error("memory exhausted or lists nested too deeply");
     return false;
   }
   popoperands(2);

@@ -22,17 +22,27 @@ bool islist(variable const& value) {
   return value.islist() || value.isnamedlist();
 }
 
-// Deep copy of `value` into `out`; false when memory runs out or lists nest too deeply.
-bool detachcopy(variable* value, variable* out, unsigned long long born, int depth);
+// A deep copy under way: the stamp of its lists, and the family whose stop request it looks at
+// (null: none) with the steps it has taken.
+struct copywalk {
+  unsigned long long born;
+  family const* watched;
+  unsigned steps;
+};
 
-bool copyelements(variable* source, variable* copy, unsigned long long born, int depth) {
+// Deep copy of `value` into `out`; false when memory runs out, lists nest too deeply or the
+// host asks to stop.
+bool detachcopy(variable* value, variable* out, copywalk& walk, int depth);
+
+bool copyelements(variable* source, variable* copy, copywalk& walk, int depth) {
   variable walker = *source; // iterate a copy of the header: the source's cursor stays put
   char* name = nullptr;
   bool named = source->isnamedlist();
   variable* element = named ? walker.first(&name) : walker.first();
   while (element != nullptr) {
+    if (stopasked(walk.watched, walk.steps)) return false;
     variable detached;
-    if (!detachcopy(element, &detached, born, depth + 1)) return false;
+    if (!detachcopy(element, &detached, walk, depth + 1)) return false;
     variable* added = named ? copy->add(&detached, name ? name : "") : copy->add(&detached);
     if (added == nullptr) {
       releasevalue(&detached);
@@ -43,18 +53,18 @@ bool copyelements(variable* source, variable* copy, unsigned long long born, int
   return true;
 }
 
-bool detachcopy(variable* value, variable* out, unsigned long long born, int depth) {
+bool detachcopy(variable* value, variable* out, copywalk& walk, int depth) {
   if (!islist(*value)) {
     *out = *value;
     return true;
   }
   if (depth >= maxdatadepth) return false;
   variable copy(value->type(), storeheap());
-  if (!copyelements(value, &copy, born, depth)) {
+  if (!copyelements(value, &copy, walk, depth)) {
     releasevalue(&copy);
     return false;
   }
-  storeaccess::setstamp(copy, born);
+  storeaccess::setstamp(copy, walk.born);
   *out = copy;
   return true;
 }
@@ -67,8 +77,9 @@ slotkind elementkind(variable const& container) {
   return dynamic_cast<temporaries*>(storage) != nullptr ? temporaryslot : elementslot;
 }
 
-bool storedcopy(variable* value, variable* copy, unsigned long long born) {
-  return detachcopy(value, copy, born, 0);
+bool storedcopy(variable* value, variable* copy, unsigned long long born, family const* watched) {
+  copywalk walk{born, watched, 0};
+  return detachcopy(value, copy, walk, 0);
 }
 
 // Where the variable `name` (a dotted path included) is, as find() finds it: a variable of
@@ -91,7 +102,7 @@ bool machine::locate(char const* name, target& where) {
 bool machine::findtarget(char const* name, target& where) {
   if (locate(name, where)) return true;
   if (globals == nullptr) return false;
-  where.slot = globals->add(undefinedtype, name);
+  where.slot = addvariable(globals, name);
   where.kind = variableslot;
   where.container = globals;
   if (where.slot != nullptr) return true;
@@ -105,8 +116,9 @@ bool machine::findtarget(char const* name, target& where) {
 // call (parameters) or the temporaries of the statement whose list it is.
 bool machine::assign(target const& to, variable* value) {
   variable stored;
-  if (!storedcopy(value, &stored, shared->lock.clock)) {
-    error("memory exhausted or lists nested too deeply");
+  if (!storedcopy(value, &stored, shared->lock.clock, shared)) {
+    if (!shared->stoprequested.load(std::memory_order_relaxed))
+      error("memory exhausted or lists nested too deeply");
     return false;
   }
   variable* slot = to.slot;

@@ -101,6 +101,15 @@ inline bool retireown(family* shared, variable const& list) {
 // statement of the family `context`: what the host resets is given back by retireown.
 bool holdforstatement(void* context, variable const& held);
 
+// Loops that may run long inside one statement (copying, appending and merging lists) look at
+// the host's stop request once every `stopcheckevery` steps, counted in `steps`: a stop ends
+// the statement at once, without a message of its own (the next check reports the stop).
+constexpr unsigned stopcheckevery = 4096;
+inline bool stopasked(family const* shared, unsigned& steps) {
+  return ++steps % stopcheckevery == 0 && shared != nullptr &&
+         shared->stoprequested.load(std::memory_order_relaxed);
+}
+
 // The family whose statements this thread runs (the host's thread during a call, a worker
 // thread during its part of a parallel block), or null; set returns the one it replaces.
 family* runningfamily();
