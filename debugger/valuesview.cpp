@@ -50,12 +50,8 @@ std::string valuetext(vesk::variable& value) {
   return "undefined";
 }
 
-// Built by appending: GCC 12 at -O3 reports a false overlap (-Wrestrict) for "[" + string.
 std::string positionname(int position) {
-  std::string name = "[";
-  name += std::to_string(position);
-  name += ']';
-  return name;
+  return "[" + std::to_string(position) + "]";
 }
 
 // Calls visit(position, name, element) for the elements of `container` from `start` on, at
