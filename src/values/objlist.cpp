@@ -5,7 +5,6 @@
 #include "storeheap.h"
 #include "valuelimits.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -214,8 +213,9 @@ void objlist::truncate(int n) {
   void* keep = blockat(n - 1);
   freechain(*linkof(keep));
   *linkof(keep) = nullptr;
-  if (blockindex* index = hinted() ? *indexword() : nullptr)
-    index->used = std::min(index->used, (n - 1) / blocksize + 1);
+  blockindex* index = hinted() ? *indexword() : nullptr;
+  int kept = (n - 1) / blocksize + 1; // blocks left
+  if (index != nullptr && index->used > kept) index->used = kept;
   lastblock = keep;
   count = n;
   cursorpos = 0;
