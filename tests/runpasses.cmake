@@ -5,7 +5,8 @@
 # Called as: cmake -DVALGRIND=<valgrind> -DVESK=<vesk> -DFOLDER=<folder> -P runpasses.cmake
 cmake_minimum_required(VERSION 3.25)
 
-# What passes.vk prints after n passes: x, the loop variable after the loop, t and j.
+# What passes.vk prints after n passes: x, the loop variable after the loop, t, j, the two
+# elements written (each written from the other row's first one), w and u.
 function(passes_expected n out)
   set(x 0)
   foreach(i RANGE 1 ${n})
@@ -18,7 +19,7 @@ function(passes_expected n out)
     math(EXPR x "${x} + ${i} % 2") # _step k = i
   endforeach()
   math(EXPR after "${n} + 1")
-  set(${out} "${x} ${after} pass ${n} 3 \n" PARENT_SCOPE)
+  set(${out} "${x} ${after} pass ${n} 3 6 3 pass ${n}/3 \n" PARENT_SCOPE)
 endfunction()
 
 set(counts "")

@@ -1,6 +1,6 @@
 -- lists: builds a table of n numbers by appending, then walks it twice, with ipairs and by
 -- index; 50 rounds. Size: the first argument (elements per list).
-local n = math.tointeger(tonumber(arg[1])) or 1000
+local n = tonumber(arg[1]) or 1000
 local total = 0
 for r = 1, 50 do
   local values = {}

@@ -1,6 +1,6 @@
 -- math: sin and cos of degrees, sqrt, abs, rounding (floor of x + 0.5), min and max in a loop
 -- of n passes; only whole numbers are added up. Size: the first argument.
-local n = math.tointeger(tonumber(arg[1])) or 100000
+local n = tonumber(arg[1]) or 100000
 local degrees = 0.017453292519943295
 local sin, cos, sqrt, abs, floor = math.sin, math.cos, math.sqrt, math.abs, math.floor
 local min, max = math.min, math.max

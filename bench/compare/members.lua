@@ -1,6 +1,6 @@
 -- members: reads and assigns the fields of a table in a loop of n passes.
 -- Size: the first argument; prints the sum of the three fields as its checksum.
-local n = math.tointeger(tonumber(arg[1])) or 200000
+local n = tonumber(arg[1]) or 200000
 local p = {x = 0, y = 1, z = 2}
 for i = 1, n do
   p.x = p.x + p.y % 5

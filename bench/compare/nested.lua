@@ -1,6 +1,6 @@
 -- nested: two counting loops of n passes each with an if/elseif/else chain in the body.
 -- Size: the first argument (n * n inner passes); prints hits * 7 + total as its checksum.
-local n = math.tointeger(tonumber(arg[1])) or 400
+local n = tonumber(arg[1]) or 400
 local hits, total = 0, 0
 for i = 1, n do
   for j = 1, n do

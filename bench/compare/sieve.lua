@@ -1,6 +1,6 @@
 -- sieve: the primes up to n by the sieve of Eratosthenes on a table of n + 1 ones (keys
 -- 0 .. n), struck out by element assignment. Size: the first argument; prints the sum.
-local n = math.tointeger(tonumber(arg[1])) or 100000
+local n = tonumber(arg[1]) or 100000
 local s = {}
 for i = 0, n do
   s[i] = 1

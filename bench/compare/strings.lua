@@ -1,6 +1,6 @@
 -- strings: builds a text of up to 91 characters from digits and letters in each of n
 -- passes and compares it with the text of the pass before; the checksum adds lengths.
-local n = math.tointeger(tonumber(arg[1])) or 20000
+local n = tonumber(arg[1]) or 20000
 local total, prev = 0, ""
 for p = 1, n do
   local s, len = "v", 1

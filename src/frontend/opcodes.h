@@ -87,14 +87,17 @@ constexpr int varies = 100; // the effect depends on the instruction's operand o
   X(parallel, nooperand, 0, generaltier)                                                           \
   X(empty, nooperand, 0, generaltier) /* a line without a statement */                             \
   /* The quick tier: numbers only, every name at its site. */                                      \
-  X(qnumber, numberoperand, 1, quicktier) /* push `number` */                                      \
-  X(qvariable, nooperand, 1, quicktier)   /* push the number of the variable of `site` */          \
-  X(qelement, nooperand, 0, quicktier)    /* the index on top becomes the number at that           \
-                                             index of the list of `site` */                        \
-  X(qmember, nooperand, 1, quicktier)     /* push the number of member site `second` of the        \
-                                             named list of `site` */                               \
-  X(qcall, nooperand, varies, quicktier)  /* the `second` numbers on top give way to the           \
-                                             value of the function of `site` (1 - second) */       \
+  X(qnumber, numberoperand, 1, quicktier)    /* push `number` */                                   \
+  X(qvariable, nooperand, 1, quicktier)      /* push the number of the variable of `site` */       \
+  X(qelement, nooperand, 0, quicktier)       /* the index on top becomes the number at that        \
+                                                index of the list of `site` */                     \
+  X(qelements, nooperand, varies, quicktier) /* the `second` indices on top give way to the        \
+                                                number they reach, one level each, from the list   \
+                                                of `site` (1 - second) */                          \
+  X(qmember, nooperand, 1, quicktier)        /* push the number of member site `second` of the     \
+                                                named list of `site` */                            \
+  X(qcall, nooperand, varies, quicktier)     /* the `second` numbers on top give way to the        \
+                                                value of the function of `site` (1 - second) */    \
   X(qnegate, nooperand, 0, quicktier)                                                              \
   X(qadd, nooperand, -1, quicktier)                                                                \
   X(qsubtract, nooperand, -1, quicktier)                                                           \
@@ -105,8 +108,11 @@ constexpr int varies = 100; // the effect depends on the instruction's operand o
   X(qassign, nooperand, -1, quicktier)        /* the number on top into the variable of `site` */  \
   X(qassignelement, nooperand, -2, quicktier) /* the number on top into the element at the         \
                                                  index below it of the list of `site` */           \
-  X(qassignmember, nooperand, -1, quicktier)  /* the number on top into member site `second`       \
-                                                 of the named list of `site` */                    \
+  X(qassignelements, nooperand, varies, quicktier) /* the number on top into the element that      \
+                                                      the `second` indices below it reach from     \
+                                                      the list of `site` (-1 - second) */          \
+  X(qassignmember, nooperand, -1, quicktier)       /* the number on top into member site `second`  \
+                                                      of the named list of `site` */               \
   X(qif, nooperand, -1, quicktier)                                                                 \
   X(quntil, nooperand, -1, quicktier)                                                              \
   X(qwhile, nooperand, -1, quicktier)                                                              \

@@ -41,8 +41,15 @@ objlist::objlist(int elementbytes, allocater* allocator, int namebytes)
       lastblock(nullptr), cursorpos(0), cursorblock(nullptr), alloc(allocator),
       namelength(namebytes) {}
 
-void** objlist::linkof(void* block) const {
-  return reinterpret_cast<void**>(static_cast<char*>(block) + blocksize * elementsize);
+void* objlist::take(unsigned bytes) {
+  return alloc != nullptr ? alloc->alloc(bytes, blocktag) : std::malloc(bytes);
+}
+
+void objlist::giveback(void* pointer) {
+  if (alloc != nullptr)
+    alloc->free(pointer);
+  else
+    std::free(pointer);
 }
 
 // Finds or obtains the slot of the next element without changing the header, so that a failed
@@ -51,23 +58,56 @@ void* objlist::newslot(void** fresh) {
   int slot = count % blocksize;
   *fresh = nullptr;
   if (firstblock != nullptr && slot != 0) return static_cast<char*>(lastblock) + slot * elementsize;
+  bool first = firstblock == nullptr;
   unsigned bytes = static_cast<unsigned>(blocksize * elementsize) + sizeof(void*);
-  void* block = alloc != nullptr ? alloc->alloc(bytes, blocktag) : std::malloc(bytes);
+  void* block = take(first ? bytes + static_cast<unsigned>(sizeof(void*)) : bytes);
   if (block == nullptr) return nullptr;
   *linkof(block) = nullptr;
+  if (first) linkof(block)[1] = nullptr; // no block index yet
   *fresh = block;
   return block;
 }
 
 void objlist::commit(void* fresh) {
   if (fresh != nullptr) {
-    if (firstblock == nullptr)
+    if (firstblock == nullptr) {
       firstblock = fresh;
-    else
+    } else {
       *linkof(lastblock) = fresh;
+      if (hinted()) addtoindex(fresh, count / blocksize);
+    }
     lastblock = fresh;
   }
   ++count;
+}
+
+// Without memory for the index, there is none: elements are then found by walking the chain.
+void objlist::addtoindex(void* block, int number) {
+  blockindex* index = *indexword();
+  if (index == nullptr || index->capacity <= number || index->used < number) {
+    int capacity = 16;
+    while (capacity <= number) capacity *= 2;
+    auto bytes = static_cast<unsigned>(sizeof(blockindex) + sizeof(void*) * capacity);
+    auto* grown = static_cast<blockindex*>(take(bytes));
+    if (grown != nullptr) {
+      grown->capacity = capacity;
+      grown->used = number;
+      void* walk = firstblock;
+      for (int i = 0; i < number; ++i, walk = *linkof(walk)) grown->blocks()[i] = walk;
+    }
+    dropindex();
+    *indexword() = grown;
+    if (grown == nullptr) return;
+    index = grown;
+  }
+  index->blocks()[number] = block;
+  index->used = number + 1;
+}
+
+void objlist::dropindex() {
+  blockindex* index = *indexword();
+  if (index != nullptr) giveback(index);
+  *indexword() = nullptr;
 }
 
 void* objlist::append(void const* image) {
@@ -125,6 +165,11 @@ void* objlist::index(int i) const {
   // Elements of the last block are reached directly; the others from the hint or the start.
   int lastfirst = (count - 1) / blocksize * blocksize;
   if (i >= lastfirst) return static_cast<char*>(lastblock) + (i - lastfirst) * elementsize;
+  if (hinted()) {
+    blockindex* index = *indexword();
+    if (index != nullptr && i / blocksize < index->used)
+      return static_cast<char*>(index->blocks()[i / blocksize]) + (i % blocksize) * elementsize;
+  }
   if (!hinted() || !fastpaths())
     return static_cast<char*>(blockat(i)) + (i % blocksize) * elementsize;
   unsigned generation = storagegeneration.load(std::memory_order_relaxed);
@@ -150,10 +195,7 @@ void objlist::freechain(void* block) {
   if (block != nullptr && hinted()) storagegeneration.fetch_add(1, std::memory_order_relaxed);
   while (block != nullptr) {
     void* link = *linkof(block);
-    if (alloc != nullptr)
-      alloc->free(block);
-    else
-      std::free(block);
+    giveback(block);
     block = link;
   }
 }
@@ -167,6 +209,9 @@ void objlist::truncate(int n) {
   void* keep = blockat(n - 1);
   freechain(*linkof(keep));
   *linkof(keep) = nullptr;
+  blockindex* index = hinted() ? *indexword() : nullptr;
+  int kept = (n - 1) / blocksize + 1; // blocks left
+  if (index != nullptr && index->used > kept) index->used = kept;
   lastblock = keep;
   count = n;
   cursorpos = 0;
@@ -174,6 +219,7 @@ void objlist::truncate(int n) {
 }
 
 void objlist::clear() {
+  if (firstblock != nullptr) dropindex();
   freechain(firstblock);
   firstblock = nullptr;
   lastblock = nullptr;

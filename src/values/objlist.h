@@ -4,6 +4,7 @@
 // copyable, owns its blocks only through clear(), and a copy is a second handle on them.
 #pragma once
 
+#include "valuelimits.h"
 #include "vesk.h"
 
 #include <type_traits>
@@ -12,7 +13,10 @@ namespace vesk {
 
 // A block is `blocksize` element slots followed by the link to the next block (null in the
 // last), taken with the tag "objlist::block" from the allocater, or from malloc when there is
-// none. Every element pointer handed out stays valid until clear().
+// none; the first block has one word more, the list's block index (or null). Every element
+// pointer handed out stays valid until clear(). The block index of a list on the plain heap or
+// the store's heap holds every block by its number, so that element i is found without walking
+// the chain; it lives with the blocks, so that every handle on them sees it as it grows.
 class objlist {
 public:
   // An empty list without blocks. `namelength` is the distance from the start of a named
@@ -31,7 +35,17 @@ public:
   void* first();            // cursor to the first element; that element or null
   void* next();             // the element at the cursor, which then moves on; null after the last
   void* index(int i) const; // element i (0-based) or null when i is outside 0..count-1
-  void clear();             // gives every block back; count 0, no blocks
+  // The element after `element`, which is element `position`: the next slot of its block or
+  // the first of the block linked after it; null after the last element.
+  void* after(void* element, int position) const {
+    if (position + 1 >= count) return nullptr;
+    int slot = position % blocksize;
+    if (slot != blocksize - 1) return static_cast<char*>(element) + elementsize;
+    return *linkof(static_cast<char*>(element) - slot * elementsize);
+  }
+  // The first block: which storage the list has (null without elements).
+  void const* storage() const { return firstblock; }
+  void clear(); // gives every block back; count 0, no blocks
   // Forgets the elements from position n on and gives back the blocks that held only them
   // (whatever storage those elements refer to is the caller's); the cursor starts again.
   void truncate(int n);
@@ -45,9 +59,21 @@ private:
   void* newslot(void** fresh);       // the slot for the next element, perhaps in a new block
   void commit(void* fresh);          // counts the element in and links a new block
   void* blockat(int position) const; // the block holding element `position`
-  bool hinted() const;               // whether index() may remember positions in this list
-  void freechain(void* block);       // gives back a chain of blocks
-  void** linkof(void* block) const;
+  struct blockindex {                // followed by room for `capacity` block pointers
+    int capacity;
+    int used; // blocks held, from the first
+    void** blocks() { return reinterpret_cast<void**>(this + 1); }
+  };
+  blockindex** indexword() const { return reinterpret_cast<blockindex**>(linkof(firstblock) + 1); }
+  void addtoindex(void* block, int number); // the new block `number` into the block index
+  void dropindex();                         // gives the block index back
+  void* take(unsigned bytes);
+  void giveback(void* pointer);
+  bool hinted() const;         // whether index() may remember positions in this list
+  void freechain(void* block); // gives back a chain of blocks
+  void** linkof(void* block) const {
+    return reinterpret_cast<void**>(static_cast<char*>(block) + blocksize * elementsize);
+  }
 
   // Field order is the record's layout.
   int elementsize;

@@ -56,10 +56,19 @@ struct storeaccess {
       bumpgeneration(list);
     }
   }
+  // The elements of a list or named list (a named list's are its named elements).
+  static objlist& elements(variable& list) { return *reinterpret_cast<objlist*>(list.value.list); }
   // Where a list's blocks come from (null: the plain heap, and for any other value).
   static allocater* storage(variable const& list) {
     if (list.tag != listtype && list.tag != namedlisttype) return nullptr;
     return reinterpret_cast<objlist const*>(list.value.list)->allocator();
+  }
+
+  // Which storage a list or named list has: its first block (null when it has no element, and
+  // for every other value).
+  static void const* storageof(variable const& list) {
+    if (list.tag != listtype && list.tag != namedlisttype) return nullptr;
+    return reinterpret_cast<objlist const*>(list.value.list)->storage();
   }
 
   // Whether two list records are handles on the same storage with the same elements.
@@ -67,7 +76,7 @@ struct storeaccess {
     if (a.tag != b.tag || (a.tag != listtype && a.tag != namedlisttype)) return false;
     auto const& x = *reinterpret_cast<objlist const*>(a.value.list);
     auto const& y = *reinterpret_cast<objlist const*>(b.value.list);
-    return x.size() == y.size() && x.index(0) == y.index(0);
+    return x.size() == y.size() && x.storage() == y.storage();
   }
 
   // The moment a list's storage was stored by the engine (a tick of its family's clock); 0 for
@@ -124,6 +133,14 @@ struct storeaccess {
 
   // A text that lost characters when it was made (longer than maxtextlen). The mark travels
   // with copies of the record; it is no flag a host can see or set.
+  // The characters of a text record (maxtextlen of them and a terminating zero at most).
+  static char* text(variable& value) { return value.value.text; }
+  // A text record written in place becomes a new value: no flags and user data, and the mark
+  // of a cut text when characters were left out.
+  static void newtext(variable& value, bool cut) {
+    value.flags = cut ? cutflag : 0;
+    value.userdata = 0;
+  }
   static bool iscut(variable const& text) {
     return text.tag == stringtype && (text.flags & cutflag);
   }

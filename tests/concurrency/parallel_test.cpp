@@ -77,6 +77,8 @@ protected:
 char const* const stresslines[] = {
     "total = 0",
     "items = {}",
+    "s1 = 0",
+    "s2 = 0",
     "parallel",
     "  for i = 1 to 2000",
     "    total = total + 1",
@@ -84,6 +86,11 @@ char const* const stresslines[] = {
     "      items = items + {i}",
     "    end",
     "    r1 = hostadd(i, 1) + items[0]",
+    "    if i % 50 == 0",
+    "      for each item in items",
+    "        s1 = s1 + item",
+    "      next",
+    "    end",
     "    worker n = i, part = 1",
     "    try",
     "      throw \"first\"",
@@ -98,6 +105,11 @@ char const* const stresslines[] = {
     "      items = items + {j}",
     "    end",
     "    r2 = hostadd(j, 2)",
+    "    if j % 40 == 0",
+    "      for each item in items",
+    "        s2 = s2 + item",
+    "      next",
+    "    end",
     "    worker n = j, part = 2",
     "    try",
     "      x = 1 / 0",
@@ -121,6 +133,9 @@ TEST_F(parallelrun, BothPartsShareTheStoreAndKeepTheirOwnParameters) {
   EXPECT_EQ(number("seen2"), 2000);
   EXPECT_EQ(number("r1"), 2001 + 1);
   EXPECT_EQ(number("r2"), 2002);
+  // Each part walked the list while the other appended to it: every pass saw its elements.
+  EXPECT_GT(number("s1"), 0);
+  EXPECT_GT(number("s2"), 0);
   EXPECT_EQ(errors, 0);
   vesk::variable* items = store.find("items");
   ASSERT_NE(items, nullptr);

@@ -107,7 +107,8 @@ inline bool stillfound(foundslot const& f, variables* store, callframe const* fr
 // A remembered member of a named list that the name still finds: the same storage, stored at
 // the same time, and no element taken out since.
 inline bool stillmember(foundslot const& f, variable* list) {
-  return f.slot != nullptr && list->index(0) == f.storage && storeaccess::stamp(*list) == f.stamp &&
+  return f.slot != nullptr && storeaccess::storageof(*list) == f.storage &&
+         storeaccess::stamp(*list) == f.stamp &&
          storeaccess::generation(*list) == f.storegeneration;
 }
 

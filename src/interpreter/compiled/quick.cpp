@@ -93,11 +93,16 @@ bool quickbuilder::assignment() {
     store.second = code[2].site;
     at = 3;
   } else if (count > 1 && code[1].code == op_indexopen && code[1].flag == selecttarget) {
-    int close = closer(1, count, op_indexopen, op_indexclose);
-    if (close < 0 || code[close].flag != selecttarget || code[close].number != 0) return false;
-    if (!value(2, close)) return false;
-    store.code = op_qassignelement;
-    at = close + 1;
+    int indices = 0;
+    for (; at < count && code[at].code == op_indexopen; ++indices) {
+      if (code[at].flag != selecttarget) return false;
+      int close = closer(at, count, op_indexopen, op_indexclose);
+      if (close < 0 || code[close].flag != selecttarget || code[close].number != 0) return false;
+      if (!value(at + 1, close)) return false;
+      at = close + 1;
+    }
+    store.code = indices == 1 ? op_qassignelement : op_qassignelements;
+    store.second = indices == 1 ? 0 : indices;
   } else {
     return false;
   }
@@ -178,14 +183,19 @@ bool quickbuilder::element(int& pc, int to) {
     pc += 4;
     return emit(op_qmember, base, member);
   }
-  if (pc + 1 >= to || code[pc + 1].code != op_indexopen || code[pc + 1].flag != 0) return false;
-  int close = closer(pc + 1, to, op_indexopen, op_indexclose);
-  if (close < 0 || close + 1 >= to || code[close].flag != 0 || code[close].number != 0 ||
-      code[close + 1].code != op_chainend)
-    return false;
-  if (!value(pc + 2, close)) return false;
-  pc = close + 2;
-  return emit(op_qelement, base);
+  // One index or several, each a number, one level of lists each.
+  int at = pc + 1;
+  int indices = 0;
+  for (; at < to && code[at].code == op_indexopen; ++indices) {
+    if (code[at].flag != 0) return false;
+    int close = closer(at, to, op_indexopen, op_indexclose);
+    if (close < 0 || code[close].flag != 0 || code[close].number != 0) return false;
+    if (!value(at + 1, close)) return false;
+    at = close + 1;
+  }
+  if (indices == 0 || at >= to || code[at].code != op_chainend) return false;
+  pc = at + 1;
+  return indices == 1 ? emit(op_qelement, base) : emit(op_qelements, base, indices);
 }
 
 // A call of a function that has a numbers-only form, its arguments unnamed.
@@ -213,7 +223,8 @@ bool quickbuilder::call(int& pc, int to) {
 // Appends an instruction, counting the numbers held after it by the table's effect.
 bool quickbuilder::emit(instruction out) {
   int effect = describe(out.code).effect;
-  if (effect == varies) effect = 1 - out.second; // qcall: its arguments give way to its value
+  if (effect == varies) // the `second` numbers below: a call's arguments, an element's indices
+    effect = out.code == op_qassignelements ? -1 - out.second : 1 - out.second;
   if (made >= maxquickops || depth + effect < 0) return false;
   depth += effect;
   if (depth > maxquickdepth) return false;

@@ -21,7 +21,7 @@ namespace {
 void remembermember(foundslot& f, variable* list, located const& at) {
   f.slot = at.value;
   f.container = at.container;
-  f.storage = list->index(0);
+  f.storage = storeaccess::storageof(*list);
   f.stamp = storeaccess::stamp(*list);
   f.storegeneration = storeaccess::generation(*list);
 }

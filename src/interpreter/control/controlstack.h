@@ -31,10 +31,18 @@ struct ctrlitem {
   char varname[maxloopnamelen + 1];
   char listname[maxloopnamelen + 1];
   bool catching;
-  // fortoblock: where the loop variable was set last, and the store's generation then (while
-  // that has not changed, the name still finds that variable).
+  // Loops: where the loop variable was set last, and the store's generation then (while that
+  // has not changed, the name still finds that variable).
   variable* counter;
   unsigned long long countergeneration;
+  // foreachblock: the list's variable as found when the store had that generation, and the
+  // element of the pass (item.value) with the storage, stamp and generation of the list it was
+  // found in; while the variable holds that list still, the next element follows from it.
+  variable* list;
+  void* element;
+  void const* liststorage;
+  unsigned long long liststamp;
+  unsigned long long listgeneration;
 };
 
 } // namespace vesk

@@ -140,6 +140,36 @@ inline emitresult runner::quickstoreelement(compiledline& line, instruction cons
   return quickstore(list->index(static_cast<int>(index)), number);
 }
 
+// The element that `count` indices reach from `list`, one level of lists each; null when a
+// level is no list or an index is outside it (the general instructions decide then).
+inline variable* runner::quickreach(variable* list, double const* index, int count) {
+  for (int level = 0; level < count; ++level) {
+    if (list == nullptr || (!list->islist() && !list->isnamedlist())) return nullptr;
+    double at = index[level];
+    if (!(at > -1.0 && at < list->count())) return nullptr;
+    list = list->index(static_cast<int>(at));
+  }
+  return list;
+}
+
+// The `second` indices on top give way to the number they reach from the list of the site.
+inline emitresult runner::quickelements(compiledline& line, instruction const& in,
+                                        quicknumbers& numbers) {
+  numbers.top -= in.second;
+  variable const* value =
+      quickreach(remembered(line.sites[in.site]), numbers.value + numbers.top, in.second);
+  return quickpush(value, numbers);
+}
+
+// The number on top into the element that the `second` indices below it reach.
+inline emitresult runner::quickstoreelements(compiledline& line, instruction const& in,
+                                             quicknumbers& numbers) {
+  double number = numbers.pop();
+  numbers.top -= in.second;
+  variable* list = remembered(line.sites[in.site]);
+  return quickstore(quickreach(list, numbers.value + numbers.top, in.second), number);
+}
+
 // The index on top becomes the number at that index of the list of the instruction's site.
 inline emitresult runner::quickelement(compiledline& line, instruction const& in,
                                        quicknumbers& numbers) {
@@ -181,7 +211,7 @@ inline emitresult runner::quickblock(instruction const& in, double condition) {
     next = in.code == op_quntil ? execute_until(condition != 0) : execute_while(condition != 0);
     break;
   case op_qnext:
-    return countloop() ? emitted : missed;
+    return countloop(false) ? emitted : missed;
   case op_qend:
     if (open != ifblock) return missed;
     --ctrltop;
@@ -313,7 +343,7 @@ template <opcodetier tier>
   case op_closing:
     return closeloop(in.text) ? emitted : ended(-1);
   case op_next:
-    if (sites && countloop()) return emitted;
+    if (sites && countloop(true)) return emitted;
     return ended(blockstatement(in));
   case op_if:
   case op_else:
@@ -337,6 +367,8 @@ template <opcodetier tier>
     return quickpush(remembered(sites[in.site]), *numbers);
   case op_qelement:
     return quickelement(*line, in, *numbers);
+  case op_qelements:
+    return quickelements(*line, in, *numbers);
   case op_qmember:
     return quickpush(quickfindmember(*line, in.site, in.second), *numbers);
   case op_qcall:
@@ -378,10 +410,12 @@ template <opcodetier tier>
     return quickstore(remembered(sites[in.site]), numbers->last());
   case op_qassignelement:
     return quickstoreelement(*line, in, *numbers);
+  case op_qassignelements:
+    return quickstoreelements(*line, in, *numbers);
   case op_qassignmember:
     return quickstore(quickfindmember(*line, in.site, in.second), numbers->last());
   case op_qnext:
-    return countloop() ? emitted : missed;
+    return countloop(false) ? emitted : missed;
   case op_qif:
   case op_quntil:
   case op_qwhile:

@@ -26,11 +26,30 @@ void keepmarks(variable& to, variable const& from) {
 } // namespace
 
 // Sets the loop variable `name` to a deep copy of `value` (without flags and user data).
-bool runner::setloopvariable(char const* name, variable* value) {
+// `slot`, when given, receives where the variable is when it is one of the store (else null).
+bool runner::setloopvariable(char const* name, variable* value, variable** slot) {
+  if (slot != nullptr) *slot = nullptr;
   if (globals == nullptr) return true;
   target to;
   if (!findtarget(name, to)) return false;
+  if (slot != nullptr && to.kind == variableslot) *slot = to.slot;
   return assign(to, value); // flags and user data start cleared
+}
+
+// Makes `item` remember where a pass of for each found its list and set its variable, so
+// that the next pass can follow from there (eachloop); `element` is element item.value. Only
+// a list the engine stored is followed: its stamp tells it from any list that has its storage
+// later (the host's lists all have stamp 0).
+void runner::followlist(ctrlitem& item, variable* list, variable* element, variable* counter) {
+  item.list = nullptr;
+  if (counter == nullptr || !fastpaths() || storeaccess::stamp(*list) == 0) return;
+  item.list = list;
+  item.counter = counter;
+  item.countergeneration = storeaccess::generation(*globals);
+  item.element = element;
+  item.liststorage = storeaccess::elements(*list).storage();
+  item.liststamp = storeaccess::stamp(*list);
+  item.listgeneration = storeaccess::generation(*list);
 }
 
 // Sets the loop variable of a counting loop to its next value: in place while the variable
@@ -108,7 +127,11 @@ int runner::startforeach(char const* names) {
   item->value = 0;
   copytext(item->varname, variablename, maxloopnamelen);
   copytext(item->listname, listname, maxloopnamelen);
-  return setloopvariable(variablename, list->index(0)) ? cmdindex + 1 : -1;
+  variable* first = list->index(0);
+  variable* counter;
+  if (!setloopvariable(variablename, first, &counter)) return -1;
+  followlist(*item, list, first, counter);
+  return cmdindex + 1;
 }
 
 int runner::execute_next() {
@@ -137,7 +160,10 @@ int runner::execute_next() {
       return -1;
     }
     if (list->count() <= item.value) return cmdindex + 1;
-    if (!setloopvariable(item.varname, list->index(static_cast<int>(item.value)))) return -1;
+    variable* element = list->index(static_cast<int>(item.value));
+    variable* counter;
+    if (!setloopvariable(item.varname, element, &counter)) return -1;
+    followlist(item, list, element, counter);
     ctrlstack[ctrltop++] = item;
     return item.target;
   }
@@ -146,15 +172,59 @@ int runner::execute_next() {
   return -1;
 }
 
-// "next" of a counting loop whose variable is where it was set last: counted in place. False:
-// the general way runs it (another block, a counter that cannot advance, a variable gone).
-bool runner::countloop() {
+// "next" of for each whose list and variable are where the pass before found them, the list
+// the same storage without an element taken out, the variable and the next element numbers
+// (or, with `general`, anything the statement may assign): the element that follows the one
+// before is written into the variable. False: the general way runs it, which finds both by
+// their names again; nothing has changed then.
+bool runner::eachloop(ctrlitem& item, bool general) {
+  if (item.list == nullptr || storeaccess::generation(*globals) != item.countergeneration)
+    return false;
+  variable& list = *item.list;
+  if (!list.islist()) return false;
+  objlist& elements = storeaccess::elements(list);
+  if (elements.storage() != item.liststorage || storeaccess::stamp(list) != item.liststamp ||
+      storeaccess::generation(list) != item.listgeneration)
+    return false;
+  int position = static_cast<int>(item.value);
+  auto* element = static_cast<variable*>(elements.after(item.element, position));
+  if (element == nullptr) {
+    --ctrltop;
+    nextline = cmdindex + 1;
+  } else {
+    variable* counter = item.counter;
+    if (storeaccess::isnumber(*counter) && storeaccess::isnumber(*element)) {
+      storeaccess::setnumber(*counter, storeaccess::numberof(*element));
+    } else {
+      if (!general) return false;
+      target to;
+      to.slot = counter;
+      to.container = globals;
+      if (!assign(to, element)) {
+        --ctrltop; // the loop ends with the message, as the general way ends it
+        nextline = -1;
+        finished = true;
+        return true;
+      }
+    }
+    item.value = position + 1;
+    item.element = element;
+    nextline = item.target;
+  }
+  finished = true;
+  return true;
+}
+
+// "next" of a counting loop whose variable is where it was set last: counted in place; of for
+// each, see eachloop. False: the general way runs it (another block, a counter that cannot
+// advance, a variable gone).
+bool runner::countloop(bool general) {
   if (ctrltop <= 0 || ctrlsize <= 0) return false;
   ctrlitem& item = ctrlstack[ctrltop - 1];
   if (item.kind != fortoblock || item.counter == nullptr || globals == nullptr ||
       storeaccess::generation(*globals) != item.countergeneration ||
       !storeaccess::isnumber(*item.counter))
-    return false;
+    return item.kind == foreachblock && globals != nullptr && eachloop(item, general);
   double value = item.value + 1;
   if (value == item.value) return false;
   item.value = value;

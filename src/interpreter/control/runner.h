@@ -76,6 +76,9 @@ public:
   bool targetindex();
   emitresult quickpush(variable const* value, quicknumbers& numbers);
   emitresult quickelement(compiledline& line, instruction const& in, quicknumbers& numbers);
+  static variable* quickreach(variable* list, double const* index, int count);
+  emitresult quickelements(compiledline& line, instruction const& in, quicknumbers& numbers);
+  emitresult quickstoreelements(compiledline& line, instruction const& in, quicknumbers& numbers);
   emitresult quickcall(site const& callee, int count, quicknumbers& numbers);
   emitresult quickstore(variable* slot, double number);
   emitresult quickstoreelement(compiledline& line, instruction const& in, quicknumbers& numbers);
@@ -93,13 +96,15 @@ public:
   int startforto(char const* name, double start, double limit);
   int startforeach(char const* names);
   int execute_next();
-  bool countloop();
+  bool countloop(bool general);
+  bool eachloop(ctrlitem& item, bool general);
   int execute_try();
   int execute_catch();
   int execute_until(bool done);
   int execute_while(bool again);
   virtual int execute_parallel() = 0; // a block of nested engines
-  bool setloopvariable(char const* name, variable* value);
+  bool setloopvariable(char const* name, variable* value, variable** slot);
+  void followlist(ctrlitem& item, variable* list, variable* element, variable* counter);
   bool setcounter(ctrlitem& item);
   int find_end(int start);
   int find_else(int start);

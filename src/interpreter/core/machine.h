@@ -134,6 +134,9 @@ public:
   bool logic(tokentype op);
   bool compare(tokentype op);
   bool combine(bool add, bool last);
+  bool appendtext();
+  static char const* charactersof(operand const& o, char* number, int size);
+  static void jointext(variable& text, char const* characters);
   bool arithmetic(opcode code);
   bool appendsinplace(variable& left, variable& right);
   bool appendinplace();

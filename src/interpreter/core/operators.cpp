@@ -133,6 +133,7 @@ bool machine::combine(bool add, bool last) {
     double left = numberat(1), right = numberat(0);
     return replacetwo(add ? left + right : left - right);
   }
+  if (add && appendtext()) return true;
   variable scratchleft, scratchright;
   variable* left = valueat(1, scratchleft);
   variable* right = valueat(0, scratchright);
@@ -157,6 +158,44 @@ bool machine::combine(bool add, bool last) {
   if (!add) return false; // "-" is not defined for texts; it fails without a message
   popoperands(2);
   return pushtext(text);
+}
+
+// The characters of a text or number operand (a number written into `number`); null for any
+// other value.
+char const* machine::charactersof(operand const& o, char* number, int size) {
+  if (o.record == nullptr || o.record->isnumber()) {
+    wholenumber(o.record == nullptr ? o.number : o.record->number(), number, size);
+    return number;
+  }
+  return o.record->isstring() ? o.record->string() : nullptr;
+}
+
+// Writes `characters` after the text of `text`, whose bytes after its text are zero, as every
+// text record's are: only the new characters are written. The record becomes what a new text
+// of the joined characters would be: at most maxtextlen characters (marked cut when more were
+// joined), without flags and user data.
+void machine::jointext(variable& text, char const* characters) {
+  char* joined = storeaccess::text(text);
+  size_t length = strnlen(joined, maxtextlen);
+  size_t room = maxtextlen - length;
+  size_t added = strnlen(characters, room + 1);
+  bool cut = added > room;
+  if (cut) added = room;
+  memcpy(joined + length, characters, added);
+  storeaccess::newtext(text, cut);
+}
+
+// "+" of a text and a text or a number: the right operand's characters are written after the
+// left one's in the left operand's own record (a copy on the operand stack). False: the
+// operands are something else.
+bool machine::appendtext() {
+  variable* left = operands[depth - 2].record;
+  char number[messagesize];
+  char const* right = charactersof(operands[depth - 1], number, sizeof number);
+  if (left == nullptr || !left->isstring() || right == nullptr) return false;
+  jointext(*left, right);
+  popoperands(1);
+  return true;
 }
 
 // term's operators, on numbers only; "%" works on the operands truncated toward zero.

@@ -29,11 +29,12 @@ void engine::listtier(compiledline const& line, instruction const* code, int cou
   for (int i = 0; i < count; ++i) {
     instruction const& in = code[i];
     bool quick = describe(in.code).tier == quicktier;
-    bool named = quick
-                     ? in.code == op_qvariable || in.code == op_qelement || in.code == op_qmember ||
-                           in.code == op_qcall || in.code == op_qassign ||
-                           in.code == op_qassignelement || in.code == op_qassignmember
-                     : keepssite(in);
+    bool named = quick ? in.code == op_qvariable || in.code == op_qelement ||
+                             in.code == op_qelements || in.code == op_qmember ||
+                             in.code == op_qcall || in.code == op_qassign ||
+                             in.code == op_qassignelement || in.code == op_qassignelements ||
+                             in.code == op_qassignmember
+                       : keepssite(in);
     char name[maxpathlen * 2 + 32];
     if (named && in.code == op_callopen)
       calleeof(line.sites[in.site], name, sizeof name);
