@@ -14,7 +14,9 @@ bool namecharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-bool digit(char c) { return c >= '0' && c <= '9'; }
+bool digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Whether `cursor` stands inside a text in double quotes or a name in apostrophes; a backslash
 // in a text escapes the character after it.
@@ -36,8 +38,8 @@ bool quoted(std::string const& line, std::size_t cursor) {
 
 std::vector<std::string> const& keywords() {
   static std::vector<std::string> const words = {
-      "if",    "else",  "end", "for",    "next",     "try",  "catch", "repeat",
-      "until", "do",    "while", "parallel", "thread", "each", "in",  "to"};
+      "if",    "else", "end",   "for",      "next",   "try",  "catch", "repeat",
+      "until", "do",   "while", "parallel", "thread", "each", "in",    "to"};
   return words;
 }
 

@@ -13,7 +13,20 @@ namespace cli {
 // `input` is the script on standard input ("-"); `session` is no script at all, which is the
 // prompt on a terminal and the script on standard input otherwise. `dap` is the debug adapter
 // on standard input and output, which takes everything else from its client.
-enum class mode { script, input, session, line, expression, check, list, format, lsp, dap, version, help };
+enum class mode {
+  script,
+  input,
+  session,
+  line,
+  expression,
+  check,
+  list,
+  format,
+  lsp,
+  dap,
+  version,
+  help
+};
 
 struct options {
   mode what = mode::help;

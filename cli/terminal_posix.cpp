@@ -26,7 +26,9 @@ bool terminalinput() {
   return isatty(STDIN_FILENO) == 1;
 }
 
-char const* endofinputkeys() { return "Ctrl-D"; }
+char const* endofinputkeys() {
+  return "Ctrl-D";
+}
 
 void binarystreams() {} // POSIX streams never translate
 
@@ -87,7 +89,9 @@ lineinput::editor* editorof(EditLine* line) {
   return state;
 }
 
-char* currentprompt(EditLine* line) { return const_cast<char*>(editorof(line)->prompt); }
+char* currentprompt(EditLine* line) {
+  return const_cast<char*>(editorof(line)->prompt);
+}
 
 // A size of the terminal that libedit follows ("co" columns, "li" lines), else `otherwise`.
 std::size_t terminalsize(EditLine* line, char const* capability, int otherwise) {

@@ -17,7 +17,9 @@ bool terminalinput() {
   return _isatty(_fileno(stdin)) != 0;
 }
 
-char const* endofinputkeys() { return "Ctrl-Z and Enter"; }
+char const* endofinputkeys() {
+  return "Ctrl-Z and Enter";
+}
 
 void binarystreams() {
   _setmode(_fileno(stdin), _O_BINARY);

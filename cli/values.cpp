@@ -19,7 +19,9 @@ bool takevalue(vesk::stack* opstack, vesk::parameters*, vesk::variables*, vesk::
 
 } // namespace
 
-bool watchvalues(vesk::interpreter& engine) { return engine.add(takevalue, readername); }
+bool watchvalues(vesk::interpreter& engine) {
+  return engine.add(takevalue, readername);
+}
 
 vesk::variable* lastvalue(vesk::interpreter& engine) {
   taken = nullptr;

@@ -139,11 +139,16 @@ bool roundnumbers(double const* numbers, int count, double* result) {
 
 // The numbers-only forms, beside the functions they compute.
 numericform const numericforms[] = {
-    {abs, unarynumbers<absrow>},   {sqrt, unarynumbers<sqrtrow>},
-    {sin, unarynumbers<sinrow>},   {cos, unarynumbers<cosrow>},
-    {tan, unarynumbers<tanrow>},   {asin, unarynumbers<asinrow>},
-    {acos, unarynumbers<acosrow>}, {min, extremenumbers<minfunction>},
-    {max, extremenumbers<maxfunction>}, {atan, atannumbers},
+    {abs, unarynumbers<absrow>},
+    {sqrt, unarynumbers<sqrtrow>},
+    {sin, unarynumbers<sinrow>},
+    {cos, unarynumbers<cosrow>},
+    {tan, unarynumbers<tanrow>},
+    {asin, unarynumbers<asinrow>},
+    {acos, unarynumbers<acosrow>},
+    {min, extremenumbers<minfunction>},
+    {max, extremenumbers<maxfunction>},
+    {atan, atannumbers},
     {round, roundnumbers},
 };
 int const numericformcount = sizeof numericforms / sizeof numericforms[0];

@@ -9,6 +9,8 @@ namespace vesk {
 
 std::atomic<bool> fastpathswitch{std::getenv("VESK_REFERENCE") == nullptr};
 
-void setfastpaths(bool on) { fastpathswitch.store(on, std::memory_order_relaxed); }
+void setfastpaths(bool on) {
+  fastpathswitch.store(on, std::memory_order_relaxed);
+}
 
 } // namespace vesk

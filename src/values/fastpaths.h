@@ -12,7 +12,9 @@ namespace vesk {
 
 extern std::atomic<bool> fastpathswitch; // read on hot paths: use fastpaths()
 
-inline bool fastpaths() { return fastpathswitch.load(std::memory_order_relaxed); } // on unless off
+inline bool fastpaths() {
+  return fastpathswitch.load(std::memory_order_relaxed);
+} // on unless off
 void setfastpaths(bool on); // for tests: takes effect at the next shortcut taken
 
 } // namespace vesk

@@ -125,7 +125,9 @@ located lookuppath(variable* list, char const* path, bool plain) {
   }
 }
 
-variable* overlayof(variable* list) { return headerof(storeaccess::payload(*list))->overlay; }
+variable* overlayof(variable* list) {
+  return headerof(storeaccess::payload(*list))->overlay;
+}
 
 // The list after `list` in a chain of overlays, or null at its end.
 variable* nextinchain(variable* list) {

@@ -158,7 +158,9 @@ void* objlist::next() {
 }
 
 // Only storage that is given back through clear() and truncate() alone may carry hints.
-bool objlist::hinted() const { return alloc == nullptr || alloc == storeheap(); }
+bool objlist::hinted() const {
+  return alloc == nullptr || alloc == storeheap();
+}
 
 void* objlist::index(int i) const {
   if (i < 0 || i >= count) return nullptr;

@@ -16,12 +16,12 @@ TEST(completion, onlyANameBeforeTheCursorIsCompleted) {
   EXPECT_EQ(cli::namestart("pri", 3), 0u);
   EXPECT_EQ(cli::namestart("x = ab + 1", 6), 4u);
   EXPECT_EQ(cli::namestart("  total_2", 9), 2u);
-  EXPECT_EQ(cli::namestart("", 0), std::string::npos);   // indenting a block line
+  EXPECT_EQ(cli::namestart("", 0), std::string::npos); // indenting a block line
   EXPECT_EQ(cli::namestart("  ", 2), std::string::npos);
   EXPECT_EQ(cli::namestart("x = 12", 6), std::string::npos);
   EXPECT_EQ(cli::namestart("print(\"a", 8), std::string::npos);
   EXPECT_EQ(cli::namestart("print(\"say \\\"a", 14), std::string::npos); // escaped quote
-  EXPECT_EQ(cli::namestart("print(\"a\") + ab", 15), 13u);                // after the text
+  EXPECT_EQ(cli::namestart("print(\"a\") + ab", 15), 13u);               // after the text
   EXPECT_EQ(cli::namestart("'unit pr", 8), std::string::npos);
 }
 

@@ -157,10 +157,10 @@ TEST_F(parallelrun, PartsSleepTogether) {
 // A failing statement in one part stops neither the other part nor the enclosing run, which
 // continues after end with its own blocks still open.
 TEST_F(parallelrun, AFailingPartLeavesTheOtherAndTheCallerRunning) {
-  char const* const lines[] = {"for k = 1 to 2",   "  parallel", "    y = nosuchthing",
-                               "    after1 = k",  "  thread",   "    z = 1 / 0",
-                               "    after2 = k",  "  end",      "  done = k",
-                               "next"};
+  char const* const lines[] = {
+      "for k = 1 to 2", "  parallel",    "    y = nosuchthing", "    after1 = k",
+      "  thread",       "    z = 1 / 0", "    after2 = k",      "  end",
+      "  done = k",     "next"};
   errors = 0;
   ASSERT_TRUE(run(lines, 10));
   EXPECT_EQ(number("done"), 2);

@@ -4,9 +4,13 @@
 
 namespace {
 
-vesk::scriptfunc functionat(int) { return nullptr; }
+vesk::scriptfunc functionat(int) {
+  return nullptr;
+}
 
-char const* nameof(vesk::scriptfunc) { return nullptr; }
+char const* nameof(vesk::scriptfunc) {
+  return nullptr;
+}
 
 } // namespace
 

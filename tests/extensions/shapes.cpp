@@ -46,11 +46,8 @@ struct entry {
 };
 
 constexpr entry entries[] = {
-    {square, "square"},
-    {shapesprint, "print"},
-    {toolong, "thisfunctionnameislongerthan31chars"},
-    {unnamed, ""},
-    {cube, "cube"},
+    {square, "square"}, {shapesprint, "print"}, {toolong, "thisfunctionnameislongerthan31chars"},
+    {unnamed, ""},      {cube, "cube"},
 };
 constexpr int numentries = sizeof entries / sizeof entries[0];
 

@@ -237,7 +237,7 @@ inline void addstorechanges(vesk::interpreter& engine) {
     vesk::scriptfunc func;
     char const* name;
   };
-  static named const funcs[] = {{setglobal, "setglobal"}, {dropglobal, "dropglobal"},
+  static named const funcs[] = {{setglobal, "setglobal"},   {dropglobal, "dropglobal"},
                                 {freeglobal, "freeglobal"}, {setmember, "setmember"},
                                 {dropmember, "dropmember"}, {reorder, "reorder"},
                                 {define, "define"}};

@@ -383,10 +383,11 @@ TEST(scriptcalls, AScriptFileOpenedForACallIsClosedOnEveryPath) {
   std::ofstream(folder / "failing.vk") << "throw \"failing\"\n";
   std::ofstream(folder / "itself.vk") << "itself\n";
   h.engine.setscriptpath(folder.string().c_str(), nullptr);
-  std::vector<char const*> paths{"try", "callee(p = 1 +", "catch", "end", // arguments fail
-                                 "try", "failing", "catch", "end",        // the script fails
-                                 "callee p = 2",                          // it succeeds
-                                 "try", "itself", "catch", "end"};        // too deep
+  std::vector<char const*> paths{
+      "try",          "callee(p = 1 +", "catch", "end",  // arguments fail
+      "try",          "failing",        "catch", "end",  // the script fails
+      "callee p = 2",                                    // it succeeds
+      "try",          "itself",         "catch", "end"}; // too deep
   // A first round opens what the engine keeps for the whole process (script listings and
   // their change watch are set up after some hundred lookups).
   ASSERT_TRUE(runlines(h.engine, {"for i = 1 to 1000", "callee p = i", "next"}));
@@ -428,9 +429,9 @@ TEST(scriptcalls, ACompiledCallRunsTheTextTheFileHasNow) {
     if (listed)
       for (int i = 0; i < 300; ++i) h.engine.evaluate("nosuchname");
     rewrites = 0;
-    ASSERT_TRUE(runlines(h.engine, {"seen = {}", "for i = 1 to 8", "  rewrite", "  try",
-                                    "    sub", "    seen = seen + {v}", "  catch",
-                                    "    seen = seen + {0}", "  end", "next"}));
+    ASSERT_TRUE(runlines(h.engine, {"seen = {}", "for i = 1 to 8", "  rewrite", "  try", "    sub",
+                                    "    seen = seen + {v}", "  catch", "    seen = seen + {0}",
+                                    "  end", "next"}));
     vesk::variable* seen = h.globals.find("seen");
     ASSERT_NE(seen, nullptr);
     std::vector<double> values;

@@ -22,7 +22,9 @@ loglines& received() {
   return lines;
 }
 
-void hostlog(int level, char const* text) { received().emplace_back(level, text); }
+void hostlog(int level, char const* text) {
+  received().emplace_back(level, text);
+}
 
 // A host function that warns (level 2) and reports an error line (level 1) and succeeds.
 bool chatty(vesk::stack* opstack, vesk::parameters*, vesk::variables*, vesk::logfunc log) {
@@ -55,9 +57,9 @@ protected:
 };
 
 TEST_F(embedding, ResultsOfARunAreReadFromTheStore) {
-  ASSERT_TRUE(run({"n = 6 * 7", "s = \"vesk\" + 1", "l = {1, {2, 3}}",
-                   "r = {name = \"point\", at = {x = 1, y = 2}}", "for i = 1 to 3", "n = n + 1",
-                   "next"}));
+  ASSERT_TRUE(
+      run({"n = 6 * 7", "s = \"vesk\" + 1", "l = {1, {2, 3}}",
+           "r = {name = \"point\", at = {x = 1, y = 2}}", "for i = 1 to 3", "n = n + 1", "next"}));
   EXPECT_TRUE(received().empty());
   vesk::variable* n = interp.store()->find("n");
   ASSERT_NE(n, nullptr);
@@ -116,8 +118,9 @@ TEST_F(embedding, SingleLinesRunAgainstTheStore) {
 
 TEST_F(embedding, ErrorsReachTheHostAtLevelOne) {
   EXPECT_FALSE(run({"x = 1", "y = x / 0"}));
-  EXPECT_EQ(received(), (loglines{{vesk::logerror, "host.vk(2): error: Division durch 0 aufgetreten"},
-                                  {vesk::logerror, "host.vk(2): error: invalid expression following '='"}}));
+  EXPECT_EQ(received(),
+            (loglines{{vesk::logerror, "host.vk(2): error: Division durch 0 aufgetreten"},
+                      {vesk::logerror, "host.vk(2): error: invalid expression following '='"}}));
   EXPECT_EQ(interp.cmdsindex(), 1);
 }
 

@@ -24,7 +24,9 @@ loglines& captured() {
   return lines;
 }
 
-void capture(int level, char const* text) { captured().emplace_back(level, text); }
+void capture(int level, char const* text) {
+  captured().emplace_back(level, text);
+}
 
 // A host function: pushes twice its first (numeric) parameter.
 bool twice(vesk::stack* opstack, vesk::parameters* params, vesk::variables*, vesk::logfunc) {
@@ -359,7 +361,8 @@ TEST_F(entrypoints, StatementsThatAreNoAssignmentsLeaveTheStoreAlone) {
 
 TEST_F(entrypoints, AFailingTargetChainIsReportedOnce) {
   EXPECT_FALSE(run({"n = {x = 1}", "n.z = 1"}));
-  EXPECT_EQ(captured(), (loglines{{vesk::logerror, "t.vk(2): error: unbekanntes element (nach '.')"}}));
+  EXPECT_EQ(captured(),
+            (loglines{{vesk::logerror, "t.vk(2): error: unbekanntes element (nach '.')"}}));
   captured().clear();
   EXPECT_TRUE(run({"n = {x = 1}", "try", "n.z = 1", "catch", "ok = 1", "end"}));
   EXPECT_TRUE(captured().empty());
@@ -468,9 +471,11 @@ TEST_F(entrypoints, ANullLineFailsSilently) {
 TEST_F(entrypoints, ALineWithTokensLeftOverFails) {
   EXPECT_FALSE(interp.execute("1 2", "line"));
   EXPECT_FALSE(interp.execute("x = 1 2", "line"));
-  EXPECT_EQ(captured(),
-            (loglines{{vesk::logerror, "line(1): error: Unbekannte Argumente oder Operatoren nach Kommando"},
-                      {vesk::logerror, "line(1): error: Unbekannte Argumente oder Operatoren nach Kommando"}}));
+  EXPECT_EQ(
+      captured(),
+      (loglines{
+          {vesk::logerror, "line(1): error: Unbekannte Argumente oder Operatoren nach Kommando"},
+          {vesk::logerror, "line(1): error: Unbekannte Argumente oder Operatoren nach Kommando"}}));
   EXPECT_EQ(globals.find("x"), nullptr);
 }
 

@@ -125,7 +125,8 @@ TEST(hook, AScriptTheHostRunsByNameIsAtDepthZero) {
   h.engine.sethook(note, &record);
   ASSERT_TRUE(h.engine.execute("outer", static_cast<vesk::parameters*>(nullptr)));
   std::string base = folder.root + pathseparator;
-  std::vector<std::string> expected = {base + "outer.vk(1) 0: inner", base + "inner.vk(1) 1: x = 1"};
+  std::vector<std::string> expected = {base + "outer.vk(1) 0: inner",
+                                       base + "inner.vk(1) 1: x = 1"};
   EXPECT_EQ(record.statements, expected);
 }
 

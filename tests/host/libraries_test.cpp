@@ -120,7 +120,8 @@ TEST(libraries, AnEmptyModuleTableLoadsWithAWarning) {
   EXPECT_TRUE(h.engine.add(VESK_TEST_EMPTYTABLE));
   std::vector<logline> log = takelog();
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_TRUE(endswith(log[0].text, ": warning: 'emptytable" VESK_TEST_SUFFIX "' offers no functions"))
+  EXPECT_TRUE(
+      endswith(log[0].text, ": warning: 'emptytable" VESK_TEST_SUFFIX "' offers no functions"))
       << log[0].text;
 }
 

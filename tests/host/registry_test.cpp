@@ -10,8 +10,12 @@
 
 namespace {
 
-bool first(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) { return true; }
-bool second(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) { return true; }
+bool first(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  return true;
+}
+bool second(vesk::stack*, vesk::parameters*, vesk::variables*, vesk::logfunc) {
+  return true;
+}
 
 // Calls `name` as a statement: true when it ran as a function.
 bool callable(vesk::interpreter& engine, std::string const& name) {

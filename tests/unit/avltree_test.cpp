@@ -1,7 +1,7 @@
 // Tests of the name index: balance after every kind of change, bytewise ordering, the cut of
 // long names, storage by tag, failed allocations, and a randomized run against std::map.
-#include "testallocaters.h"
 #include "avltree.h"
+#include "testallocaters.h"
 
 #include <gtest/gtest.h>
 

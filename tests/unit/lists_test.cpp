@@ -249,7 +249,7 @@ TEST_F(namedlist, DottedPaths) {
   EXPECT_EQ(named.find("a"), a);
   a->add(5.0, "");
   EXPECT_EQ(named.find("a.")->number(), 5.0); // the empty name after the dot
-  c->reset(); // before its parent, whose block holds it
+  c->reset();                                 // before its parent, whose block holds it
   a->reset();
   plain->reset();
 }

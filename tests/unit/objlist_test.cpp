@@ -1,7 +1,7 @@
 // Tests of the element list: blocks filled in turn, slots that never move, the cursor, indexing,
 // named elements and a failed block allocation that leaves the header as it was.
-#include "testallocaters.h"
 #include "objlist.h"
+#include "testallocaters.h"
 
 #include <gtest/gtest.h>
 

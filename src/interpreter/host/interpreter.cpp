@@ -139,8 +139,7 @@ engine* newengine(variables* globals, vesk::logfunc log) {
 } // namespace
 
 // An interpreter created by the host owns the family its nested interpreters will share.
-interpreter::interpreter(variables* globals, vesk::logfunc log)
-    : self(newengine(globals, log)) {}
+interpreter::interpreter(variables* globals, vesk::logfunc log) : self(newengine(globals, log)) {}
 
 interpreter::~interpreter() {
   if (self != nullptr) self->forget(this);
