@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
 #include <unistd.h>
 
+#include "quietoutput.h"
 #include "vesk.h"
 
 namespace {
@@ -30,32 +30,7 @@ constexpr int ownthreads = 16;
 constexpr int sharingthreads = 4;
 constexpr int baselineruns = runsperthread / 5;
 
-// A parallel block writes four trace lines to standard output: they go to the null device while
-// a test runs a great many blocks (the figures go to standard error).
-class quietoutput {
-public:
-  quietoutput() {
-    std::fflush(stdout);
-    saved = dup(STDOUT_FILENO);
-    int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) {
-      dup2(null, STDOUT_FILENO);
-      close(null);
-    }
-  }
-  ~quietoutput() {
-    std::fflush(stdout);
-    if (saved >= 0) {
-      dup2(saved, STDOUT_FILENO);
-      close(saved);
-    }
-  }
-  quietoutput(quietoutput const&) = delete;
-  quietoutput& operator=(quietoutput const&) = delete;
-
-private:
-  int saved = -1;
-};
+using vesktest::quietoutput;
 
 std::atomic<int> errors{0};
 void countlog(int level, char const*) {

@@ -11,12 +11,12 @@
 #include <cstring>
 #include <string>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "quietoutput.h"
 #include "scratchfolder.h"
 #include "vesk.h"
 
@@ -60,32 +60,7 @@ double secondssince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// A parallel block writes four trace lines to standard output: they go to the null device while
-// a test runs a great many blocks (the figures go to standard error).
-class quietoutput {
-public:
-  quietoutput() {
-    std::fflush(stdout);
-    saved = dup(STDOUT_FILENO);
-    int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) {
-      dup2(null, STDOUT_FILENO);
-      close(null);
-    }
-  }
-  ~quietoutput() {
-    std::fflush(stdout);
-    if (saved >= 0) {
-      dup2(saved, STDOUT_FILENO);
-      close(saved);
-    }
-  }
-  quietoutput(quietoutput const&) = delete;
-  quietoutput& operator=(quietoutput const&) = delete;
-
-private:
-  int saved = -1;
-};
+using vesktest::quietoutput;
 
 int errors = 0; // the log function runs under the statement lock
 void countlog(int level, char const*) {
