@@ -85,8 +85,9 @@ public:
   bool outofreach(char const* name);
   scripttext* knownscript(char const* name);
   bool noscript(char const* name);
-  scripttext* readscript(FILE* file, char const* path);
-  scripttext* openscript(FILE* file, char const* path, bool* kept = nullptr);
+  scripttext* readscript(FILE* file, char const* path, bool report);
+  scripttext* openscript(FILE* file, char const* path, bool* kept, bool report);
+  scripttext* readcalled(char const* path);
 
   registry* funcs;
   bool ownsfuncs = false; // this engine holds a share of the registry (a host's interpreter)

@@ -163,6 +163,7 @@ bool caller::callclose() {
     error("script calls nested too deeply");
     ok = false;
   } else {
+    if (call.script == nullptr) call.script = readcalled(call.name);
     callframe callee(&call.params, true);
     ok = runtext(call.script, callee, call.name, calldepth + 1);
     if (!ok) {

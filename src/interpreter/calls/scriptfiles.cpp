@@ -197,21 +197,23 @@ scripttext* caller::knownscript(char const* name) {
   return nullptr;
 }
 
-// Reads the rest of the file and cuts it into lines; null, reported, without memory, when the
-// file cannot be read to its end or when a line holds a NUL byte.
-scripttext* caller::readscript(FILE* file, char const* path) {
+// Reads the rest of the file and cuts it into lines; null when the file cannot be read to its
+// end, when a line holds a NUL byte or without memory, which is reported when `report` says so.
+scripttext* caller::readscript(FILE* file, char const* path, bool report) {
   long length = 0;
   bool broken = false;
   char* text = readwhole(file, &length, &broken);
   if (broken) {
-    error("script '%s' could not be read to its end", path);
+    if (report) error("script '%s' could not be read to its end", path);
     return nullptr;
   }
   if (int line = text != nullptr ? nulline(text, length) : 0) {
     free(text);
-    char message[messagesize];
-    formatdiagnostic(message, sizeof message, path, line, "error", "line holds a NUL byte");
-    log(logerror, message);
+    if (report) {
+      char message[messagesize];
+      formatdiagnostic(message, sizeof message, path, line, "error", "line holds a NUL byte");
+      log(logerror, message);
+    }
     return nullptr;
   }
   char const** lines = nullptr;
@@ -220,23 +222,32 @@ scripttext* caller::readscript(FILE* file, char const* path) {
   long skipped = text != nullptr && length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
   if (text == nullptr || !cutlines(text + skipped, length - skipped, &lines, &count)) {
     free(text);
-    error("memory exhausted");
+    if (report) error(msg_memory);
     return nullptr;
   }
   scripttext* script = makescripttext(text, lines, count, length);
-  if (script == nullptr) error(msg_memory);
+  if (script == nullptr && report) error(msg_memory);
   return script;
 }
 
 // Reads the script whose file is open and closes it; its text is kept for later calls when the
-// listings can tell whether the file changes (`kept`). Null, reported, without memory.
-scripttext* caller::openscript(FILE* file, char const* path, bool* kept) {
+// listings can tell whether the file changes (`kept`).
+scripttext* caller::openscript(FILE* file, char const* path, bool* kept, bool report) {
   unsigned long long generation = scriptsgeneration(); // from before the read
-  scripttext* script = readscript(file, path);
+  scripttext* script = readscript(file, path, report);
   fclose(file);
   bool keeping = script != nullptr && fastpaths() && keepscript(path, script, generation);
   if (kept != nullptr) *kept = keeping;
   return script;
+}
+
+// The text of the script at `path` for a call whose name resolved to it when its text could
+// not be had: read again, and why it cannot be is reported now, when the call is made.
+scripttext* caller::readcalled(char const* path) {
+  FILE* file = platform::openforreading(path);
+  if (file != nullptr) return openscript(file, path, nullptr, true);
+  error("script '%s' could not be read", path);
+  return nullptr;
 }
 
 } // namespace vesk

@@ -139,7 +139,7 @@ bool engine::execute(char const* name, parameters* params) {
     callframe host(globals ? storeaccess::overlay(*globals) : nullptr, false);
     callframe callee(params, false);
     frame = &host;
-    scripttext* script = openscript(file, foundpath);
+    scripttext* script = openscript(file, foundpath, nullptr, true);
     ok = runtext(script, callee, foundpath, 0); // the host's own run
     if (script != nullptr) releasescripttext(script);
     frame = nullptr;
