@@ -19,8 +19,8 @@ namekind kindfound(resolution* found, namekind kind) {
 // What `name` is, in the order names resolve. With `found`, a script's text is read here (or
 // taken from the kept texts) and handed over with a use taken, for the call that follows; a
 // file that cannot be read is left to the call, which reports it when it is made (a name is
-// resolved before the operands to its left are evaluated, and a line may be compiled whole). Without, a script file is only
-// looked for (the check judges names so).
+// resolved before the operands to its left are evaluated, and a line may be compiled whole).
+// Without, a script file is only looked for (the check judges names so).
 namekind caller::resolve(char const* name, resolution* found) {
   if (found != nullptr) {
     found->function = nullptr;

@@ -13,7 +13,9 @@ unsigned scriptmemo::hashof(char const* name) {
   return hash;
 }
 
-void scriptmemo::lookin(char const* scriptname, char const* path1, char const* path2) {
+void scriptmemo::place() {
+  placed = true;
+  char const* scriptname = folders[0];
   unsigned long long hash = 14695981039346656037ull; // FNV-1a over the three folders
   auto mix = [&hash](char const* text, char const* end) {
     for (; *text && text != end; ++text)
@@ -24,13 +26,14 @@ void scriptmemo::lookin(char const* scriptname, char const* path1, char const* p
   for (char const* p = scriptname; *p; ++p)
     if (*p == '/' || *p == '\\') folderend = p;
   mix(scriptname, folderend);
-  mix(path1, nullptr);
-  mix(path2, nullptr);
+  mix(folders[1], nullptr);
+  mix(folders[2], nullptr);
   if (hash != context) forget();
   context = hash;
 }
 
-bool scriptmemo::absent(char const* name, unsigned long long generation) const {
+bool scriptmemo::absent(char const* name, unsigned long long generation) {
+  if (!placed) place();
   unsigned hash = hashof(name);
   for (entry const& e : entries[hash & (sets - 1)])
     if (e.hash == hash && e.epoch == epoch && e.generation == generation &&
@@ -40,6 +43,7 @@ bool scriptmemo::absent(char const* name, unsigned long long generation) const {
 }
 
 void scriptmemo::remember(char const* name, unsigned long long generation) {
+  if (!placed) place();
   size_t length = strlen(name);
   if (length >= namecapacity) return;
   unsigned hash = hashof(name);
