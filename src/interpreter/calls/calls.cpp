@@ -176,9 +176,9 @@ bool caller::callargument(char const* name) {
     }
     if (!buildparameters(call)) return false;
   }
-  variable scratch, none;
+  variable scratch; // a number's record, or without an operand none (undefined)
   variable* value = valueat(0, scratch);
-  if (placeparameter(call, value != nullptr ? value : &none, name)) return true;
+  if (placeparameter(call, value != nullptr ? value : &scratch, name)) return true;
   error(msg_memory);
   return false;
 }
