@@ -159,7 +159,10 @@ bool runner::run(char const** lines, int count, char const* name, codebook* comp
     keepcalls = true;
     ok = runtoend();
     keepcalls = false;
-    dropkeptcalls();
+    {
+      statementlock hold(&shared->lock); // the lists go back to the family's recycler
+      dropkeptcalls();
+    }
     // Whatever try body the run ended in, the next run starts with the caller's log function.
     log = hostlog;
     // The last statement's value stays on the operand stack, as a record, until the next.
