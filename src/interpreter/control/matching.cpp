@@ -141,6 +141,20 @@ int runner::find_else(int start) {
   return matched(elsematch, start, scanelse);
 }
 
+// find_end, with find_else in `divider`: both answers at once when this run has found them.
+int runner::find_ifparts(int start, int* divider) {
+  if (matches != nullptr && start >= 0 && start <= numcmds && fastpaths()) {
+    int const* answers = matches + static_cast<size_t>(start) * matchers;
+    if (answers[endmatch] != 0 && answers[elsematch] != 0) {
+      *divider = answers[elsematch] - 2;
+      return answers[endmatch] - 2;
+    }
+  }
+  int end = find_end(start);
+  *divider = find_else(start);
+  return end;
+}
+
 int runner::find_catch(int start) {
   return matched(catchmatch, start, scancatch);
 }

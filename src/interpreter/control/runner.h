@@ -108,6 +108,7 @@ public:
   bool setcounter(ctrlitem& item);
   int find_end(int start);
   int find_else(int start);
+  int find_ifparts(int start, int* divider);
   int find_catch(int start);
   int find_thread(int start);
   int find_next(int start);
