@@ -76,13 +76,9 @@ inline bool runner::fastassign() {
 // general way runs them (it also reports what is wrong).
 inline bool runner::lastindex() {
   openchain const& chain = chains[chaincount - 1];
-  variable* list = chain.current;
-  if (depth != chain.depth + 1 || operands[depth - 1].record != nullptr ||
-      (!list->islist() && !list->isnamedlist()))
-    return false;
-  double index = operands[depth - 1].number;
-  if (!(index > -1.0 && index < list->count())) return false;
-  variable* element = list->index(static_cast<int>(index));
+  if (depth != chain.depth + 1 || operands[depth - 1].record != nullptr) return false;
+  variable* element = storeaccess::element(*chain.current, operands[depth - 1].number);
+  if (element == nullptr) return false;
   --chaincount;
   popoperands(1);
   return pushvalue(element);
@@ -92,13 +88,11 @@ inline bool runner::lastindex() {
 // the target. False: the general way selects it (and reports what is wrong).
 inline bool runner::targetindex() {
   variable* list = aim.slot;
-  if (depth < 1 || operands[depth - 1].record != nullptr ||
-      (!list->islist() && !list->isnamedlist()))
-    return false;
-  double index = operands[depth - 1].number;
-  if (!(index > -1.0 && index < list->count())) return false;
+  if (depth < 1 || operands[depth - 1].record != nullptr) return false;
+  variable* element = storeaccess::element(*list, operands[depth - 1].number);
+  if (element == nullptr) return false;
   popoperands(1);
-  select(aim, list, list->index(static_cast<int>(index)), true);
+  select(aim, list, element, true);
   return true;
 }
 
@@ -134,21 +128,14 @@ inline emitresult runner::quickstoreelement(compiledline& line, instruction cons
   variable* list = remembered(line.sites[in.site]);
   double number = numbers.pop();
   double index = numbers.pop();
-  if (list == nullptr || (!list->islist() && !list->isnamedlist()) ||
-      !(index > -1.0 && index < list->count()))
-    return missed;
-  return quickstore(list->index(static_cast<int>(index)), number);
+  return quickstore(list != nullptr ? storeaccess::element(*list, index) : nullptr, number);
 }
 
 // The element that `count` indices reach from `list`, one level of lists each; null when a
 // level is no list or an index is outside it (the general instructions decide then).
 inline variable* runner::quickreach(variable* list, double const* index, int count) {
-  for (int level = 0; level < count; ++level) {
-    if (list == nullptr || (!list->islist() && !list->isnamedlist())) return nullptr;
-    double at = index[level];
-    if (!(at > -1.0 && at < list->count())) return nullptr;
-    list = list->index(static_cast<int>(at));
-  }
+  for (int level = 0; level < count && list != nullptr; ++level)
+    list = storeaccess::element(*list, index[level]);
   return list;
 }
 
@@ -174,11 +161,7 @@ inline emitresult runner::quickstoreelements(compiledline& line, instruction con
 inline emitresult runner::quickelement(compiledline& line, instruction const& in,
                                        quicknumbers& numbers) {
   variable* list = remembered(line.sites[in.site]);
-  double index = numbers.last();
-  if (list == nullptr || (!list->islist() && !list->isnamedlist()) ||
-      !(index > -1.0 && index < list->count()))
-    return missed;
-  variable const* value = list->index(static_cast<int>(index));
+  variable const* value = list != nullptr ? storeaccess::element(*list, numbers.last()) : nullptr;
   if (value == nullptr || !storeaccess::plainnumber(*value)) return missed;
   numbers.last() = storeaccess::numberof(*value);
   return emitted;
