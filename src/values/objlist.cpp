@@ -162,16 +162,9 @@ bool objlist::hinted() const {
   return alloc == nullptr || alloc == storeheap();
 }
 
-void* objlist::index(int i) const {
-  if (i < 0 || i >= count) return nullptr;
-  // Elements of the last block are reached directly; the others from the hint or the start.
-  int lastfirst = (count - 1) / blocksize * blocksize;
-  if (i >= lastfirst) return static_cast<char*>(lastblock) + (i - lastfirst) * elementsize;
-  if (hinted()) {
-    blockindex* index = *indexword();
-    if (index != nullptr && i / blocksize < index->used)
-      return static_cast<char*>(index->blocks()[i / blocksize]) + (i % blocksize) * elementsize;
-  }
+// Element i, which lies before the last block and beyond the block index (if any): from the
+// hint or the start.
+void* objlist::indexfar(int i) const {
   if (!hinted() || !fastpaths())
     return static_cast<char*>(blockat(i)) + (i % blocksize) * elementsize;
   unsigned generation = storagegeneration.load(std::memory_order_relaxed);

@@ -32,9 +32,20 @@ public:
   // inside the new element, or null as append does.
   void* appendnamed(void const* value, char const* name);
 
-  void* first();            // cursor to the first element; that element or null
-  void* next();             // the element at the cursor, which then moves on; null after the last
-  void* index(int i) const; // element i (0-based) or null when i is outside 0..count-1
+  void* first(); // cursor to the first element; that element or null
+  void* next();  // the element at the cursor, which then moves on; null after the last
+  // Element i (0-based) or null when i is outside 0..count-1: in the last block or through
+  // the block index here, else by a walk (indexfar).
+  void* index(int i) const {
+    if (i < 0 || i >= count) return nullptr;
+    int lastfirst = (count - 1) / blocksize * blocksize;
+    if (i >= lastfirst) return static_cast<char*>(lastblock) + (i - lastfirst) * elementsize;
+    // Only a list that may carry hints has a block index; any other's index word stays null.
+    blockindex const* blocks = *indexword();
+    if (blocks != nullptr && i / blocksize < blocks->used)
+      return static_cast<char*>(blocks->at(i / blocksize)) + (i % blocksize) * elementsize;
+    return indexfar(i);
+  }
   // The element after `element`, which is element `position`: the next slot of its block or
   // the first of the block linked after it; null after the last element.
   void* after(void* element, int position) const {
@@ -63,7 +74,9 @@ private:
     int capacity;
     int used; // blocks held, from the first
     void** blocks() { return reinterpret_cast<void**>(this + 1); }
+    void* at(int number) const { return reinterpret_cast<void* const*>(this + 1)[number]; }
   };
+  void* indexfar(int i) const; // index() of one before the last block that no index holds
   blockindex** indexword() const { return reinterpret_cast<blockindex**>(linkof(firstblock) + 1); }
   void addtoindex(void* block, int number); // the new block `number` into the block index
   void dropindex();                         // gives the block index back

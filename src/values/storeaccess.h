@@ -124,6 +124,16 @@ struct storeaccess {
     return reinterpret_cast<variable*>(element + elements.nameoffset());
   }
   static bool isnumber(variable const& value) { return value.tag == numbertype; }
+  static bool isnamedlist(variable const& value) { return value.tag == namedlisttype; }
+  // Element `at` of a list or named list, as index() finds the position `at` truncates to;
+  // null for any other value and for a number outside -1 < at < count.
+  static variable* element(variable& list, double at) {
+    if (list.tag != listtype && list.tag != namedlisttype) return nullptr;
+    auto const& elements = *reinterpret_cast<objlist const*>(list.value.list);
+    if (!(at > -1.0 && at < elements.size())) return nullptr;
+    auto* slot = static_cast<char*>(elements.index(static_cast<int>(at)));
+    return reinterpret_cast<variable*>(slot + elements.nameoffset());
+  }
   // Writes a number over a number record, flags and user data cleared, the rest untouched.
   static void setnumber(variable& value, double number) {
     value.flags = 0;

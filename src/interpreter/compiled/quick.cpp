@@ -268,7 +268,7 @@ bool makequick(compiledline& line) {
 // The member `member` remembers for the named list of site `base`, while it still finds it.
 variable* compiledlines::quickfindmember(compiledline& line, int base, int member) {
   variable* list = remembered(line.sites[base]);
-  if (list == nullptr || !list->isnamedlist() || storeaccess::overlay(*list) != nullptr)
+  if (list == nullptr || !storeaccess::isnamedlist(*list) || storeaccess::overlay(*list) != nullptr)
     return nullptr;
   foundslot const& found = line.sites[member].found;
   return stillmember(found, list) ? found.slot : nullptr;

@@ -93,7 +93,8 @@ bool runner::closing(char const* keyword, char const* unopened) {
 
 int runner::execute_if(bool holds) {
   int a = cmdindex;
-  int e = find_end(a + 1), s = find_else(a + 1);
+  int s;
+  int e = find_ifparts(a + 1, &s);
   if (e < 0) {
     error("'if' without matching 'end'");
     return -1;

@@ -3,6 +3,8 @@
 // what they found and its quick tier first where it has one; the reference way hands the loop
 // one instruction at a time as the parser reads it, every name looked up anew. The shortcuts
 // a compiled line takes give the results the reference way gives.
+#include <iterator>
+
 #include "callframe.h"
 #include "codebook.h"
 #include "family.h"
@@ -76,13 +78,9 @@ inline bool runner::fastassign() {
 // general way runs them (it also reports what is wrong).
 inline bool runner::lastindex() {
   openchain const& chain = chains[chaincount - 1];
-  variable* list = chain.current;
-  if (depth != chain.depth + 1 || operands[depth - 1].record != nullptr ||
-      (!list->islist() && !list->isnamedlist()))
-    return false;
-  double index = operands[depth - 1].number;
-  if (!(index > -1.0 && index < list->count())) return false;
-  variable* element = list->index(static_cast<int>(index));
+  if (depth != chain.depth + 1 || operands[depth - 1].record != nullptr) return false;
+  variable* element = storeaccess::element(*chain.current, operands[depth - 1].number);
+  if (element == nullptr) return false;
   --chaincount;
   popoperands(1);
   return pushvalue(element);
@@ -92,13 +90,11 @@ inline bool runner::lastindex() {
 // the target. False: the general way selects it (and reports what is wrong).
 inline bool runner::targetindex() {
   variable* list = aim.slot;
-  if (depth < 1 || operands[depth - 1].record != nullptr ||
-      (!list->islist() && !list->isnamedlist()))
-    return false;
-  double index = operands[depth - 1].number;
-  if (!(index > -1.0 && index < list->count())) return false;
+  if (depth < 1 || operands[depth - 1].record != nullptr) return false;
+  variable* element = storeaccess::element(*list, operands[depth - 1].number);
+  if (element == nullptr) return false;
   popoperands(1);
-  select(aim, list, list->index(static_cast<int>(index)), true);
+  select(aim, list, element, true);
   return true;
 }
 
@@ -134,21 +130,14 @@ inline emitresult runner::quickstoreelement(compiledline& line, instruction cons
   variable* list = remembered(line.sites[in.site]);
   double number = numbers.pop();
   double index = numbers.pop();
-  if (list == nullptr || (!list->islist() && !list->isnamedlist()) ||
-      !(index > -1.0 && index < list->count()))
-    return missed;
-  return quickstore(list->index(static_cast<int>(index)), number);
+  return quickstore(list != nullptr ? storeaccess::element(*list, index) : nullptr, number);
 }
 
 // The element that `count` indices reach from `list`, one level of lists each; null when a
 // level is no list or an index is outside it (the general instructions decide then).
 inline variable* runner::quickreach(variable* list, double const* index, int count) {
-  for (int level = 0; level < count; ++level) {
-    if (list == nullptr || (!list->islist() && !list->isnamedlist())) return nullptr;
-    double at = index[level];
-    if (!(at > -1.0 && at < list->count())) return nullptr;
-    list = list->index(static_cast<int>(at));
-  }
+  for (int level = 0; level < count && list != nullptr; ++level)
+    list = storeaccess::element(*list, index[level]);
   return list;
 }
 
@@ -174,11 +163,7 @@ inline emitresult runner::quickstoreelements(compiledline& line, instruction con
 inline emitresult runner::quickelement(compiledline& line, instruction const& in,
                                        quicknumbers& numbers) {
   variable* list = remembered(line.sites[in.site]);
-  double index = numbers.last();
-  if (list == nullptr || (!list->islist() && !list->isnamedlist()) ||
-      !(index > -1.0 && index < list->count()))
-    return missed;
-  variable const* value = list->index(static_cast<int>(index));
+  variable const* value = list != nullptr ? storeaccess::element(*list, numbers.last()) : nullptr;
   if (value == nullptr || !storeaccess::plainnumber(*value)) return missed;
   numbers.last() = storeaccess::numberof(*value);
   return emitted;
@@ -194,6 +179,30 @@ inline emitresult runner::quickcall(site const& callee, int count, quicknumbers&
   return emitted;
 }
 
+// "next" of a counting loop whose variable is where it was set last: counted in place; of for
+// each, see eachloop. False: the general way runs it (another block, a counter that cannot
+// advance, a variable gone). Kept here, inline, for the statement loop.
+inline bool runner::countloop(bool general) {
+  if (ctrltop <= 0 || ctrlsize <= 0) return false;
+  ctrlitem& item = ctrlstack[ctrltop - 1];
+  if (item.kind != fortoblock || item.counter == nullptr || globals == nullptr ||
+      storeaccess::generation(*globals) != item.countergeneration ||
+      !storeaccess::isnumber(*item.counter))
+    return item.kind == foreachblock && globals != nullptr && eachloop(item, general);
+  double value = item.value + 1;
+  if (value == item.value) return false;
+  item.value = value;
+  storeaccess::setnumber(*item.counter, value);
+  finished = true;
+  if (value <= item.limit) {
+    nextline = item.target;
+  } else {
+    --ctrltop;
+    nextline = cmdindex + 1;
+  }
+  return true;
+}
+
 // The block statements of the quick tier: they only move on the control stack (`condition`:
 // the number of if, until and while).
 inline emitresult runner::quickblock(instruction const& in, double condition) {
@@ -206,9 +215,14 @@ inline emitresult runner::quickblock(instruction const& in, double condition) {
     break;
   case op_quntil:
   case op_qwhile:
+    // The block stays open while the loop goes on, and goes once it ends.
     if (open != (in.code == op_quntil ? repeatblock : doblock)) return missed;
-    closed = ctrlstack[--ctrltop];
-    next = in.code == op_quntil ? execute_until(condition != 0) : execute_while(condition != 0);
+    if ((in.code == op_quntil) == (condition != 0)) {
+      --ctrltop;
+      next = cmdindex + 1;
+    } else {
+      next = ctrlstack[ctrltop - 1].target;
+    }
     break;
   case op_qnext:
     return countloop(false) ? emitted : missed;
@@ -242,6 +256,7 @@ template <opcodetier tier>
   // Each loop runs the instructions of one tier: the other tier's cases drop out of its copy.
   // (The quick tier's instructions close the table.)
   if (tier == quicktier ? in.code < op_qnumber : in.code >= op_qnumber) __builtin_unreachable();
+  if (in.code >= std::size(opcodes)) __builtin_unreachable(); // no other instruction is made
   switch (in.code) {
   // --- operands and operators ---
   case op_number:
@@ -486,8 +501,9 @@ emitresult runner::exec(instruction const* code, int count, compiledline* line, 
 [[gnu::always_inline]] inline int runner::runquick(compiledline& line) {
   double held[maxquickdepth];
   quicknumbers numbers{held};
-  for (int pc = 0; pc < line.quickcount; ++pc) {
-    if (execute<quicktier>(line.quick[pc], &line, nullptr, &numbers) != missed) continue;
+  instruction const* end = line.quick + line.quickcount;
+  for (instruction const* in = line.quick; in != end; ++in) {
+    if (execute<quicktier>(*in, &line, nullptr, &numbers) != missed) continue;
     ++line.misses;
     return quickmiss;
   }
@@ -498,15 +514,23 @@ emitresult runner::exec(instruction const* code, int count, compiledline* line, 
 // Runs compiled lines, `line` first, one statement after the other, as long as the lines that
 // come are compiled and no second thread is in the family. A line with a quick form runs that
 // (it holds no storage, so it is no statement that storage must wait for) until it has had to
-// give the statement to the general way too often in a row. False: the run ends.
+// give the statement to the general way too often in a row. False: the run ends. The operand
+// stack is emptied before a statement unless it has stayed empty since it was last: only the
+// quick tier ran since, without a failure, a full check or a line compiled in between.
 bool runner::runcompiledlines(compiledline* line) {
   family& f = *shared;
+  bool untouched = false;
   for (;;) {
-    if (!line->empty && !proceed()) return false;
-    resetoperands();
+    if (!line->empty && !counted()) {
+      untouched = false;
+      if (!recheck()) return false;
+    }
+    if (!untouched) resetoperands();
     int next = quickmiss;
     if (line->quick != nullptr && line->misses < quickgiveup) next = runquick(*line);
+    untouched = next >= 0;
     if (next == quickmiss) {
+      untouched = false;
       beginstatement(shared->lock, thread);
       beginline();
       exec(line->code, line->count, line, cmdindex + bookoffset);
@@ -517,7 +541,11 @@ bool runner::runcompiledlines(compiledline* line) {
     if (cmdindex >= numcmds || f.lock.parallels.load(std::memory_order_relaxed) > 0) return true;
     // The book is there and fast paths are on: that is how this run got here.
     compiledline* kept = book->line(cmdindex + bookoffset);
-    line = kept != nullptr && stillvalid(*kept) ? kept : compiledfor(cmdindex);
+    if (kept == nullptr || !stillvalid(*kept)) {
+      untouched = false;
+      kept = compiledfor(cmdindex);
+    }
+    line = kept;
     if (line == nullptr) return true;
   }
 }

@@ -215,28 +215,4 @@ bool runner::eachloop(ctrlitem& item, bool general) {
   return true;
 }
 
-// "next" of a counting loop whose variable is where it was set last: counted in place; of for
-// each, see eachloop. False: the general way runs it (another block, a counter that cannot
-// advance, a variable gone).
-bool runner::countloop(bool general) {
-  if (ctrltop <= 0 || ctrlsize <= 0) return false;
-  ctrlitem& item = ctrlstack[ctrltop - 1];
-  if (item.kind != fortoblock || item.counter == nullptr || globals == nullptr ||
-      storeaccess::generation(*globals) != item.countergeneration ||
-      !storeaccess::isnumber(*item.counter))
-    return item.kind == foreachblock && globals != nullptr && eachloop(item, general);
-  double value = item.value + 1;
-  if (value == item.value) return false;
-  item.value = value;
-  storeaccess::setnumber(*item.counter, value);
-  finished = true;
-  if (value <= item.limit) {
-    nextline = item.target;
-  } else {
-    --ctrltop;
-    nextline = cmdindex + 1;
-  }
-  return true;
-}
-
 } // namespace vesk

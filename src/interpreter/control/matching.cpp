@@ -141,6 +141,30 @@ int runner::find_else(int start) {
   return matched(elsematch, start, scanelse);
 }
 
+namespace {
+
+// find_ifparts when an answer is still to be found (kept apart, so that the answers known
+// cost no more than reading them).
+[[gnu::noinline]] int findifparts(runner& run, int start, int* divider) {
+  int end = run.find_end(start);
+  *divider = run.find_else(start);
+  return end;
+}
+
+} // namespace
+
+// find_end, with find_else in `divider`: both answers at once when this run has found them.
+int runner::find_ifparts(int start, int* divider) {
+  if (matches != nullptr && start >= 0 && start <= numcmds && fastpaths()) {
+    int const* answers = matches + static_cast<size_t>(start) * matchers;
+    if (answers[endmatch] != 0 && answers[elsematch] != 0) {
+      *divider = answers[elsematch] - 2;
+      return answers[endmatch] - 2;
+    }
+  }
+  return findifparts(*this, start, divider);
+}
+
 int runner::find_catch(int start) {
   return matched(catchmatch, start, scancatch);
 }

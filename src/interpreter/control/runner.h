@@ -42,12 +42,14 @@ public:
   // count and a look at the stop request; every so many statements (and before the one that
   // would pass the limit) a full check counts them and takes in changes of script files. While
   // a hook is set every statement takes the full check, which calls the hook.
-  bool proceed() {
+  bool proceed() { return counted() || recheck(); }
+  // The statement is counted without the full check; false: it needs that (recheck).
+  bool counted() {
     if (shared->budget > 0 && !shared->stoprequested.load(std::memory_order_relaxed)) {
       --shared->budget;
       return true;
     }
-    return recheck();
+    return false;
   }
   bool recheck();
   bool stopped();
@@ -108,6 +110,7 @@ public:
   bool setcounter(ctrlitem& item);
   int find_end(int start);
   int find_else(int start);
+  int find_ifparts(int start, int* divider);
   int find_catch(int start);
   int find_thread(int start);
   int find_next(int start);
