@@ -20,20 +20,12 @@ struct registry;
 typedef bool (*numericfunc)(double const* numbers, int count, double* result);
 
 // A call whose arguments are being read: its parameter list, what it calls, and how deep the
-// operand stack was before its arguments. A slot keeps the list of the script call it made
-// last during a run (`kept`), and the next call in the slot refills it in place while the
-// names come in the same order.
+// operand stack was before its arguments.
 struct opencall {
   parameters params; // its blocks from the family's recycler; made only when `built`
   bool built;
-  bool kept;  // params holds a list, in use when `built`, else left by an earlier call
-  int filled; // arguments placed into params by this call
-  unsigned long long generation; // of params when this call began to fill it
-  bool reshaped;                 // params got elements or lost some since the call before
-  unsigned long long mask;       // the names of params (see namebit)
-  unsigned long long serial;     // of the frame of the call before over the same list, or 0
-  numericfunc numeric;           // the function's numbers-only form, while its arguments allow it
-  int numbers;                   // arguments so far, each an operand of its own
+  numericfunc numeric; // the function's numbers-only form, while its arguments allow it
+  int numbers;         // arguments so far, each an operand of its own
   scriptfunc function;
   scripttext* script;
   char name[maxpathlen + 1];
@@ -62,11 +54,6 @@ public:
                 numericfunc numeric = nullptr);
   emitresult namedcall(char const* name);
   bool buildparameters(opencall& call);
-  void startparameters(opencall& call);
-  bool placeparameter(opencall& call, variable* value, char const* name);
-  void cutparameters(opencall& call);
-  bool keepsparameters(opencall& call);
-  void dropkeptcalls();
   bool callnumeric(opencall& call, bool* done);
   bool callargument(char const* name);
   bool callclose();
@@ -114,11 +101,9 @@ public:
   opencall* calls = nullptr;
   int callcount = 0;
   int callcapacity = 0;
-  int callslots = 0;      // slots of calls whose `kept` is set: those opened so far
-  bool keepcalls = false; // a run is on: script calls keep their lists for the next call
-  resolution pending{};   // what the parser's last name resolved to (the reference way)
-  bool threw = false;     // the function called last threw an exception
-  bool novalue = false;   // the call that closed last left no value (see lacksvalue)
+  resolution pending{}; // what the parser's last name resolved to (the reference way)
+  bool threw = false;   // the function called last threw an exception
+  bool novalue = false; // the call that closed last left no value (see lacksvalue)
   char novaluename[maxpathlen + 1] = "";
 };
 

@@ -17,7 +17,6 @@
 #include "scriptmemo.h"
 #include "scripttexts.h"
 #include "stackaccess.h"
-#include "storeaccess.h"
 
 namespace vesk {
 
@@ -62,22 +61,14 @@ caller::~caller() {
 // numbers-only form gets its parameter list only when its arguments turn out to need one.
 bool caller::callopen(scriptfunc function, scripttext* script, char const* name,
                       numericfunc numeric) {
-  opencall* before = calls;
   if (callcount >= maxnesting || !growopen(calls, callcount, callcapacity)) {
     if (script != nullptr) releasescripttext(script);
     error(callcount >= maxnesting ? msg_toodeep : msg_memory);
     return false;
   }
-  if (calls != before) // the kept lists moved: no frame can go on over one
-    for (int i = 0; i < callslots; ++i) calls[i].serial = 0;
   opencall& call = calls[callcount++];
-  if (callcount > callslots) {
-    call.kept = false;
-    call.serial = 0;
-    callslots = callcount;
-  }
   call.built = numeric == nullptr;
-  if (call.built) startparameters(call);
+  if (call.built) new (&call.params) parameters(fastpaths() ? &shared->parameterstorage : nullptr);
   call.numeric = numeric;
   call.numbers = 0;
   call.function = function;
@@ -99,70 +90,19 @@ emitresult caller::namedcall(char const* name) {
 
 // The parameter list of a call that has had its arguments as operands of their own so far.
 bool caller::buildparameters(opencall& call) {
-  startparameters(call);
+  new (&call.params) parameters(fastpaths() ? &shared->parameterstorage : nullptr);
   call.built = true;
   call.numeric = nullptr;
   variable scratch;
   for (int i = 0; i < call.numbers; ++i) {
     operand const& o = operands[call.depth + i];
     if (o.record == nullptr) scratch = variable(o.number);
-    if (!placeparameter(call, o.record != nullptr ? o.record : &scratch, "")) {
+    if (call.params.add(o.record != nullptr ? o.record : &scratch, "") == nullptr) {
       error(msg_memory);
       return false;
     }
   }
   return true;
-}
-
-// The call's parameter list, empty: the slot's kept list when there is one (refilled by
-// placeparameter), else a new one.
-void caller::startparameters(opencall& call) {
-  call.filled = 0;
-  if (call.kept && !fastpaths()) {
-    call.params.reset();
-    call.kept = false;
-  }
-  call.reshaped = !call.kept;
-  if (!call.kept) {
-    new (&call.params) parameters(fastpaths() ? &shared->parameterstorage : nullptr);
-    call.kept = true;
-    call.mask = 0;
-  }
-  call.generation = storeaccess::generation(call.params);
-}
-
-// The next argument into the parameter list: over the element at its place when that has the
-// same name (a list built anew would hold the same), else the list is cut back there and the
-// argument added. A value record is copied whole either way; the values are borrowed.
-bool caller::placeparameter(opencall& call, variable* value, char const* name) {
-  if (call.filled < storeaccess::elements(call.params).size()) {
-    char const* have = nullptr;
-    variable* slot = storeaccess::namedelement(call.params, call.filled, &have);
-    if (strncmp(have, name, maxnamelen) == 0) {
-      memcpy(static_cast<void*>(slot), value, sizeof(variable));
-      ++call.filled;
-      return true;
-    }
-    cutparameters(call);
-  }
-  if (call.params.add(value, name) == nullptr) return false;
-  ++call.filled;
-  call.reshaped = true;
-  call.mask |= namebit(name);
-  return true;
-}
-
-// A refilled list loses the elements after the arguments placed so far.
-void caller::cutparameters(opencall& call) {
-  storeaccess::truncate(call.params, call.filled);
-  call.generation = storeaccess::generation(call.params);
-  call.reshaped = true;
-  call.mask = 0;
-  for (int i = 0; i < call.filled; ++i) {
-    char const* name = nullptr;
-    storeaccess::namedelement(call.params, i, &name);
-    call.mask |= namebit(name);
-  }
 }
 
 // The value on top is an argument; it stays on the stack too. An unnamed argument that is an
@@ -178,7 +118,7 @@ bool caller::callargument(char const* name) {
   }
   variable scratch; // a number's record, or without an operand none (undefined)
   variable* value = valueat(0, scratch);
-  if (placeparameter(call, value != nullptr ? value : &scratch, name)) return true;
+  if (call.params.add(value != nullptr ? value : &scratch, name) != nullptr) return true;
   error(msg_memory);
   return false;
 }
@@ -214,7 +154,6 @@ bool caller::callclose() {
     }
     if (!buildparameters(call)) return false;
   }
-  if (call.filled < storeaccess::elements(call.params).size()) cutparameters(call);
   variable walker = call.params;
   for (variable* p = walker.first(); p != nullptr; p = walker.next()) p->processed(false);
   bool ok;
@@ -225,8 +164,7 @@ bool caller::callclose() {
     ok = false;
   } else {
     if (call.script == nullptr) call.script = readcalled(call.name);
-    callframe callee(&call.params, true, call.reshaped ? 0 : call.serial, call.mask);
-    call.serial = callee.serial;
+    callframe callee(&call.params, true);
     ok = runtext(call.script, callee, call.name, calldepth + 1);
     if (!ok) {
       scriptfailed = true;
@@ -263,30 +201,7 @@ bool caller::lacksvalue(opcode next) {
 void caller::closecall(opencall& call) {
   if (call.script != nullptr) releasescripttext(call.script);
   call.script = nullptr;
-  if (call.built && !keepsparameters(call)) {
-    call.params.reset();
-    call.kept = false;
-  }
-  call.built = false;
-}
-
-// Whether the slot keeps the list for the next call: after a script call of a run, whose
-// script took no parameter out and laid nothing over them; a function may have done anything
-// with its list.
-bool caller::keepsparameters(opencall& call) {
-  return keepcalls && call.function == nullptr && fastpaths() &&
-         storeaccess::generation(call.params) == call.generation &&
-         storeaccess::elements(call.params).size() == call.filled &&
-         storeaccess::overlay(call.params) == nullptr;
-}
-
-// The run is over: the kept lists go back to the family's recycler.
-void caller::dropkeptcalls() {
-  for (int i = callcount; i < callslots; ++i)
-    if (calls[i].kept) {
-      calls[i].params.reset();
-      calls[i].kept = false;
-    }
+  if (call.built) call.params.reset();
 }
 
 // Calls a function; an exception it throws ends at this boundary as a failed call (`threw`).

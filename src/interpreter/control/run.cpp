@@ -156,13 +156,7 @@ bool runner::run(char const** lines, int count, char const* name, codebook* comp
     numcmds = count;
     cmdindex = 0;
     clearmatches();
-    keepcalls = true;
     ok = runtoend();
-    keepcalls = false;
-    {
-      statementlock hold(&shared->lock); // the lists go back to the family's recycler
-      dropkeptcalls();
-    }
     // Whatever try body the run ended in, the next run starts with the caller's log function.
     log = hostlog;
     // The last statement's value stays on the operand stack, as a record, until the next.

@@ -30,11 +30,6 @@ callframe::callframe(variable* list, bool gives)
     mask |= namebit(name != nullptr ? name : "");
 }
 
-callframe::callframe(variable* list, bool gives, unsigned long long serial, unsigned long long mask)
-    : params(list), givesback(gives),
-      serial(serial != 0 ? serial : calls.fetch_add(1, std::memory_order_relaxed) + 1),
-      mask(storeaccess::overlay(*list) != nullptr ? ~0ull : mask) {}
-
 callframe::~callframe() {
   free(owned);
 }

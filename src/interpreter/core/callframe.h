@@ -17,10 +17,6 @@ struct callframe {
   // `givesback`: a script call's frame, whose parameter list its caller throws away; a host's
   // frame leaves what the script stored in the host's parameters, for the host.
   callframe(variable* params, bool givesback);
-  // A frame over a call's list whose names the caller has in `mask`. With `serial` not 0 it
-  // goes on as the call of that serial: the same list, refilled, with every element where it
-  // was under the same name (what a statement remembered of that call holds for this one).
-  callframe(variable* params, bool givesback, unsigned long long serial, unsigned long long mask);
   ~callframe();
   callframe(callframe const&) = delete;
   callframe& operator=(callframe const&) = delete;
