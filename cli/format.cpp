@@ -47,8 +47,9 @@ bool blank(std::string_view text) {
   return text.find_first_not_of(blanks) == std::string_view::npos;
 }
 
+// A carriage return is trimmed too: one left at the end of a line's text would join its ending.
 std::string_view trimright(std::string_view text) {
-  std::size_t last = text.find_last_not_of(" \t");
+  std::size_t last = text.find_last_not_of(blanks);
   return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 

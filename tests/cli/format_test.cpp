@@ -98,6 +98,8 @@ TEST(format, aLineThatDoesNotParseIsKeptExactly) {
 TEST(format, blankLinesFoldAndLineEndingsStay) {
   EXPECT_EQ(cli::formatscript("a=1  \r\n\r\n \t\r\n\r\nb=2\n\n\nc=3"),
             "a = 1\r\n\r\nb = 2\n\nc = 3");
+  // A carriage return before trailing blanks goes with them, or formatting again would change it.
+  EXPECT_EQ(cli::formatscript("; \r \nx=1 \r \n"), ";\nx = 1\n");
   EXPECT_EQ(cli::formatscript("\xEF\xBB\xBFx=1\n"), "\xEF\xBB\xBFx = 1\n");
   EXPECT_EQ(cli::formatscript(""), "");
 }
