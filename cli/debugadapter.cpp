@@ -182,7 +182,7 @@ void launcher::run() {
     globals.setoverlay(nullptr);
     client->event("thread", {{"reason", "exited"}, {"threadId", mainthread}});
   }
-  releasetree(params);
+  vesk::releasevalue(&params);
   client->event("exited", {{"exitCode", status}});
   client->event("terminated");
 }
@@ -209,7 +209,7 @@ void launcher::end(json const& disconnect) {
     runner.join();
   }
   ended = true;
-  releasetree(globals);
+  vesk::releasevalue(&globals);
 }
 
 } // namespace

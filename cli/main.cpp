@@ -73,7 +73,7 @@ int runlines(vesk::interpreter& engine, vesk::variables& globals, cli::options c
     if (!engine.execute(script.data(), static_cast<int>(script.size()), name)) status = exitfailure;
     globals.setoverlay(nullptr);
   }
-  cli::releasetree(params);
+  vesk::releasevalue(&params);
   return status;
 }
 
@@ -296,7 +296,7 @@ int run(cli::options const& opts) {
                                              : runwatched(engine, globals, opts);
   if (opts.globals) cli::showglobals(globals, writelog);
   lines->flush();
-  cli::releasetree(globals);
+  vesk::releasevalue(&globals);
   return status;
 }
 

@@ -1,4 +1,4 @@
-// parameters.cpp - NAME=VALUE parameters and releasing what a run leaves; see parameters.h.
+// parameters.cpp - NAME=VALUE parameters; see parameters.h.
 // Whether a value is a number is the engine's tokenizer's decision.
 #include "parameters.h"
 
@@ -35,13 +35,6 @@ bool addparameter(vesk::parameters& params, char const* assignment) {
   double number = 0;
   if (readnumber(equals + 1, number)) return params.add(number, name.c_str()) != nullptr;
   return params.add(equals + 1, name.c_str()) != nullptr;
-}
-
-void releasetree(vesk::variable& value) {
-  if (!value.islist() && !value.isnamedlist()) return;
-  vesk::variable walker = value; // by cursor: index(i) would walk the blocks from the start
-  for (vesk::variable* e = walker.first(); e != nullptr; e = walker.next()) releasetree(*e);
-  value.reset();
 }
 
 } // namespace cli

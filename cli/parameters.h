@@ -1,6 +1,5 @@
-// parameters.h - the NAME=VALUE arguments of a script run as its parameters, and the release
-// of the lists a run leaves behind. A value that reads as exactly one number is a number;
-// anything else is a text.
+// parameters.h - the NAME=VALUE arguments of a script run as its parameters. A value that
+// reads as exactly one number is a number; anything else is a text.
 #pragma once
 
 #include "vesk.h"
@@ -9,8 +8,5 @@ namespace cli {
 
 // Adds one NAME=VALUE (the '=' present, not first) to `params`; false when it cannot be stored.
 bool addparameter(vesk::parameters& params, char const* assignment);
-
-// Gives back the storage of a value and of every list inside it.
-void releasetree(vesk::variable& value);
 
 } // namespace cli

@@ -527,12 +527,12 @@ bool runner::runcompiledlines(compiledline* line) {
     }
     if (!untouched) resetoperands();
     int next = quickmiss;
-    if (line->empty)
-      next = cmdindex + 1; // a blank or comment line: nothing to run, nothing to give back
-    else if (line->quick != nullptr && line->misses < quickgiveup)
-      next = runquick(*line);
+    if (line->quick != nullptr && line->misses < quickgiveup) next = runquick(*line);
     untouched = next >= 0;
-    if (next == quickmiss) {
+    if (next == quickmiss && line->empty) {
+      next = cmdindex + 1; // a blank or comment line: nothing to run, nothing left on the stack
+      untouched = true;
+    } else if (next == quickmiss) {
       untouched = false;
       beginstatement(shared->lock, thread);
       beginline();

@@ -83,9 +83,18 @@ int runner::startforto(char const* name, double start, double limit) {
     variable value(start);
     keepmarks(value, *counter);
     *counter = value;
-  } else if (!failed && find(name) == nullptr && globals->add(start, name) == nullptr) {
-    error(msg_memory);
-    return -1;
+  } else if (!failed && find(name) == nullptr) {
+    counter = globals->add(start, name);
+    if (counter == nullptr) {
+      error(msg_memory);
+      return -1;
+    }
+  }
+  // The variable just set is the one `next` would find by the name: it counts in place from
+  // its first pass on (see setcounter).
+  if (counter != nullptr && fastpaths()) {
+    item->counter = counter;
+    item->countergeneration = storeaccess::generation(*globals);
   }
   return cmdindex + 1;
 }

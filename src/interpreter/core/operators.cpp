@@ -246,11 +246,15 @@ bool machine::appendinplace() {
   char* name = nullptr;
   for (variable* e = named ? walker.first(&name) : walker.first(); e != nullptr;
        e = named ? walker.next(&name) : walker.next()) {
+    // An element that holds no list is its own stored copy: the list takes its record as it is.
+    bool holdslist = e->islist() || e->isnamedlist();
     variable copy;
-    bool copied = !stopasked(shared, longsteps) && storedcopy(e, &copy, shared->lock.clock, shared);
-    if (copied && (named ? target->add(&copy, name ? name : "") : target->add(&copy)) != nullptr)
+    bool copied = !stopasked(shared, longsteps) &&
+                  (!holdslist || storedcopy(e, &copy, shared->lock.clock, shared));
+    variable* stored = holdslist ? &copy : e;
+    if (copied && (named ? target->add(stored, name ? name : "") : target->add(stored)) != nullptr)
       continue;
-    if (copied) releasevalue(&copy);
+    if (copied && holdslist) releasevalue(&copy);
     takeback(*target, before);
     appendfailed = true;
     if (!shared->stoprequested.load(std::memory_order_relaxed))
