@@ -461,6 +461,17 @@ emitresult runner::exec(instruction const* code, int count, compiledline* line, 
       ++pc;
       continue;
     }
+    // "{x} +" that ends `l = l + {x}`: x goes onto the stored list l without the literal.
+    if (in.code == op_element && in.flag == 0 && pc + 2 < count &&
+        code[pc + 1].code == op_listclose && code[pc + 2].code == op_add &&
+        code[pc + 2].flag == addlast && (result = appendsingle()) != missed) {
+      if (result == failed) {
+        inexpression = true;
+        break;
+      }
+      pc += 2;
+      continue;
+    }
     result = execute<generaltier>(in, running, next, nullptr);
     if (result == failed) {
       if (inexpressionop(in.code)) inexpression = true;

@@ -140,6 +140,9 @@ public:
   bool arithmetic(opcode code);
   bool appendsinplace(variable& left, variable& right);
   bool appendinplace();
+  emitresult appendsingle();
+  bool appendstored(variable& target, variable* element, char const* name);
+  bool undoappend(variable& target, int before);
   bool concatenate(bool named);
   bool merge(variable* target, variable* source, int level);
   bool copyinto(variable* target, variable* source);

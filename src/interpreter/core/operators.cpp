@@ -245,24 +245,56 @@ bool machine::appendinplace() {
   variable walker = *operands[depth - 1].record;
   char* name = nullptr;
   for (variable* e = named ? walker.first(&name) : walker.first(); e != nullptr;
-       e = named ? walker.next(&name) : walker.next()) {
-    // An element that holds no list is its own stored copy: the list takes its record as it is.
-    bool holdslist = e->islist() || e->isnamedlist();
-    variable copy;
-    bool copied = !stopasked(shared, longsteps) &&
-                  (!holdslist || storedcopy(e, &copy, shared->lock.clock, shared));
-    variable* stored = holdslist ? &copy : e;
-    if (copied && (named ? target->add(stored, name ? name : "") : target->add(stored)) != nullptr)
-      continue;
-    if (copied && holdslist) releasevalue(&copy);
-    takeback(*target, before);
-    appendfailed = true;
-    if (!shared->stoprequested.load(std::memory_order_relaxed))
-      error("memory exhausted or lists nested too deeply");
-    return false;
-  }
+       e = named ? walker.next(&name) : walker.next())
+    if (!appendstored(*target, e, named ? (name ? name : "") : nullptr))
+      return undoappend(*target, before);
   popoperands(2);
   return pushrecord(target);
+}
+
+// `l = l + {x}` as the whole of an assignment to the stored list l (see appendsinplace), at
+// the literal's one element: x goes onto l as appending the literal in place would put it
+// there, and the literal is never built. `missed`, with nothing done, when that is not the
+// case (the literal is then built as usual).
+emitresult machine::appendsingle() {
+  variable* target = appendtarget;
+  if (target == nullptr || !fastpaths() || depth != 2 || listcount <= 0 ||
+      lists[listcount - 1].list != nullptr)
+    return missed;
+  variable const* left = operands[depth - 2].record;
+  if (left == nullptr || !left->islist() || !storeaccess::samelist(*left, *target)) return missed;
+  variable scratch, none;
+  variable* value = valueat(0, scratch);
+  --listcount;
+  int before = target->count();
+  if (!appendstored(*target, value != nullptr ? value : &none, nullptr))
+    return undoappend(*target, before) ? emitted : failed;
+  popoperands(2);
+  return pushrecord(target) ? emitted : failed;
+}
+
+// Appends the stored copy of `element` to `target` (under `name` when it is a named list; null
+// for a list); false, with nothing appended, when memory runs out or the host asks to stop.
+bool machine::appendstored(variable& target, variable* element, char const* name) {
+  // An element that holds no list is its own stored copy: the list takes its record as it is.
+  bool holdslist = element->islist() || element->isnamedlist();
+  variable copy;
+  if (stopasked(shared, longsteps) ||
+      (holdslist && !storedcopy(element, &copy, shared->lock.clock, shared)))
+    return false;
+  variable* stored = holdslist ? &copy : element;
+  if ((name != nullptr ? target.add(stored, name) : target.add(stored)) != nullptr) return true;
+  if (holdslist) releasevalue(&copy);
+  return false;
+}
+
+// An append in place that failed: the list loses what it gained, and the failure is reported.
+bool machine::undoappend(variable& target, int before) {
+  takeback(target, before);
+  appendfailed = true;
+  if (!shared->stoprequested.load(std::memory_order_relaxed))
+    error("memory exhausted or lists nested too deeply");
+  return false;
 }
 
 } // namespace vesk
