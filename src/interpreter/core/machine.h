@@ -166,6 +166,7 @@ public:
   bool findtarget(char const* name, target& where);
   bool targetmoved(target& to);
   bool assign(target const& to, variable* value);
+  bool ownsheld(target const& to) const;
   bool assignnumber(target const& to, double number);
 
   // --- the statement (statements.cpp) ---

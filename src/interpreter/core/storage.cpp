@@ -115,32 +115,26 @@ bool machine::findtarget(char const* name, target& where) {
 // when the slot owned it; what it holds now belongs to its owner: the store, the list, the
 // call (parameters) or the temporaries of the statement whose list it is.
 bool machine::assign(target const& to, variable* value) {
+  variable* slot = to.slot;
+  if (!islist(*value)) { // a value without storage is its own deep copy
+    variable copy(value, nullptr); // flags and user data start cleared
+    if (ownsheld(to)) vesk::retire(shared, *slot);
+    *slot = copy;
+    return true;
+  }
   variable stored;
   if (!storedcopy(value, &stored, shared->lock.clock, shared)) {
     if (!shared->stoprequested.load(std::memory_order_relaxed))
       error("memory exhausted or lists nested too deeply");
     return false;
   }
-  variable* slot = to.slot;
   bool kept = true;
-  switch (to.kind) {
-  case variableslot:
-  case elementslot:
+  if (ownsheld(to))
     vesk::retire(shared, *slot);
-    break;
-  case parameterslot:
-    // The host's parameters own their values as the elements of any list do; a script call's
-    // borrow theirs from the caller, and what the script stores there is the call's.
-    if (frame == nullptr || !frame->givesback || frame->owns(slot))
-      vesk::retire(shared, *slot);
-    else if (islist(stored))
-      kept = frame->own(slot);
-    break;
-  case temporaryslot:
-    if (islist(stored))
-      kept = static_cast<temporaries*>(storeaccess::storage(*to.container))->adopt(stored);
-    break;
-  }
+  else if (to.kind == parameterslot)
+    kept = frame->own(slot);
+  else if (to.kind == temporaryslot)
+    kept = static_cast<temporaries*>(storeaccess::storage(*to.container))->adopt(stored);
   if (!kept) {
     releasevalue(&stored);
     error(msg_memory);
@@ -148,6 +142,21 @@ bool machine::assign(target const& to, variable* value) {
   }
   *slot = variable(&stored, nullptr); // flags and user data start cleared
   return true;
+}
+
+// Whether the target's slot owns what it holds. The host's parameters own their values as the
+// elements of any list do; a script call's borrow theirs from the caller, and what the script
+// stores there is the call's. A temporary list's elements belong to the statement.
+bool machine::ownsheld(target const& to) const {
+  switch (to.kind) {
+  case variableslot:
+  case elementslot:
+    return true;
+  case parameterslot:
+    return frame == nullptr || !frame->givesback || frame->owns(to.slot);
+  default:
+    return false;
+  }
 }
 
 // A number over a number is written in place (flags and user data cleared, as assign does);
