@@ -540,16 +540,17 @@ bool runner::runcompiledlines(compiledline* line) {
     int next = quickmiss;
     if (line->quick != nullptr && line->misses < quickgiveup) next = runquick(*line);
     untouched = next >= 0;
-    if (next == quickmiss && line->empty) {
-      next = cmdindex + 1; // a blank or comment line: nothing to run, nothing left on the stack
-      untouched = true;
-    } else if (next == quickmiss) {
-      untouched = false;
-      beginstatement(shared->lock, thread);
-      beginline();
-      exec(line->code, line->count, line, cmdindex + bookoffset);
-      endstatement(shared, thread);
-      next = finishline();
+    if (next == quickmiss) [[unlikely]] {
+      untouched = line->empty;
+      if (line->empty) {
+        next = cmdindex + 1; // a blank or comment line: nothing to run, nothing left on the stack
+      } else {
+        beginstatement(shared->lock, thread);
+        beginline();
+        exec(line->code, line->count, line, cmdindex + bookoffset);
+        endstatement(shared, thread);
+        next = finishline();
+      }
     }
     if (!continueat(next)) return false;
     if (cmdindex >= numcmds || f.lock.parallels.load(std::memory_order_relaxed) > 0) return true;
