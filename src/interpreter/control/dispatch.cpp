@@ -461,6 +461,11 @@ emitresult runner::exec(instruction const* code, int count, compiledline* line, 
       ++pc;
       continue;
     }
+    // `text + "characters"`: the literal's characters go straight after the text.
+    if (in.code == op_text && next != nullptr && next->code == op_add && appendliteral(in.text)) {
+      ++pc;
+      continue;
+    }
     // "{x} +" that ends `l = l + {x}`: x goes onto the stored list l without the literal.
     if (in.code == op_element && in.flag == 0 && pc + 2 < count &&
         code[pc + 1].code == op_listclose && code[pc + 2].code == op_add &&

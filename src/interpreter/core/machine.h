@@ -135,6 +135,7 @@ public:
   bool compare(tokentype op);
   bool combine(bool add, bool last);
   bool appendtext();
+  bool appendliteral(char const* characters);
   static char const* charactersof(operand const& o, char* number, int size);
   static void jointext(variable& text, char const* characters);
   bool arithmetic(opcode code);

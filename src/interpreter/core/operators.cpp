@@ -185,6 +185,19 @@ void machine::jointext(variable& text, char const* characters) {
   storeaccess::newtext(text, cut);
 }
 
+// A text literal read as the right operand of "+" whose left operand is a text: its characters
+// are written after that text as appendtext would write those of the record the literal makes.
+// False, with nothing done, for any other left operand, for a literal longer than a text holds
+// (the record would be cut) and on a full stack (pushing the literal reports that).
+bool machine::appendliteral(char const* characters) {
+  if (depth < 1 || depth >= slots) return false;
+  variable* left = operands[depth - 1].record;
+  if (left == nullptr || !left->isstring() || strnlen(characters, maxtextlen + 1) > maxtextlen)
+    return false;
+  jointext(*left, characters);
+  return true;
+}
+
 // "+" of a text and a text or a number: the right operand's characters are written after the
 // left one's in the left operand's own record (a copy on the operand stack). False: the
 // operands are something else.
