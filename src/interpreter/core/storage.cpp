@@ -116,7 +116,8 @@ bool machine::findtarget(char const* name, target& where) {
 // call (parameters) or the temporaries of the statement whose list it is.
 bool machine::assign(target const& to, variable* value) {
   variable* slot = to.slot;
-  if (!islist(*value)) { // a value without storage is its own deep copy
+  // A value that holds no list is its own deep copy.
+  if (!islist(*value)) {
     variable copy(value, nullptr); // flags and user data start cleared
     if (ownsheld(to)) vesk::retire(shared, *slot);
     *slot = copy;
