@@ -276,11 +276,11 @@ emitresult machine::appendsingle() {
     return missed;
   variable const* left = operands[depth - 2].record;
   if (left == nullptr || !left->islist() || !storeaccess::samelist(*left, *target)) return missed;
-  variable scratch, none;
-  variable* value = valueat(0, scratch);
+  operand const& top = operands[depth - 1];
+  variable number(top.number); // the element's record when it is a number of its own
   --listcount;
   int before = target->count();
-  if (!appendstored(*target, value != nullptr ? value : &none, nullptr))
+  if (!appendstored(*target, top.record != nullptr ? top.record : &number, nullptr))
     return undoappend(*target, before) ? emitted : failed;
   popoperands(2);
   return pushrecord(target) ? emitted : failed;
@@ -289,15 +289,14 @@ emitresult machine::appendsingle() {
 // Appends the stored copy of `element` to `target` (under `name` when it is a named list; null
 // for a list); false, with nothing appended, when memory runs out or the host asks to stop.
 bool machine::appendstored(variable& target, variable* element, char const* name) {
+  if (stopasked(shared, longsteps)) return false;
   // An element that holds no list is its own stored copy: the list takes its record as it is.
-  bool holdslist = element->islist() || element->isnamedlist();
+  if (!element->islist() && !element->isnamedlist())
+    return (name != nullptr ? target.add(element, name) : target.add(element)) != nullptr;
   variable copy;
-  if (stopasked(shared, longsteps) ||
-      (holdslist && !storedcopy(element, &copy, shared->lock.clock, shared)))
-    return false;
-  variable* stored = holdslist ? &copy : element;
-  if ((name != nullptr ? target.add(stored, name) : target.add(stored)) != nullptr) return true;
-  if (holdslist) releasevalue(&copy);
+  if (!storedcopy(element, &copy, shared->lock.clock, shared)) return false;
+  if ((name != nullptr ? target.add(&copy, name) : target.add(&copy)) != nullptr) return true;
+  releasevalue(&copy);
   return false;
 }
 
