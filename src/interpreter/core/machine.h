@@ -140,6 +140,7 @@ public:
   static void jointext(variable& text, char const* characters);
   bool arithmetic(opcode code);
   bool appendsinplace(variable& left, variable& right);
+  bool appendsonto(variable const& left) const;
   bool appendinplace();
   emitresult appendsingle();
   bool appendstored(variable& target, variable* element, char const* name);

@@ -242,10 +242,15 @@ bool machine::arithmetic(opcode code) {
 // between the two, since the "+" is the statement's last operation and the list is the
 // left-most operand, unchanged since it was read.
 bool machine::appendsinplace(variable& left, variable& right) {
-  variable* target = appendtarget;
-  if (target == nullptr || !fastpaths() || depth != 2 || !storeaccess::samelist(left, *target))
-    return false;
+  if (!appendsonto(left)) return false;
   return left.islist() || (left.isnamedlist() && newmembers(left, right));
+}
+
+// Whether `left`, one of the two operands of the statement's last "+", is the stored list its
+// assignment writes (see appendsinplace).
+bool machine::appendsonto(variable const& left) const {
+  return appendtarget != nullptr && fastpaths() && depth == 2 &&
+         storeaccess::samelist(left, *appendtarget);
 }
 
 // Appends as appendsinplace allows. When memory runs out, or the host asks to stop, the list
@@ -270,12 +275,10 @@ bool machine::appendinplace() {
 // there, and the literal is never built. `missed`, with nothing done, when that is not the
 // case (the literal is then built as usual).
 emitresult machine::appendsingle() {
+  if (depth != 2 || listcount <= 0 || lists[listcount - 1].list != nullptr) return missed;
+  variable const* left = operands[0].record;
+  if (left == nullptr || !left->islist() || !appendsonto(*left)) return missed;
   variable* target = appendtarget;
-  if (target == nullptr || !fastpaths() || depth != 2 || listcount <= 0 ||
-      lists[listcount - 1].list != nullptr)
-    return missed;
-  variable const* left = operands[depth - 2].record;
-  if (left == nullptr || !left->islist() || !storeaccess::samelist(*left, *target)) return missed;
   operand const& top = operands[depth - 1];
   variable number(top.number); // the element's record when it is a number of its own
   --listcount;
